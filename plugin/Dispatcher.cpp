@@ -1,0 +1,99 @@
+// The dispatcher: every host request routed to an operation of the instance or answered here.
+#include <cmath>
+#include <cstring>
+
+#include "engine/ParameterText.h"
+#include "plugin/Identity.h"
+#include "plugin/aPlug.h"
+
+namespace tarnwick {
+
+intptr_t aPlug::dispatcher(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt) {
+  char* text = static_cast<char*>(ptr);
+  switch (opcode) {
+    case effOpen:
+    case effClose:
+      return 0;
+    case effSetProgram:
+      return 0;  // one program: nothing to switch to
+    case effGetProgram:
+      return 0;
+    case effSetProgramName:
+      setProgramName(text);
+      return 0;
+    case effGetProgramName:
+      getProgramName(text);
+      return 0;
+    case effGetParamLabel:
+      getParameterLabel(index, text);
+      return 0;
+    case effGetParamDisplay:
+      getParameterDisplay(index, text);
+      return 0;
+    case effGetParamName:
+      getParameterName(index, text);
+      return 0;
+    case effSetSampleRate:
+      if (std::isfinite(opt) && opt > 0.0f) hostSampleRate_ = opt;
+      return 0;
+    case effSetBlockSize:
+      if (value > 0 && value <= (1 << 24)) blockSize_ = static_cast<int32_t>(value);
+      return 0;
+    case effMainsChanged:
+      if (value != 0) resume();
+      return 0;
+    case effIdentify:
+      return kIdentifyCode;
+    case effProcessEvents:
+      return processEvents(static_cast<const VstEvents*>(ptr));
+    case effCanBeAutomated:
+      return (index >= 0 && index < kHostParamCount) ? 1 : 0;
+    case effGetProgramNameIndexed:
+      return getProgramNameIndexed(index, text) ? 1 : 0;
+    case effGetInputProperties:
+      return inputProperties(index, static_cast<VstPinProperties*>(ptr)) ? 1 : 0;
+    case effGetOutputProperties:
+      return outputProperties(index, static_cast<VstPinProperties*>(ptr)) ? 1 : 0;
+    case effGetPlugCategory:
+      return kPlugCategSynth;
+    case effGetEffectName:
+      if (!text) return 0;
+      copyText(text, kEffectName, kVstMaxEffectNameLen);
+      return 1;
+    case effGetVendorString:
+      if (!text) return 0;
+      copyText(text, kVendorString, kVstMaxVendorStrLen);
+      return 1;
+    case effGetProductString:
+      if (!text) return 0;
+      copyText(text, kProductString, kVstMaxProductStrLen);
+      return 1;
+    case effGetVendorVersion:
+      return kVendorVersion;
+    case effCanDo:
+      return tarnwick::canDo(text);
+    case effGetVstVersion:
+      return kVstVersion;
+    case effGetCurrentMidiProgram:
+      return -1;
+    case effGetSpeakerArrangement:
+      if (value) *reinterpret_cast<void**>(value) = nullptr;
+      if (ptr) *static_cast<void**>(ptr) = nullptr;
+      return 0;
+    case effStartProcess:
+      hostProcessing_ = true;
+      return 0;
+    case effStopProcess:
+      hostProcessing_ = false;
+      return 0;
+    case effSetTotalSampleToProcess:
+      return value;
+    case effGetNumMidiInputChannels:
+    case effGetNumMidiOutputChannels:
+      return 1;
+    default:
+      return 0;  // editor requests without an editor, bypass, tail size, MIDI program names ...
+  }
+}
+
+}  // namespace tarnwick
