@@ -48,7 +48,8 @@ inline void setEdgeFade(GrainSchedule& gs, int g, int32_t remaining, bool leadIn
 void Engine::noteStart(int32_t key, int32_t offset) {
   EngineState& s = *s_;
   Voice& v = s.voices[key];
-  const KeyRow& row = s.rows[s.playRow];
+  // The key's own row: a loop re-trigger must not take the row of a note played since.
+  const KeyRow& row = s.rows[s.masterEditMode() ? kMasterRow : key];
   const int32_t sliceStart =
       row.unitDura != 1.0f ? (s.buffer.frameCount / s.keyCount) * (key - s.lowKey) : 0;
   if (s.trigmode == 0.0f) {

@@ -44,6 +44,10 @@ intptr_t aPlug::dispatcher(int32_t opcode, int32_t index, intptr_t value, void* 
       return 0;
     case effIdentify:
       return kIdentifyCode;
+    case effGetChunk:
+      return getChunk(static_cast<void**>(ptr));  // a program chunk and a bank chunk are the same record
+    case effSetChunk:
+      return setChunk(ptr, value);
     case effProcessEvents:
       return processEvents(static_cast<const VstEvents*>(ptr));
     case effCanBeAutomated:

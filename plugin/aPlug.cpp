@@ -9,6 +9,7 @@
 #include "engine/Flood.h"
 #include "engine/ParameterText.h"
 #include "plugin/Identity.h"
+#include "storage/ChunkRecord.h"
 
 namespace tarnwick {
 
@@ -45,7 +46,8 @@ void VSTCALLBACK processReplacingEntry(AEffect* e, float** inputs, float** outpu
 
 }  // namespace
 
-aPlug::aPlug(audioMasterCallback host) : host_(host), engine_(this) {
+aPlug::aPlug(audioMasterCallback host)
+    : chunk_(std::make_unique<uint8_t[]>(kChunkSize)), host_(host), engine_(this) {
   effect_.magic = kEffectMagic;
   effect_.dispatcher = dispatchEntry;
   effect_.process = processEntry;

@@ -9,6 +9,7 @@
 
 #include "engine/Engine.h"
 #include "plugin/SpscRing.h"
+#include "storage/StorageResult.h"
 #include "plugin/VstInterface.h"
 
 namespace tarnwick {
@@ -29,6 +30,11 @@ class aPlug final : public HostTime {
   int32_t processEvents(const VstEvents* events);  // [audio-thread]
   void processReplacing(float** inputs, float** outputs, int32_t frames);  // [audio-thread]
   void resume();                                   // [ui-thread]
+
+  // Session state and the recording (plugin/Session.cpp).
+  int32_t getChunk(void** data);                   // [ui-thread]
+  int32_t setChunk(const void* data, intptr_t size);  // [ui-thread]
+  StorageResult loadAudioFile(const char* path);   // [ui-thread]
 
   // Parameter texts for the host (at most 8 characters and the terminator).
   void getParameterName(int32_t index, char* text);
@@ -62,8 +68,10 @@ class aPlug final : public HostTime {
   void refreshMirror();       // engine lock held
   void floodOn(float value);  // ui lock held, engine lock not held
   void freeDiscarded();       // no lock needed: the arrays are no longer reachable
+  StorageResult loadAudioLocked(const char* path);  // ui lock held
 
   AEffect effect_{};
+  std::unique_ptr<uint8_t[]> chunk_;  // the record handed to the host by getChunk
   audioMasterCallback host_;
   Engine engine_;
   std::mutex uiLock_;      // serialises the user-interface thread's operations
