@@ -120,11 +120,13 @@ void aPlug::freeDiscarded() {
 
 void aPlug::setParameter(int32_t index, float value) {
   if (onAudioThread()) {
-    // Host automation on the audio thread: host parameters only, never waiting for the lock.
-    if (index < 0 || index >= kHostParamCount || std::isnan(value)) return;
+    // Host automation on the audio thread never waits for the lock: host parameters are queued
+    // for the next block, the editor's internal indices have no business here and are dropped.
+    if (std::isnan(value)) return;
     std::unique_lock<std::mutex> engineGuard(engineLock_, std::try_to_lock);
     if (!engineGuard.owns_lock()) {
-      if (paramQueue_.push({index, value})) mirror_[index].store(value, std::memory_order_relaxed);
+      const bool hostParam = index >= 0 && index < kHostParamCount;
+      if (hostParam && paramQueue_.push({index, value})) mirror_[index].store(value, std::memory_order_relaxed);
       return;
     }
     applyQueuedParams();

@@ -1,0 +1,185 @@
+// Chunk restore in detail: recovery messages, hardening against hostile blocks, restored keys.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "platform/MessageBox.h"
+#include "plugin/aPlug.h"
+#include "storage/ChunkRecord.h"
+#include "tests/plugin/TestSupport.h"
+
+namespace {
+
+using tarnwick::aPlug;
+using tarnwick::test::InProcessHost;
+namespace platform = tarnwick::platform;
+
+std::vector<std::string> gMessages;
+
+platform::MessageBoxAnswer recordMessage(const char* title, const char* text, platform::MessageBoxButtons) {
+  gMessages.push_back(std::string(title) + "|" + text);
+  return platform::MessageBoxAnswer::kOk;
+}
+
+class Session : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    gMessages.clear();
+    platform::setMessageBoxHandler(recordMessage);
+  }
+  void TearDown() override { platform::setMessageBoxHandler(nullptr); }
+
+  static std::vector<uint8_t> chunkOf(aPlug& plug) {
+    void* data = nullptr;
+    const int32_t size = plug.getChunk(&data);
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    return std::vector<uint8_t>(bytes, bytes + size);
+  }
+  static void putPath(std::vector<uint8_t>& chunk, const std::string& path) {
+    std::memset(chunk.data(), 0, 2048);
+    std::memcpy(chunk.data(), path.data(), std::min<size_t>(path.size(), 2048));
+  }
+  static void putI32(std::vector<uint8_t>& chunk, size_t offset, int32_t v) { std::memcpy(&chunk[offset], &v, 4); }
+  static void putF32(std::vector<uint8_t>& chunk, size_t offset, float v) { std::memcpy(&chunk[offset], &v, 4); }
+};
+
+TEST_F(Session, NoAudioRestoresEverythingSilently) {
+  aPlug a(&InProcessHost::callback);
+  a.setParameter(0, 0.3f);
+  a.setParameter(109, 0.0f);
+  a.setParameter(20, 0.6f);
+  auto chunk = chunkOf(a);
+  aPlug b(&InProcessHost::callback);
+  EXPECT_EQ(b.setChunk(chunk.data(), static_cast<intptr_t>(chunk.size())), 1);
+  EXPECT_TRUE(gMessages.empty());
+  EXPECT_EQ(b.engineForTesting().state().buffer.frameCount, 0);
+  EXPECT_EQ(chunkOf(b), chunk);
+}
+
+TEST_F(Session, MissingRecordingReportsThePathAndRestoresTheRest) {
+  aPlug a(&InProcessHost::callback);
+  a.setParameter(0, 0.3f);
+  auto chunk = chunkOf(a);
+  putPath(chunk, "/no/such/recording.wav");
+  aPlug b(&InProcessHost::callback);
+  b.setChunk(chunk.data(), static_cast<intptr_t>(chunk.size()));
+  ASSERT_EQ(gMessages.size(), 1u);
+  EXPECT_EQ(gMessages[0], "Tarnwick VSTi - Error recovering last session|Error loading audio file :\n\n/no/such/recording.wav\n");
+  EXPECT_FLOAT_EQ(b.getParameter(0), 0.3f);
+  EXPECT_EQ(b.engineForTesting().state().buffer.frameCount, 0);
+  EXPECT_STREQ(b.engineForTesting().state().program.audioFileName, "/no/such/recording.wav");
+}
+
+TEST_F(Session, TooLongOrUnterminatedPathIsNotUsed) {
+  aPlug a(&InProcessHost::callback);
+  auto chunk = chunkOf(a);
+  std::memset(chunk.data(), 'x', 1024);  // 1024 characters, terminated after
+  aPlug b(&InProcessHost::callback);
+  b.setChunk(chunk.data(), static_cast<intptr_t>(chunk.size()));
+  ASSERT_EQ(gMessages.size(), 1u);
+  EXPECT_EQ(gMessages[0], "Tarnwick VSTi - Error recovering last session|Error loading audio file :\n\n(-filename too long-)\n");
+  EXPECT_STREQ(b.engineForTesting().state().program.audioFileName, "");
+
+  gMessages.clear();
+  std::memset(chunk.data(), 'y', 2048);  // no terminator anywhere
+  b.setChunk(chunk.data(), static_cast<intptr_t>(chunk.size()));
+  ASSERT_EQ(gMessages.size(), 1u);
+  EXPECT_NE(gMessages[0].find("(-filename too long-)"), std::string::npos);
+}
+
+TEST_F(Session, ForeignBlocksShowUnknownVersionAndChangeNothing) {
+  aPlug a(&InProcessHost::callback);
+  auto good = chunkOf(a);
+  std::vector<uint8_t> bad = good;
+  putF32(bad, 38032, 0.1f);
+  bad.pop_back();
+  a.setChunk(bad.data(), static_cast<intptr_t>(bad.size()));
+  bad.push_back(0);
+  putI32(bad, 2052, 5);
+  a.setChunk(bad.data(), static_cast<intptr_t>(bad.size()));
+  a.setChunk(nullptr, 38168);
+  ASSERT_EQ(gMessages.size(), 3u);
+  for (const std::string& m : gMessages) {
+    EXPECT_EQ(m, "Tarnwick VSTi - Error recovering last session|Unknown version of stored data\n\n");
+  }
+  EXPECT_EQ(chunkOf(a), good);
+}
+
+TEST_F(Session, HostileValuesAreClampedOrZeroed) {
+  aPlug a(&InProcessHost::callback);
+  auto chunk = chunkOf(a);
+  putF32(chunk, 38028, 0.0f);  // Single Key Edit Mode
+  putI32(chunk, 38152, 5000);
+  putI32(chunk, 38156, -7);
+  putI32(chunk, 38160, 999);
+  putI32(chunk, 38164, 123456);  // the flood's working value is never read
+  putF32(chunk, 38032, std::numeric_limits<float>::quiet_NaN());
+  putF32(chunk, 36480 + 4 * 128, std::numeric_limits<float>::infinity());
+  a.setChunk(chunk.data(), static_cast<intptr_t>(chunk.size()));
+  const auto& s = a.engineForTesting().state();
+  EXPECT_EQ(s.editRow, 128);
+  EXPECT_EQ(s.playRow, 0);
+  EXPECT_EQ(s.lastSelectedKey, 127);
+  EXPECT_EQ(s.mainLevl, 0.0f);
+  EXPECT_EQ(s.rows[128].unitDura, 0.0f);
+  EXPECT_TRUE(gMessages.empty());
+}
+
+TEST_F(Session, RestoredSessionKeepsItsKeysAndFloodsTheStoredKey) {
+  const std::string wav = tarnwick::test::writeTestWav("session_flood.wav", 61 * 1000);
+  aPlug a(&InProcessHost::callback);
+  ASSERT_EQ(a.loadAudioFile(wav.c_str()), 0);
+  a.setParameter(109, 0.0f);  // Single Key Edit Mode: edit row 36
+  float dummyOut[2][64];
+  float* outs[2] = {dummyOut[0], dummyOut[1]};
+  // Play key 70: it becomes the edit row and the last key; then flood from its slice.
+  const auto& sa = a.engineForTesting().state();
+  a.engineForTesting().processMidi(nullptr, 0);
+  tarnwick::MidiMessage on{0, 0x90, 70, 100};
+  a.engineForTesting().processMidi(&on, 1);
+  a.processReplacing(nullptr, outs, 64);
+  EXPECT_EQ(sa.lastSelectedKey, 70);
+  a.setParameter(263, 1.0f);
+  ASSERT_EQ(a.getParameter(263), 1.0f);
+  auto chunk = chunkOf(a);
+
+  aPlug b(&InProcessHost::callback);
+  b.setChunk(chunk.data(), static_cast<intptr_t>(chunk.size()));
+  EXPECT_TRUE(gMessages.empty());
+  const auto& sb = b.engineForTesting().state();
+  EXPECT_EQ(sb.lastSelectedKey, 70);
+  EXPECT_EQ(sb.editRow, 70);
+  EXPECT_EQ(sb.flood, 1.0f);
+  ASSERT_TRUE(sb.buffer.floodOn());
+  ASSERT_EQ(sb.buffer.frameCount, sa.buffer.frameCount);
+  for (int32_t i = 0; i < sb.buffer.frameCount; ++i) {
+    ASSERT_EQ(sb.buffer.left[i], sa.buffer.left[i]) << i;
+  }
+
+  // In Master Edit Mode the restored edit row is the master row.
+  a.setParameter(109, 0.0f);
+  auto master = chunkOf(a);
+  aPlug c(&InProcessHost::callback);
+  c.setChunk(master.data(), static_cast<intptr_t>(master.size()));
+  EXPECT_EQ(c.engineForTesting().state().editRow, 128);
+  EXPECT_EQ(c.engineForTesting().state().lastSelectedKey, a.engineForTesting().state().lastSelectedKey);
+}
+
+TEST_F(Session, FailedLoadKeepsThePreviousRecording) {
+  const std::string wav = tarnwick::test::writeTestWav("session_keep.wav", 5000);
+  aPlug a(&InProcessHost::callback);
+  ASSERT_EQ(a.loadAudioFile(wav.c_str()), 0);
+  const float* before = a.engineForTesting().state().buffer.left;
+  EXPECT_EQ(a.loadAudioFile("/no/such/file.wav"), 23);
+  const auto& s = a.engineForTesting().state();
+  EXPECT_EQ(s.buffer.left, before);
+  EXPECT_EQ(s.buffer.frameCount, 5000);
+  EXPECT_STREQ(s.program.audioFileName, wav.c_str());
+  EXPECT_TRUE(s.buffer.saved);
+}
+
+}  // namespace

@@ -1,0 +1,106 @@
+// Two threads on one instance, as hosts do: one renders with random MIDI, the other hammers every
+// parameter, loads recordings and restores chunks. Run under ThreadSanitizer it must stay silent.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <random>
+#include <thread>
+#include <vector>
+
+#include "plugin/aPlug.h"
+#include "platform/MessageBox.h"
+#include "tests/plugin/TestSupport.h"
+
+namespace {
+
+using tarnwick::aPlug;
+using tarnwick::test::InProcessHost;
+
+tarnwick::platform::MessageBoxAnswer quietBox(const char*, const char*, tarnwick::platform::MessageBoxButtons) {
+  return tarnwick::platform::MessageBoxAnswer::kOk;
+}
+
+TEST(ThreadStress, RenderAgainstParameterLoadAndRestoreTraffic) {
+  tarnwick::platform::setMessageBoxHandler(quietBox);
+  const std::string wavA = tarnwick::test::writeTestWav("stress_a.wav", 44100, 220.0, 330.0);
+  const std::string wavB = tarnwick::test::writeTestWav("stress_b.wav", 30000, 440.0, 110.0);
+  aPlug plug(&InProcessHost::callback);
+  ASSERT_EQ(plug.loadAudioFile(wavA.c_str()), 0);
+  void* data = nullptr;
+  const int32_t size = plug.getChunk(&data);
+  std::vector<uint8_t> chunk(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
+
+  std::atomic<bool> stop{false};
+  std::atomic<long> blocks{0};
+  std::atomic<bool> finite{true};
+  std::thread audio([&] {
+    std::mt19937 rng(7);
+    std::vector<float> left(1024), right(1024);
+    float* outs[2] = {left.data(), right.data()};
+    std::vector<uint8_t> eventStorage(sizeof(VstEvents) + 16 * sizeof(VstEvent*));
+    VstMidiEvent events[16];
+    while (!stop.load()) {
+      auto* list = reinterpret_cast<VstEvents*>(eventStorage.data());
+      list->numEvents = static_cast<int32_t>(rng() % 8);
+      for (int32_t i = 0; i < list->numEvents; ++i) {
+        VstMidiEvent& e = events[i];
+        e = VstMidiEvent{};
+        e.type = kVstMidiType;
+        e.byteSize = sizeof(VstMidiEvent);
+        e.deltaFrames = static_cast<int32_t>(rng() % 512);
+        const uint8_t kinds[] = {0x90, 0x80, 0x90, 0xB0};
+        e.midiData[0] = static_cast<char>(kinds[rng() % 4] | (rng() % 16));
+        e.midiData[1] = static_cast<char>(e.midiData[0] == static_cast<char>(0xB0) ? 123 : 30 + rng() % 70);
+        e.midiData[2] = static_cast<char>(rng() % 128);
+        list->events[i] = reinterpret_cast<VstEvent*>(&e);
+      }
+      plug.processEvents(list);
+      const int32_t frames = 64 + static_cast<int32_t>(rng() % 960);
+      plug.processReplacing(nullptr, outs, frames);
+      if (rng() % 4 == 0) plug.setParameter(static_cast<int32_t>(rng() % 40), static_cast<float>(rng() % 100) / 100.0f);
+      if (rng() % 8 == 0) (void)plug.getParameter(static_cast<int32_t>(rng() % 40));
+      for (int32_t i = 0; i < frames; ++i) {
+        if (!std::isfinite(left[i]) || !std::isfinite(right[i])) finite.store(false);
+      }
+      blocks.fetch_add(1);
+    }
+  });
+
+  std::mt19937 rng(11);
+  const int32_t internals[] = {42, 58, 109, 251, 252, 258, 260, 261, 262, 263, 265, 266, 267, 268};
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+  long operations = 0;
+  while (std::chrono::steady_clock::now() < end) {
+    switch (rng() % 10) {
+      case 0: plug.loadAudioFile(rng() % 2 ? wavA.c_str() : wavB.c_str()); break;
+      case 1: plug.setChunk(chunk.data(), static_cast<intptr_t>(chunk.size())); break;
+      case 2: plug.resume(); break;
+      case 3: {
+        const int32_t index = internals[rng() % std::size(internals)];
+        const float value = index >= 265 ? static_cast<float>(rng() % 8) : static_cast<float>(rng() % 2);
+        plug.setParameter(index, value);
+        break;
+      }
+      case 4: {
+        void* out = nullptr;
+        plug.getChunk(&out);
+        break;
+      }
+      default:
+        plug.setParameter(static_cast<int32_t>(rng() % 40), static_cast<float>(rng() % 100) / 100.0f);
+        break;
+    }
+    InProcessHost::tempo.store(60.0 + static_cast<double>(rng() % 120));
+    ++operations;
+  }
+  stop.store(true);
+  audio.join();
+  tarnwick::platform::setMessageBoxHandler(nullptr);
+  EXPECT_TRUE(finite.load());
+  EXPECT_GT(blocks.load(), 10);
+  EXPECT_GT(operations, 10);
+}
+
+}  // namespace
