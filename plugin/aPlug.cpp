@@ -180,8 +180,10 @@ float aPlug::getParameter(int32_t index) {
 int32_t aPlug::processEvents(const VstEvents* events) {
   markAudioThread();
   if (!events) return 1;
+  // The list is declared with two entries but holds numEvents of them.
+  VstEvent* const* list = events->events;
   for (int32_t i = 0; i < events->numEvents; ++i) {
-    const VstEvent* e = events->events[i];
+    const VstEvent* e = list[i];
     if (!e || e->type != kVstMidiType) continue;
     const auto* m = reinterpret_cast<const VstMidiEvent*>(e);
     MidiMessage msg;
