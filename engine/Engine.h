@@ -116,6 +116,11 @@ class Engine {
   void noteStart(int32_t key, int32_t offset);
   void render(float* outL, float* outR, int32_t frames);
 
+  // Samples played by all grains so far, and grain runs (a grain's part within one block); for
+  // benchmarks that report cost per grain-sample.
+  uint64_t grainSamplesPlayed() const { return grainSamples_; }
+  uint64_t grainRunsPlayed() const { return grainRuns_; }
+
   // The morph's per-grain source buffers (kMorphGrainCapacity + 1 samples each).
   float* morphGrainBuffer(int32_t grain) { return morphBuffers_.get() + grain * (kMorphGrainCapacity + 1); }
 
@@ -149,6 +154,8 @@ class Engine {
   HostTime* hostTime_ = nullptr;
   std::atomic<float> peakLevel_{0.0f};
   std::atomic<int32_t> playingGrain_{0};
+  uint64_t grainSamples_ = 0;
+  uint64_t grainRuns_ = 0;
 };
 
 }  // namespace tarnwick

@@ -95,6 +95,8 @@ void Engine::renderKey(int32_t key, float* outL, float* outR, int32_t n) {
 
       GrainRun run{srcL + (pos < 0 ? 0 : pos), srcR + (pos < 0 ? 0 : pos), outL + w, outR + w,
                    playable, samplesLeft, a, step, gs.fadeLength[g], gs.fadeInLeft[g]};
+      grainSamples_ += static_cast<uint64_t>(playable);
+      ++grainRuns_;
       if (playGrainRun(run) > 0 && key == s.lastSelectedKey) {
         playingGrain_.store(g, std::memory_order_relaxed);
       }
