@@ -14,6 +14,8 @@
 
 namespace tarnwick {
 
+struct ChunkImage;
+
 class aPlug final : public HostTime {
  public:
   explicit aPlug(audioMasterCallback host);
@@ -69,6 +71,9 @@ class aPlug final : public HostTime {
   void floodOn(float value);  // ui lock held, engine lock not held
   void freeDiscarded();       // no lock needed: the arrays are no longer reachable
   StorageResult loadAudioLocked(const char* path);  // ui lock held
+  // Restores a parsed state record (host chunk, or the record inside a bank); ui lock held.
+  // reloadAudio: reload the recording from the stored path and report a failure in a message box.
+  void applyChunkImage(const ChunkImage& image, bool reloadAudio);
 
   AEffect effect_{};
   std::unique_ptr<uint8_t[]> chunk_;  // the record handed to the host by getChunk
