@@ -48,6 +48,24 @@ TEST(PluginEntry, CloseAnswersOneAndDestroysTheInstance) {
   EXPECT_EQ(host->effect()->dispatcher(host->effect(), effClose, 0, 0, nullptr, 0.0f), 1);
 }
 
+TEST(PluginEntry, UnloadsCompletelyAfterTheLastInstanceCloses) {
+  // Hosts scan plug-ins by loading and unloading them: nothing may keep the library resident.
+  const std::string wav = tarnwick::test::writeTestWav("abi_unload.wav", 8000);
+  {
+    auto host = loadPlugin();
+    ASSERT_TRUE(host);
+    std::vector<uint8_t> chunk = host->getChunk(false);
+    std::memcpy(chunk.data(), wav.c_str(), wav.size() + 1);
+    host->setChunk(chunk, false);
+    host->setParameter(6, 1.0f);  // morph: the transform tables come into play
+    host->sendMidi({MidiMessage{0, 0x90, 60, 100}});
+    std::vector<float> left(512), right(512);
+    host->process(left.data(), right.data(), 512);
+    EXPECT_TRUE(tarnwick::platform::DynamicLibrary::isLoaded(TARNWICK_PLUGIN_PATH));
+  }
+  EXPECT_FALSE(tarnwick::platform::DynamicLibrary::isLoaded(TARNWICK_PLUGIN_PATH));
+}
+
 TEST(PluginIdentity, FixedAnswers) {
   auto host = loadPlugin();
   ASSERT_TRUE(host);
