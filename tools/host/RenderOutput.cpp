@@ -7,11 +7,7 @@
 #include <cmath>
 #include <cstdio>
 
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
+#include "platform/Terminal.h"
 
 namespace tarnwick::host {
 
@@ -69,13 +65,7 @@ bool writeStereoWav(const std::string& path, const std::vector<float>& left, con
     return ok;
 }
 
-bool stderrIsTerminal() {
-#ifdef _WIN32
-    return _isatty(_fileno(stderr)) != 0;
-#else
-    return isatty(fileno(stderr)) != 0;
-#endif
-}
+bool stderrIsTerminal() { return platform::stderrIsTerminal(); }
 
 void ProgressBar::update(int64_t framesDone, int64_t songFrames, double sampleRate) {
     if (!enabled_) return;
