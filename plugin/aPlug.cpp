@@ -69,6 +69,7 @@ aPlug::aPlug(audioMasterCallback host)
     std::lock_guard<std::mutex> engineGuard(engineLock_);
     refreshMirror();
   }
+  recentFiles_.read();
   resume();
 }
 

@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "engine/Engine.h"
+#include "engine/ParameterText.h"
 #include "plugin/SpscRing.h"
+#include "storage/RecentFiles.h"
 #include "storage/StorageResult.h"
 #include "plugin/VstInterface.h"
 
@@ -37,6 +39,18 @@ class aPlug final : public HostTime {
   int32_t getChunk(void** data);                   // [ui-thread]
   int32_t setChunk(const void* data, intptr_t size);  // [ui-thread]
   StorageResult loadAudioFile(const char* path);   // [ui-thread]
+
+  // Bank files (plugin/Bank.cpp).
+  StorageResult saveBank(const char* path);        // [ui-thread]
+  StorageResult loadBank(const char* path);        // [ui-thread]
+  // Applies a bank's state record: 1, or 0 when size is not the record's size. [ui-thread]
+  int32_t applyChunkRecord(const uint8_t* record, size_t size);
+
+  // The recent bank files and the current bank's name, kept for the editor. [ui-thread]
+  const RecentFiles& recentFiles() const { return recentFiles_; }
+  bool addRecentFile(const char* path) { return recentFiles_.add(path); }
+  const char* bankFileName() const { return bankFileName_; }
+  void setBankFileName(const char* path) { copyText(bankFileName_, path ? path : "", sizeof bankFileName_); }
 
   // Parameter texts for the host (at most 8 characters and the terminator).
   void getParameterName(int32_t index, char* text);
@@ -90,6 +104,8 @@ class aPlug final : public HostTime {
   bool hostProcessing_ = false;
   EditorSink* editor_ = nullptr;
   std::atomic<uint32_t> droppedEvents_{0};
+  RecentFiles recentFiles_;
+  char bankFileName_[kPathCapacity] = "Tarnwick VSTi V1.0";
 };
 
 }  // namespace tarnwick
