@@ -45,7 +45,8 @@ TEST(PluginEntry, RefusesHostWithoutVersionAndLoadsOtherwise) {
 TEST(PluginEntry, CloseAnswersOneAndDestroysTheInstance) {
   auto host = loadPlugin();
   ASSERT_TRUE(host);
-  EXPECT_EQ(host->effect()->dispatcher(host->effect(), effClose, 0, 0, nullptr, 0.0f), 1);
+  EXPECT_EQ(host->dispatch(effClose), 1);
+  EXPECT_FALSE(host->isOpen());
 }
 
 TEST(PluginEntry, UnloadsCompletelyAfterTheLastInstanceCloses) {

@@ -94,10 +94,8 @@ std::unique_ptr<PluginHost> PluginHost::load(const std::string& soPath, std::str
 
 void PluginHost::close()
 {
-    if (effect_) {
+    if (effect_)
         dispatch(effClose);
-        effect_ = nullptr;  // effClose destroys the instance and its record
-    }
     library_.close();
 }
 
@@ -105,7 +103,10 @@ intptr_t PluginHost::dispatch(int32_t opcode, int32_t index, intptr_t value, voi
 {
     if (!effect_ || !effect_->dispatcher)
         return 0;
-    return effect_->dispatcher(effect_, opcode, index, value, ptr, opt);
+    AEffect* effect = effect_;
+    if (opcode == effClose)
+        effect_ = nullptr;  // the instance and its record are gone once effClose returns
+    return effect->dispatcher(effect, opcode, index, value, ptr, opt);
 }
 
 void PluginHost::setCanDoAnswer(const std::string& text, int32_t answer)
