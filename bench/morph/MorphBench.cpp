@@ -1,0 +1,183 @@
+// Times one morph note start (2 endpoint analyses, 30 middle grains) against 32 FFTW transforms.
+#include <benchmark/benchmark.h>
+#include <fftw3.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "engine/fft/RealFft4096.h"
+#include "engine/morph/MorphState.h"
+
+namespace {
+
+using tarnwick::MorphSlot;
+using tarnwick::MorphState;
+using tarnwick::RealFft4096;
+
+constexpr int kN = RealFft4096::kSize;
+constexpr int kBins = kN / 2 + 1;
+constexpr int kMiddleGrains = 30;
+constexpr int kFrames = 3 * 44100;
+constexpr int32_t kReadA = 10000;  // inside the first tone
+constexpr int32_t kReadB = 80000;  // inside the second tone
+constexpr int32_t kGrainLength = 10000;  // capped to 4096 by the analysis
+
+// Two sung-like tones one after the other: 40 partials with a falling spectrum, a slow vibrato, and
+// noise 50 dB down; the second tone a fifth higher with a brighter spectrum.
+struct Recording {
+  std::vector<float> left = std::vector<float>(kFrames + 1);
+  std::vector<float> right = std::vector<float>(kFrames + 1);
+  Recording() {
+    std::mt19937 rng(3);
+    std::normal_distribution<double> noise(0.0, 0.003);
+    const double twoPi = 2.0 * 3.14159265358979;
+    double phase = 0.0;
+    for (int n = 0; n < kFrames; ++n) {
+      const bool second = n >= kFrames / 2;
+      const double f0 = (second ? 330.0 : 220.0) * (1.0 + 0.004 * std::sin(twoPi * 5.0 * n / 44100.0));
+      phase += twoPi * f0 / 44100.0;
+      double v = 0.0;
+      for (int h = 1; h <= 40; ++h) v += std::sin(h * phase + 0.3 * h) / std::pow(h, second ? 0.8 : 1.2);
+      left[n] = static_cast<float>(0.2 * v + noise(rng));
+      right[n] = static_cast<float>(0.18 * v + noise(rng));
+    }
+  }
+};
+
+const Recording& recording() {
+  static const Recording r;
+  return r;
+}
+
+void analyseBoth(MorphState& m) {
+  const Recording& r = recording();
+  int32_t lengthA = kGrainLength, lengthB = kGrainLength;
+  m.analyseEndpoint(r.left.data(), r.right.data(), kFrames + 1, kReadA, lengthA, 0, MorphSlot::kA);
+  m.analyseEndpoint(r.left.data(), r.right.data(), kFrames + 1, kReadB, lengthB, 31, MorphSlot::kB);
+}
+
+void MorphNoteStart(benchmark::State& state) {
+  auto morph = std::make_unique<MorphState>();
+  const int32_t algorithm = static_cast<int32_t>(state.range(0));
+  for (auto _ : state) {
+    analyseBoth(*morph);
+    morph->morphStep = 1;
+    for (int g = 1; g <= kMiddleGrains; ++g) morph->synthesiseGrain(g, algorithm, 32.0f);
+    benchmark::DoNotOptimize(morph->grainBuffer(30));
+    benchmark::ClobberMemory();
+  }
+  state.counters["regionsA"] = morph->regions(MorphSlot::kA).count;
+  state.counters["regionsB"] = morph->regions(MorphSlot::kB).count;
+}
+
+// The transforms alone, with our kernels: the share of a note start that is not pairing.
+void OurTransformsOnly(benchmark::State& state) {
+  auto scratch = std::make_unique<RealFft4096::Scratch>();
+  const Recording& r = recording();
+  std::vector<float> spectrumA(kN), spectrumB(kN), out(kN);
+  for (auto _ : state) {
+    RealFft4096::forward(r.left.data() + kReadA, spectrumA.data(), *scratch);
+    RealFft4096::forward(r.left.data() + kReadB, spectrumB.data(), *scratch);
+    for (int i = 0; i < kMiddleGrains; ++i) RealFft4096::inverse(spectrumA.data(), out.data(), *scratch);
+    benchmark::DoNotOptimize(out.data());
+    benchmark::ClobberMemory();
+  }
+}
+
+// 2 r2c and 30 c2r transforms with FFTW_MEASURE plans; c2r destroys its input, so each inverse
+// first restores it (our inverse keeps its input), as the transform benchmark does.
+struct Fftw {
+  float* real = fftwf_alloc_real(kN);
+  fftwf_complex* bins = fftwf_alloc_complex(kBins);
+  fftwf_complex* spectrum = fftwf_alloc_complex(kBins);
+  fftwf_plan r2c = fftwf_plan_dft_r2c_1d(kN, real, bins, FFTW_MEASURE);
+  fftwf_plan c2r = fftwf_plan_dft_c2r_1d(kN, bins, real, FFTW_MEASURE);
+  Fftw() {
+    std::memcpy(real, recording().left.data() + kReadA, sizeof(float) * kN);
+    fftwf_execute(r2c);
+    std::memcpy(spectrum, bins, sizeof(fftwf_complex) * kBins);
+  }
+  ~Fftw() {
+    fftwf_destroy_plan(r2c);
+    fftwf_destroy_plan(c2r);
+    fftwf_free(real);
+    fftwf_free(bins);
+    fftwf_free(spectrum);
+  }
+};
+
+void Fftw32Transforms(benchmark::State& state) {
+  static Fftw f;
+  for (auto _ : state) {
+    std::memcpy(f.real, recording().left.data() + kReadA, sizeof(float) * kN);
+    fftwf_execute(f.r2c);
+    std::memcpy(f.real, recording().left.data() + kReadB, sizeof(float) * kN);
+    fftwf_execute(f.r2c);
+    for (int i = 0; i < kMiddleGrains; ++i) {
+      std::memcpy(f.bins, f.spectrum, sizeof(fftwf_complex) * kBins);
+      fftwf_execute(f.c2r);
+    }
+    benchmark::DoNotOptimize(f.real);
+    benchmark::ClobberMemory();
+  }
+}
+
+BENCHMARK(MorphNoteStart)->Arg(0)->Arg(1)->Arg(2);
+BENCHMARK(OurTransformsOnly);
+BENCHMARK(Fftw32Transforms);
+
+// Console output plus a closing summary of each note start's time over FFTW's.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& run : runs) {
+      if (run.error_occurred) continue;
+      const double us = run.GetAdjustedCPUTime() * 1e-3;
+      if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
+        medians_[run.run_name.str()] = us;
+      else if (run.run_type == Run::RT_Iteration)
+        microseconds_[run.run_name.str()] = us;
+    }
+    ConsoleReporter::ReportRuns(runs);
+  }
+
+  void printSummary() const {
+    std::printf("\nfft kernel: %s\n", RealFft4096::kernelName());
+    const double fftw = at("Fftw32Transforms");
+    if (fftw <= 0.0) return;
+    for (const char* name : {"MorphNoteStart/0", "MorphNoteStart/1", "MorphNoteStart/2", "OurTransformsOnly"}) {
+      const double ours = at(name);
+      if (ours > 0.0)
+        std::printf("%-28s %9.1f us   32 FFTW transforms %8.1f us   ratio %5.2fx\n", name, ours, fftw, ours / fftw);
+    }
+  }
+
+ private:
+  double at(const std::string& name) const {
+    if (const auto it = medians_.find(name); it != medians_.end()) return it->second;
+    const auto it = microseconds_.find(name);
+    return it == microseconds_.end() ? 0.0 : it->second;
+  }
+
+  std::map<std::string, double> microseconds_;
+  std::map<std::string, double> medians_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  RealFft4096::prepare();
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  reporter.printSummary();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,104 @@
+// Synthesis of one middle grain: the endpoints' peak regions paired and moved toward each other.
+#include <algorithm>
+
+#include "engine/Numeric.h"
+#include "engine/morph/MorphMemory.h"
+
+namespace tarnwick {
+
+namespace {
+
+constexpr int32_t kBins = MorphState::kBinCount;
+
+// Queues the positions of one region pair: step m reads a at sA + m * stretchA and b at
+// sB + m * stretchB, where the narrower region is stretched over the wider one.
+void queuePair(int32_t sA, int32_t wA, int32_t sB, int32_t wB, const morphdetail::BlendSource& source,
+               morphdetail::PairBatch& batch) {
+  float stretchA = 1.0f, stretchB = 1.0f;
+  if (wA < wB) stretchA = wA == 1 ? 0.0f : static_cast<float>(wA - 1) / static_cast<float>(wB - 1);
+  if (wA > wB) stretchB = wB == 1 ? 0.0f : static_cast<float>(wB - 1) / static_cast<float>(wA - 1);
+  const float startA = static_cast<float>(sA), startB = static_cast<float>(sB);
+  const int32_t n = std::max(wA, wB);
+  for (int32_t m = 0; m < n; ++m) {
+    if (batch.count == morphdetail::kBatch) morphdetail::blendBatch(source, batch);
+    const float step = static_cast<float>(m);
+    batch.pA[batch.count] = startA + step * stretchA;
+    batch.pB[batch.count] = startB + step * stretchB;
+    ++batch.count;
+  }
+}
+
+bool validRegion(const PeakRegionList& r, int32_t index) {
+  const int32_t s = r.start[index], w = r.width[index];
+  return s >= 1 && w >= 1 && s + w - 1 <= kBins - 2;
+}
+
+// Adds the source's bins from `from` to 2047, real and imaginary parts, scaled.
+void addTail(const float* src, int32_t from, float scale, float* out) {
+  from = std::max(from, 1);
+  for (int32_t k = from; k < kBins; ++k) {
+    out[k] += scale * src[k];
+    out[kBins + k] += scale * src[kBins + k];
+  }
+}
+
+}  // namespace
+
+void MorphState::synthesiseGrain(int32_t g, int32_t algorithm, float morphGrainCount) {
+  if (g < 0 || g >= kGrainCount) return;
+  if (algorithm < 0 || algorithm > 2) algorithm = 0;
+  const int32_t c = std::max(truncSaturate(morphGrainCount), 3);
+  const int32_t t = morphStep >= 1 && morphStep <= c - 2 ? morphStep : 1;
+  const float d = static_cast<float>(t) / static_cast<float>(c - 1);
+  const float e = 1.0f - d;
+
+  Memory& mem = *m_;
+  const float* specA = mem.spectrum[0];
+  const float* specB = mem.spectrum[1];
+  float* out = mem.spectrumOut;
+  const PeakRegionList& regA = mem.regions[0];
+  const PeakRegionList& regB = mem.regions[1];
+  const int32_t countA = std::clamp(regA.count, 0, kBins);
+  const int32_t countB = std::clamp(regB.count, 0, kBins);
+
+  if (countA == 0 || countB == 0) {
+    for (int32_t k = 0; k < kSpectrumSize; ++k) out[k] = e * specA[k] + d * specB[k];
+  } else {
+    std::fill(out, out + kSpectrumSize, 0.0f);
+    out[0] = e * specA[0] + d * specB[0];
+
+    float stepA = 1.0f, stepB = 1.0f, accA = 0.0f, accB = 0.0f;
+    if (algorithm == 2) {
+      if (countA > countB) stepB = static_cast<float>(countB) / static_cast<float>(countA);
+      else stepA = static_cast<float>(countA) / static_cast<float>(countB);
+    }
+    const morphdetail::BlendSource source{specA, mem.magnitude[0], specB, mem.magnitude[1], e, d, out};
+    mem.batch.count = 0;
+    int32_t ra = 0, rb = 0;
+    while (ra < countA && rb < countB) {
+      if (validRegion(regA, ra) && validRegion(regB, rb))
+        queuePair(regA.start[ra], regA.width[ra], regB.start[rb], regB.width[rb], source, mem.batch);
+      accA += stepA;
+      accB += stepB;
+      ra = static_cast<int32_t>(accA);
+      rb = static_cast<int32_t>(accB);
+    }
+    morphdetail::blendBatch(source, mem.batch);
+
+    // Regions left without a partner once one list has run out.
+    if (countA != countB && algorithm != 2) {
+      if (ra >= countA && rb < countB)
+        addTail(specB, regB.start[rb], algorithm == 0 ? d : 1.0f, out);
+      else if (rb >= countB && ra < countA)
+        addTail(specA, regA.start[ra], algorithm == 0 ? e : 1.0f, out);
+    }
+  }
+
+  float* grain = mem.grains[g];
+  RealFft4096::inverse(out, grain, mem.scratch);
+  morphdetail::zeroNonFinite(grain, kGrainLength);
+  grain[kGrainLength] = 0.0f;
+  morphStep = t >= c - 2 ? 1 : t + 1;
+}
+
+}  // namespace tarnwick
