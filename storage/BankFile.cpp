@@ -33,7 +33,9 @@ void putU32(uint8_t* p, uint32_t v) {
 }
 void putTag(uint8_t* p, const char (&tag)[5]) { std::memcpy(p, tag, 4); }
 
-uint32_t byteSwap(uint32_t v) {
+// Reverses the bytes of a float's bit pattern; only big-endian hosts need it.
+template <typename Word>
+constexpr Word byteSwap(Word v) {
   return (v >> 24) | ((v >> 8) & 0xFF00u) | ((v << 8) & 0xFF0000u) | (v << 24);
 }
 

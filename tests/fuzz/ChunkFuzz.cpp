@@ -1,0 +1,57 @@
+// Fuzz target: restoring a host chunk into an instance, and the chunk it hands back afterwards.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "platform/MessageBox.h"
+#include "platform/Registry.h"
+#include "plugin/aPlug.h"
+#include "storage/ChunkRecord.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+tarnwick::platform::MessageBoxAnswer quiet(const char*, const char*, tarnwick::platform::MessageBoxButtons buttons) {
+  return buttons == tarnwick::platform::MessageBoxButtons::kOk ? tarnwick::platform::MessageBoxAnswer::kOk
+                                                               : tarnwick::platform::MessageBoxAnswer::kNo;
+}
+
+// One instance for the whole run. Relative paths in a chunk resolve inside an empty folder.
+struct Rig {
+  fs::path folder;
+  std::unique_ptr<tarnwick::aPlug> plug;
+  std::unique_ptr<tarnwick::ChunkImage> image = std::make_unique<tarnwick::ChunkImage>();
+
+  Rig() {
+    tarnwick::platform::setMessageBoxHandler(quiet);
+    folder = fs::temp_directory_path() / ("tarnwick-fuzz-chunk-" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    fs::current_path(folder);
+    tarnwick::platform::setRegistryRootForTesting((folder / "hive").c_str());
+    plug = std::make_unique<tarnwick::aPlug>(nullptr);
+  }
+  ~Rig() {
+    plug.reset();
+    std::error_code error;
+    fs::current_path(fs::temp_directory_path(), error);
+    fs::remove_all(folder, error);
+  }
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static Rig rig;
+  if (rig.plug->setChunk(data, static_cast<intptr_t>(size)) != 1) std::abort();
+  void* out = nullptr;
+  if (rig.plug->getChunk(&out) != static_cast<int32_t>(tarnwick::kChunkSize) || !out) std::abort();
+  // Whatever was restored, the instance's own chunk is always one it accepts again.
+  if (!tarnwick::parseChunkRecord(static_cast<const uint8_t*>(out), tarnwick::kChunkSize, *rig.image)) std::abort();
+  if (rig.plug->engineForTesting().state().engineBusy) std::abort();
+  return 0;
+}

@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets (audio file decoder, bank loader, host chunk restore) with clang 14,
+# AddressSanitizer and UndefinedBehaviorSanitizer in their own build folder, runs them side by side
+# for a bounded time on a copy of the committed corpus, prints the executions of each, and fails
+# on any finding. Findings are kept in BUILD/fuzz-findings/TARGET/ for the corpus.
+#   TARNWICK_FUZZ_SECONDS  time per target (default 60)
+#   TARNWICK_FUZZ_BUILD    build folder (default build-fuzz)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${TARNWICK_FUZZ_SECONDS:-60}
+build=${TARNWICK_FUZZ_BUILD:-build-fuzz}
+targets=(audio bank chunk)
+declare -A maxLen=([audio]=16384 [bank]=65536 [chunk]=40000)
+
+missing=()
+for p in clang-14 libclang-rt-14-dev; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  if [ "$(id -u)" != 0 ]; then
+    echo "missing packages (install as root): ${missing[*]}" >&2
+    exit 1
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq "${missing[@]}"
+fi
+
+echo "== fuzz build (clang 14, libFuzzer + address + undefined)"
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 \
+      -DTARNWICK_SANITIZE=fuzzer-no-link,address,undefined -DTARNWICK_FUZZ=ON -DTARNWICK_BENCH=OFF >/dev/null
+cmake --build "$build" -j"$(nproc)" --target "${targets[@]/#/tarnwick_fuzz_}"
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+rm -rf "$build/fuzz-findings"
+
+echo "== fuzzing ${seconds}s per target, side by side"
+declare -A pid
+for t in "${targets[@]}"; do
+  # A copy of the corpus: what the run adds stays out of the repository.
+  cp -r "tests/fuzz/corpus/$t" "$work/corpus-$t"
+  mkdir -p "$work/findings-$t"
+  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+    "$build/tests/fuzz/tarnwick_fuzz_$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+    -max_len="${maxLen[$t]}" -print_final_stats=1 -artifact_prefix="$work/findings-$t/" \
+    "$work/corpus-$t" >"$work/log-$t" 2>&1 &
+  pid[$t]=$!
+done
+
+failed=0
+for t in "${targets[@]}"; do
+  status=0
+  wait "${pid[$t]}" || status=$?
+  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/log-$t" | tail -1)
+  speed=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$work/log-$t" | tail -1)
+  if [ "$status" != 0 ] || [ -n "$(ls -A "$work/findings-$t")" ]; then
+    failed=1
+    echo "fuzz $t: FINDING (exit $status)"
+    tail -n 60 "$work/log-$t"
+    mkdir -p "$build/fuzz-findings/$t"
+    cp "$work/findings-$t"/* "$build/fuzz-findings/$t/" 2>/dev/null || true
+    echo "inputs kept in $build/fuzz-findings/$t/"
+  else
+    echo "fuzz $t: ${runs:-?} executions (${speed:-?}/s), no findings"
+  fi
+done
+exit "$failed"
