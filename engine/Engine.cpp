@@ -18,7 +18,7 @@ Engine::Engine(HostTime* hostTime) : s_(std::make_unique<EngineState>()), hostTi
   for (auto& slot : s.copyBuffer) {
     for (float& v : slot) v = 0.25f;
   }
-  morphBuffers_ = std::make_unique<float[]>(static_cast<size_t>(kGrainCount) * (kMorphGrainCapacity + 1));
+  morph_ = std::make_unique<MorphState>();
   s.program = factoryProgram();
   silenceAll();
   applyOptions();

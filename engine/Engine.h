@@ -13,6 +13,7 @@
 #include "engine/KeyRow.h"
 #include "engine/ProgramRecord.h"
 #include "engine/Voice.h"
+#include "engine/morph/MorphState.h"
 
 namespace tarnwick {
 
@@ -122,7 +123,8 @@ class Engine {
   uint64_t grainRunsPlayed() const { return grainRuns_; }
 
   // The morph's per-grain source buffers (kMorphGrainCapacity + 1 samples each).
-  float* morphGrainBuffer(int32_t grain) { return morphBuffers_.get() + grain * (kMorphGrainCapacity + 1); }
+  float* morphGrainBuffer(int32_t grain) { return morph_->grainBuffer(grain); }
+  MorphState& morph() { return *morph_; }
 
  private:
   void echo(int32_t index, float v) {
@@ -142,11 +144,11 @@ class Engine {
   void selectPlayRow(int32_t key);
   void layoutNormal(Voice& v, const KeyRow& row, int32_t key, int32_t offset);
   void layoutTrigger(Voice& v, const KeyRow& row, int32_t key, int32_t offset);
-  void prepareMorph(Voice& v, int32_t key, int32_t sliceStart);
+  void prepareMorph(Voice& v, int32_t sliceStart);
   void renderKey(int32_t key, float* outL, float* outR, int32_t frames);
 
   std::unique_ptr<EngineState> s_;
-  std::unique_ptr<float[]> morphBuffers_;
+  std::unique_ptr<MorphState> morph_;  // one working set for every key: the morph is monophonic
   ChannelPair offeredFlood_;
   FloodPlan offeredPlan_;
   ChannelPair discarded_[3];

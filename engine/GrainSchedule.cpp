@@ -57,7 +57,7 @@ void Engine::noteStart(int32_t key, int32_t offset) {
   } else {
     layoutTrigger(v, row, sliceStart, offset);
   }
-  if (s.morph != 0.0f) prepareMorph(v, key, sliceStart);
+  if (s.morph != 0.0f) prepareMorph(v, sliceStart);
   for (int g = 0; g < kGrainCount; ++g) {
     if (row.delayTime[g] == 0.0f) v.schedule.countdown[g] = -1;  // a skipped bar silences its grain
   }
@@ -144,27 +144,30 @@ void Engine::layoutTrigger(Voice& v, const KeyRow& row, int32_t sliceStart, int3
   gs.remaining[0] = clampToInt32(leadRemaining);
 }
 
-void Engine::prepareMorph(Voice& v, int32_t key, int32_t sliceStart) {
+void Engine::prepareMorph(Voice& v, int32_t sliceStart) {
   EngineState& s = *s_;
   GrainSchedule& gs = v.schedule;
-  (void)key;
+  MorphState& m = *morph_;
   const int32_t a = std::clamp(truncToInt(s.trigmode), 0, kGrainCount / 2 - 1);
   const int32_t b = kGrainCount - 1 - a;
   const int64_t F = s.buffer.frameCount;
+  const int64_t sourceLength = F + 1;  // with the guard sample
   if (v.loopMark == 0) {
     if (s.move == 0.0f) {
+      // Without move every grain reads the same excerpt: endpoint b takes the one right after it.
       int64_t pos = static_cast<int64_t>(sliceStart) + gs.remaining[b];
       if (pos + gs.remaining[b] > F) pos = F - gs.remaining[b];
       gs.readPos[b] = clampToInt32(std::max<int64_t>(pos, 0));
     }
-    // The endpoint analysis caps its grains to the morph buffer length.
-    for (int32_t g : {a, b}) {
-      if (gs.remaining[g] >= kMorphGrainCapacity - 1) gs.remaining[g] = kMorphGrainCapacity;
-    }
+    m.analyseEndpoint(s.buffer.left, s.buffer.right, sourceLength, gs.readPos[a], gs.remaining[a], a, MorphSlot::kA);
+    m.analyseEndpoint(s.buffer.left, s.buffer.right, sourceLength, gs.readPos[b], gs.remaining[b], b, MorphSlot::kB);
   }
   gs.readPos[a] = 0;
+  m.morphStep = 1;
   s.options[kOptMorphGrainCount] = static_cast<float>(b - a + 1);
+  const int32_t algorithm = truncToInt(s.options[kOptMorphAlgorithm]);
   for (int32_t g = a + 1; g < b; ++g) {
+    if (v.loopMark == 0) m.synthesiseGrain(g, algorithm, s.options[kOptMorphGrainCount]);
     gs.readPos[g] = 0;
     if (gs.remaining[g] > kMorphGrainCapacity) gs.remaining[g] = kMorphGrainCapacity;
   }
