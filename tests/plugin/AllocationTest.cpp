@@ -119,6 +119,10 @@ TEST(AudioThread, AllocatesNothingOverALongRun) {
   run(600);
   plug.setParameter(5, 1.0f);    // move
   run(600);
+  plug.setParameter(6, 1.0f);    // morph: two forward and up to thirty inverse transforms per note
+  run(300);
+  plug.setParameter(4, 0.0f);
+  run(300);
   EXPECT_EQ(gAllocations.load(), 0);
 }
 

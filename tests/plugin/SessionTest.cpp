@@ -183,3 +183,35 @@ TEST_F(Session, FailedLoadKeepsThePreviousRecording) {
 }
 
 }  // namespace
+
+namespace {
+
+// The morph through the instance: a note plays, nothing is non-finite, a second key cuts the first.
+TEST(Morph, NotesPlayFiniteAndMonophonic) {
+  const std::string wav = tarnwick::test::writeTestWav("morph.wav", 2 * 44100, 220.0, 331.0);
+  aPlug plug(&InProcessHost::callback);
+  ASSERT_EQ(plug.loadAudioFile(wav.c_str()), 0);
+  plug.setParameter(6, 1.0f);
+  plug.setParameter(1, 3.0f / 8.0f);  // grains of 1/16 beat
+  auto& engine = plug.engineForTesting();
+  tarnwick::MidiMessage first{0, 0x90, 60, 100};
+  engine.processMidi(&first, 1);
+  float left[512], right[512];
+  float peak = 0.0f;
+  for (int block = 0; block < 40; ++block) {
+    engine.render(left, right, 512);
+    for (int i = 0; i < 512; ++i) {
+      ASSERT_TRUE(std::isfinite(left[i]) && std::isfinite(right[i]));
+      peak = std::max(peak, std::fabs(left[i]));
+    }
+  }
+  EXPECT_GT(peak, 0.001f);
+  for (int g = 1; g < 31; ++g) EXPECT_LE(engine.state().voices[60].schedule.remaining[g], 4096);
+  tarnwick::MidiMessage second{0, 0x90, 64, 100};
+  engine.processMidi(&second, 1);
+  EXPECT_EQ(engine.state().voices[60].keyState, tarnwick::kIdle);
+  for (int g = 0; g <= 32; ++g) EXPECT_EQ(engine.state().voices[60].schedule.countdown[g], -1);
+  EXPECT_EQ(engine.state().voices[64].keyState, tarnwick::kHeld);
+}
+
+}  // namespace
