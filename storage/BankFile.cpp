@@ -120,6 +120,14 @@ StorageResult writeBankFile(const char* path, const uint8_t* record, const float
     putTag(p + kBankWaveOffset, "WAVE");
     putU32(p + kBankWaveOffset + 4, static_cast<uint32_t>(frames));
 
+    // An existing file that may not be written stays protected, as it would against a plain
+    // open for writing; "ab" checks that without touching its content.
+    std::error_code error;
+    if (fs::exists(target, error)) {
+      std::FILE* probe = std::fopen(target.string().c_str(), "ab");
+      if (!probe) return kStorageCannotWrite;
+      std::fclose(probe);
+    }
     fs::path temporary;
     std::FILE* file = createTemporary(target, temporary);
     if (!file) return kStorageCannotWrite;
@@ -127,7 +135,6 @@ StorageResult writeBankFile(const char* path, const uint8_t* record, const float
     bool written = std::fwrite(p, 1, kBankSamplesOffset, file) == kBankSamplesOffset;
     written = written && writeSamples(file, left, count) && writeSamples(file, right, count);
     written = (std::fclose(file) == 0) && written;
-    std::error_code error;
     if (!written) {
       fs::remove(temporary, error);
       return kStorageFileError;

@@ -21,25 +21,18 @@ tarnwick::platform::MessageBoxAnswer quiet(const char*, const char*, tarnwick::p
                                                                : tarnwick::platform::MessageBoxAnswer::kNo;
 }
 
-// One instance for the whole run. Relative paths in a chunk resolve inside an empty folder.
+// One instance for the whole run. The working folder is left alone: libFuzzer's own paths may be
+// relative to it; a recording a chunk names there is just loaded or refused like any other.
 struct Rig {
-  fs::path folder;
   std::unique_ptr<tarnwick::aPlug> plug;
   std::unique_ptr<tarnwick::ChunkImage> image = std::make_unique<tarnwick::ChunkImage>();
 
   Rig() {
     tarnwick::platform::setMessageBoxHandler(quiet);
-    folder = fs::temp_directory_path() / ("tarnwick-fuzz-chunk-" + std::to_string(::getpid()));
-    fs::create_directories(folder);
-    fs::current_path(folder);
-    tarnwick::platform::setRegistryRootForTesting((folder / "hive").c_str());
+    // A hive that does not exist: no recent-files list is read.
+    const fs::path noHive = fs::temp_directory_path() / ("tarnwick-fuzz-no-hive-" + std::to_string(::getpid()));
+    tarnwick::platform::setRegistryRootForTesting(noHive.c_str());
     plug = std::make_unique<tarnwick::aPlug>(nullptr);
-  }
-  ~Rig() {
-    plug.reset();
-    std::error_code error;
-    fs::current_path(fs::temp_directory_path(), error);
-    fs::remove_all(folder, error);
   }
 };
 
