@@ -23,3 +23,6 @@ cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNWICK_S
 cmake --build build-tsan -j"$jobs"
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
   ctest --test-dir build-tsan --output-on-failure -j"$jobs" -L threads
+
+echo "== fuzzers (bounded run over the committed corpus)"
+tools/run-fuzzers.sh
