@@ -1,0 +1,61 @@
+// The editor base: rectangle, frame lifetime, idle and the edit bracket towards the instrument.
+#include "gui/AEffGUIEditor.h"
+
+#include "gui/CFrame.h"
+
+namespace tarnwick::gui {
+
+AEffGUIEditor::~AEffGUIEditor() {
+  if (frame) {
+    CFrame* f = frame;
+    frame = nullptr;
+    f->forget();
+  }
+}
+
+bool AEffGUIEditor::getRect(ERect** ppRect) {
+  if (ppRect == nullptr) return false;
+  *ppRect = &rect;
+  return true;
+}
+
+bool AEffGUIEditor::open(void* ptr) {
+  AEffEditor::open(ptr);
+  return true;
+}
+
+void AEffGUIEditor::close() {
+  if (frame) {
+    CFrame* f = frame;
+    frame = nullptr;
+    f->forget();
+  }
+  AEffEditor::close();
+}
+
+void AEffGUIEditor::idle() {
+  // The host may call idle from inside its own idle that a modal loop asked for: the loop draws already.
+  if (frame && !inIdleStuff) frame->idle();
+}
+
+bool AEffGUIEditor::setKnobMode(int32_t mode) {
+  knobMode = mode;
+  return true;
+}
+
+void AEffGUIEditor::beginEdit(int32_t index) {
+  if (effect) effect->beginEdit(index);
+}
+
+void AEffGUIEditor::endEdit(int32_t index) {
+  if (effect) effect->endEdit(index);
+}
+
+void AEffGUIEditor::doIdleStuff() {
+  if (inIdleStuff) return;
+  inIdleStuff = true;
+  if (effect) effect->idleHost();
+  inIdleStuff = false;
+}
+
+}  // namespace tarnwick::gui

@@ -1,0 +1,34 @@
+// Bitmaps from memory and their drawing.
+#include "gui/CBitmap.h"
+
+#include "gui/CDrawContext.h"
+
+namespace tarnwick::gui {
+
+CBitmap::CBitmap(int32_t width, int32_t height, const uint32_t* pixels) {
+  if (width <= 0 || height <= 0 || pixels == nullptr) return;
+  owned_.assign(pixels, pixels + static_cast<size_t>(width) * static_cast<size_t>(height));
+  width_ = width;
+  height_ = height;
+  pixels_ = owned_.data();
+}
+
+uint32_t CBitmap::getPixel(int32_t x, int32_t y) const {
+  if (x < 0 || y < 0 || x >= width_ || y >= height_) return 0;
+  return pixels_[static_cast<size_t>(y) * static_cast<size_t>(width_) + static_cast<size_t>(x)];
+}
+
+void CBitmap::draw(CDrawContext* context, const CRect& rect, const CPoint& offset) const {
+  drawAlphaBlend(context, rect, offset, 255);
+}
+
+void CBitmap::drawTransparent(CDrawContext* context, const CRect& rect, const CPoint& offset) const {
+  drawAlphaBlend(context, rect, offset, 255);
+}
+
+void CBitmap::drawAlphaBlend(CDrawContext* context, const CRect& rect, const CPoint& offset, uint8_t alpha) const {
+  if (context == nullptr || !isLoaded()) return;
+  context->drawPixels(pixels_, width_, height_, width_, rect, offset, alpha);
+}
+
+}  // namespace tarnwick::gui

@@ -1,0 +1,46 @@
+// Bitmaps: pixels from the plug-in's resources or from memory, shared by reference counting.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "gui/CGeometry.h"
+#include "gui/CReferenceCounter.h"
+
+namespace tarnwick::gui {
+
+class CDrawContext;
+
+// Pixels are 0xAARRGGBB with straight alpha, row by row from the top. Drawing blends them over the
+// target, so alpha 0 lets whatever lies beneath show through.
+class CBitmap : public CReferenceCounter {
+ public:
+  // The resource with this identifier; an unknown identifier gives an empty bitmap (isLoaded() false).
+  explicit CBitmap(int32_t resourceId);
+  // A copy of width × height pixels.
+  CBitmap(int32_t width, int32_t height, const uint32_t* pixels);
+
+  bool isLoaded() const { return width_ > 0 && height_ > 0; }
+  int32_t getResourceId() const { return resourceId_; }
+  int32_t getWidth() const { return width_; }
+  int32_t getHeight() const { return height_; }
+  const uint32_t* getPixels() const { return pixels_; }
+  uint32_t getPixel(int32_t x, int32_t y) const;  // 0 outside the bitmap
+
+  // Draws the part of the bitmap that starts at `offset` into `rect` (context coordinates); the part
+  // is cut to the smaller of the rectangle and what remains of the bitmap.
+  void draw(CDrawContext* context, const CRect& rect, const CPoint& offset = CPoint(0, 0)) const;
+  // The same: transparency comes from the pixels' alpha.
+  void drawTransparent(CDrawContext* context, const CRect& rect, const CPoint& offset = CPoint(0, 0)) const;
+  // As draw, with every pixel's alpha scaled by alpha (0..255).
+  void drawAlphaBlend(CDrawContext* context, const CRect& rect, const CPoint& offset, uint8_t alpha) const;
+
+ private:
+  int32_t resourceId_ = -1;
+  int32_t width_ = 0;
+  int32_t height_ = 0;
+  const uint32_t* pixels_ = nullptr;  // the resource's pixels or owned_
+  std::vector<uint32_t> owned_;
+};
+
+}  // namespace tarnwick::gui

@@ -1,0 +1,87 @@
+// Text drawing of the draw context with the embedded glyph atlas.
+#include <algorithm>
+#include <cstddef>
+
+#include "gui/Blend.h"
+#include "gui/CDrawContext.h"
+#include "gui/font/FontAtlas.h"
+
+namespace tarnwick::gui {
+
+namespace {
+
+constexpr CCoord kFontSizes[kNumStandardFonts] = {12, 18, 14, 12, 11, 10, 9, 13};
+
+const font::Face& faceOf(CCoord size, int32_t face) {
+  return font::findFace(size, (face & kBoldFace ? 1 : 0) | (face & kItalicFace ? 2 : 0));
+}
+
+// Width of the string in 1/64 pixel.
+int64_t advanceOf(const font::Face& face, const char* string) {
+  int64_t pen = 0;
+  for (const char* p = string; *p; ++p) pen += font::glyphFor(face, static_cast<unsigned char>(*p)).advance;
+  return pen;
+}
+
+}  // namespace
+
+CCoord fontPixelSize(int32_t font) {
+  return (font >= 0 && font < kNumStandardFonts) ? kFontSizes[font] : kFontSizes[kNormalFont];
+}
+
+void CDrawContext::setFont(CFont font, CCoord size, int32_t face) {
+  font_ = font;
+  fontSize_ = size > 0 ? faceOf(size, face).pixelSize : fontPixelSize(font);
+  fontFace_ = face;
+}
+
+CCoord CDrawContext::getStringWidth(const char* string) const {
+  if (string == nullptr) return 0;
+  return static_cast<CCoord>((advanceOf(faceOf(fontSize_, fontFace_), string) + 63) / 64);
+}
+
+void CDrawContext::drawString(const char* string, const CRect& rect, bool opaque, CHoriTxtAlign hAlign) {
+  if (opaque) fillRect(CRect(rect.left - 1, rect.top - 1, rect.right, rect.bottom));
+  if (string == nullptr || *string == '\0') return;
+  const font::Face& face = faceOf(fontSize_, fontFace_);
+  const CCoord width = getStringWidth(string);
+  CCoord x = rect.left;
+  if (hAlign == kCenterText) x = rect.left + (rect.width() - width) / 2;
+  if (hAlign == kRightText) x = rect.right - width;
+  const CCoord baseline = rect.top + (rect.height() - (face.ascent + face.descent)) / 2 + face.ascent;
+
+  // Text stays inside its rectangle as well as inside the clip.
+  const CRect savedClip = clip_;
+  CRect textClip = rect;
+  textClip.offset(offset_.x, offset_.y);
+  clip_.bound(textClip);
+  const CRect c = deviceClip();
+  const uint32_t color = fontColor_.toArgb();
+
+  int64_t pen = int64_t{x + offset_.x} * 64;
+  const int32_t base = baseline + offset_.y;
+  for (const char* p = string; *p; ++p) {
+    const font::Glyph& g = font::glyphFor(face, static_cast<unsigned char>(*p));
+    const int32_t gx = static_cast<int32_t>((pen + 32) >> 6) + g.left;
+    const int32_t gy = base + g.top;
+    const uint8_t* cover = face.coverage + g.offset;
+    const int32_t y0 = std::max(gy, c.top), y1 = std::min<int32_t>(gy + g.height, c.bottom);
+    const int32_t x0 = std::max(gx, c.left), x1 = std::min<int32_t>(gx + g.width, c.right);
+    for (int32_t y = y0; y < y1; ++y) {
+      uint32_t* row = pixels_ + static_cast<ptrdiff_t>(y) * stride_;
+      const uint8_t* crow = cover + static_cast<ptrdiff_t>(y - gy) * g.width;
+      for (int32_t px = x0; px < x1; ++px) {
+        const uint8_t k = crow[px - gx];
+        if (k != 0) row[px] = blend::over(blend::withCoverage(color, k), row[px]);
+      }
+    }
+    pen += g.advance;
+  }
+  if (fontFace_ & kUnderlineFace) {
+    const int32_t ux = x + offset_.x;
+    blendSpan(ux, ux + width - 1, base + std::max(1, face.descent / 2), color);
+  }
+  clip_ = savedClip;
+}
+
+}  // namespace tarnwick::gui

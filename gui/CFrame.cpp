@@ -1,0 +1,240 @@
+// The frame: view list, deferred drawing of dirty areas, mouse dispatch and the modal-loop plumbing.
+#include "gui/CFrame.h"
+
+#include <algorithm>
+
+#include "gui/AEffGUIEditor.h"
+#include "gui/CBitmap.h"
+
+namespace tarnwick::gui {
+
+CFrame::CFrame(const CRect& rect, void* systemWindow, AEffGUIEditor* editor)
+    : CFrame(rect, platform::createEditorWindow(systemWindow, rect.width(), rect.height()), editor) {}
+
+CFrame::CFrame(const CRect& rect, std::unique_ptr<platform::EditorWindow> window, AEffGUIEditor* editor)
+    : CView(CRect(0, 0, std::clamp(rect.width(), 0, 8192), std::clamp(rect.height(), 0, 8192))),
+      editor_(editor),
+      window_(std::move(window)) {
+  const int32_t w = size.width(), h = size.height();
+  pixels_.assign(static_cast<size_t>(w) * static_cast<size_t>(h), 0xFF000000u);
+  context_ = std::make_unique<CDrawContext>(this, pixels_.empty() ? nullptr : pixels_.data(), w, h, w);
+  views_.reserve(128);
+  if (window_) window_->setListener(this);
+  invalidate(size);
+}
+
+CFrame::~CFrame() {
+  if (window_) window_->setListener(nullptr);
+  modalView_ = nullptr;
+  removeAll(true);
+}
+
+bool CFrame::addView(CView* view) {
+  if (view == nullptr || view == this || view->getFrame() != nullptr) return false;
+  views_.push_back(view);
+  view->attached(this);
+  invalidate(view->getViewSize());
+  return true;
+}
+
+bool CFrame::removeView(CView* view, bool withForget) {
+  const auto it = std::find(views_.begin(), views_.end(), view);
+  if (it == views_.end()) return false;
+  views_.erase(it);
+  if (modalView_ == view) modalView_ = nullptr;
+  invalidate(view->getViewSize());
+  view->removed(this);
+  if (withForget) view->forget();
+  return true;
+}
+
+bool CFrame::removeAll(bool withForget) {
+  modalView_ = nullptr;
+  while (!views_.empty()) {
+    CView* view = views_.back();
+    views_.pop_back();
+    view->removed(this);
+    if (withForget) view->forget();
+  }
+  invalidate(size);
+  return true;
+}
+
+bool CFrame::isChild(const CView* view) const { return std::find(views_.begin(), views_.end(), view) != views_.end(); }
+
+CView* CFrame::getView(int32_t index) const {
+  return (index >= 0 && index < getNbViews()) ? views_[static_cast<size_t>(index)] : nullptr;
+}
+
+void CFrame::idle() {
+  if (!dispatching_ && window_) {
+    dispatching_ = true;
+    window_->dispatchEvents();
+    dispatching_ = false;
+  }
+  drawDirty();
+}
+
+void CFrame::doIdleStuff() {
+  pumpModal();
+  drawDirty();
+  if (editor_) editor_->doIdleStuff();
+}
+
+bool CFrame::pumpModal() {
+  if (!window_ || !window_->pumpModal()) modalAbandoned_ = true;
+  return !modalAbandoned_;
+}
+
+void CFrame::invalidate(const CRect& rect) { addArea(rect); }
+
+void CFrame::addArea(const CRect& rect) {
+  CRect r = rect;
+  r.bound(size);
+  if (r.isEmpty()) return;
+  // Overlapping areas are merged so nothing is drawn twice; the list is fixed-size and never allocates.
+  for (int32_t i = 0; i < areaCount_;) {
+    if (areas_[i].rectOverlap(r)) {
+      r.unite(areas_[i]);
+      areas_[i] = areas_[--areaCount_];
+      i = 0;
+    } else {
+      ++i;
+    }
+  }
+  if (areaCount_ == kMaxAreas) {
+    for (int32_t i = 1; i < areaCount_; ++i) areas_[0].unite(areas_[i]);
+    r.unite(areas_[0]);
+    areaCount_ = 0;
+  }
+  areas_[areaCount_++] = r;
+}
+
+void CFrame::drawDirty() {
+  if (drawing_ || pixels_.empty()) return;
+  drawing_ = true;
+  for (CView* view : views_) {
+    if (view->isDirty()) addArea(view->getViewSize());
+  }
+  if (modalView_ && modalView_->isDirty()) addArea(modalView_->getViewSize());
+  CRect areas[kMaxAreas];
+  const int32_t count = areaCount_;
+  std::copy(areas_, areas_ + count, areas);
+  areaCount_ = 0;
+  for (int32_t i = 0; i < count; ++i) drawArea(areas[i]);
+  // A view is clean once all of its visible part was drawn; invisible dirty views are simply cleared.
+  auto settle = [&](CView* view) {
+    CRect visible = view->getViewSize();
+    visible.bound(size);
+    bool drawn = visible.isEmpty();
+    for (int32_t i = 0; i < count && !drawn; ++i) {
+      drawn = areas[i].left <= visible.left && areas[i].top <= visible.top && areas[i].right >= visible.right &&
+              areas[i].bottom >= visible.bottom;
+    }
+    if (drawn && view->isDirty()) view->setDirty(false);
+  };
+  for (CView* view : views_) settle(view);
+  if (modalView_) settle(modalView_);
+  for (int32_t i = 0; i < count; ++i) present(areas[i]);
+  drawing_ = false;
+}
+
+void CFrame::drawArea(const CRect& area) {
+  CDrawContext* ctx = context_.get();
+  auto prepare = [&] {
+    ctx->setOffset(CPoint(0, 0));
+    ctx->resetClipRect();
+    ctx->setClipRect(area);
+    ctx->setLineWidth(1);
+  };
+  prepare();
+  ctx->clear(kBlackCColor);
+  if (pBackground) pBackground->draw(ctx, area, area.topLeft());
+  for (size_t i = 0; i < views_.size(); ++i) {
+    CView* view = views_[i];
+    if (view == modalView_ || !view->getViewSize().rectOverlap(area)) continue;
+    prepare();
+    view->draw(ctx);
+  }
+  if (modalView_ && modalView_->getViewSize().rectOverlap(area)) {
+    prepare();
+    modalView_->draw(ctx);
+  }
+  ctx->setOffset(CPoint(0, 0));
+  ctx->resetClipRect();
+}
+
+void CFrame::present(const CRect& area) {
+  CRect r = area;
+  r.bound(size);
+  if (window_ && !r.isEmpty()) window_->present(pixels_.data(), size.width(), r.left, r.top, r.width(), r.height());
+}
+
+bool CFrame::setModalView(CView* view) {
+  if (view && modalView_) return false;
+  if (modalView_) invalidate(modalView_->getViewSize());
+  modalView_ = view;
+  if (view) invalidate(view->getViewSize());
+  return true;
+}
+
+bool CFrame::getCurrentMouseLocation(CPoint& where) const {
+  if (!window_) return false;
+  const platform::MouseState state = window_->mouseState();
+  where = CPoint(state.x, state.y);
+  return true;
+}
+
+int32_t CFrame::getCurrentMouseButtons() const {
+  if (!window_ || modalAbandoned_) return 0;
+  return window_->mouseState().buttons;
+}
+
+int32_t CFrame::getKnobMode() const { return editor_ ? editor_->getKnobMode() : kCircularMode; }
+
+void CFrame::setBackground(CBitmap* background) {
+  CView::setBackground(background);
+  invalidate(size);
+}
+
+void CFrame::draw(CDrawContext* context) {
+  if (context == nullptr) return;
+  if (pBackground) pBackground->draw(context, size);
+  for (CView* view : views_) {
+    if (view != modalView_) view->draw(context);
+  }
+  if (modalView_) modalView_->draw(context);
+}
+
+void CFrame::mouse(CDrawContext* context, CPoint& where, int32_t buttons) {
+  if (buttons == -1) buttons = getCurrentMouseButtons();
+  CView* target = nullptr;
+  if (modalView_) {
+    if (modalView_->hitTest(where, buttons)) target = modalView_;
+  } else {
+    for (auto it = views_.rbegin(); it != views_.rend(); ++it) {
+      if ((*it)->getMouseEnabled() && (*it)->hitTest(where, buttons)) {
+        target = *it;
+        break;
+      }
+    }
+  }
+  if (target == nullptr) return;
+  // The view may remove itself while it handles the mouse; keep it alive until it returns.
+  target->remember();
+  target->mouse(context, where, buttons);
+  target->forget();
+}
+
+void CFrame::windowMouseDown(const platform::MouseState& state) {
+  modalAbandoned_ = false;
+  CPoint where(state.x, state.y);
+  mouse(context_.get(), where, state.buttons);
+}
+
+void CFrame::windowExposed(int32_t x, int32_t y, int32_t width, int32_t height) {
+  drawDirty();
+  present(CRect(x, y, x + width, y + height));
+}
+
+}  // namespace tarnwick::gui

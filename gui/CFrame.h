@@ -1,0 +1,89 @@
+// The frame: the editor's window, holding the views, drawing them into its pixels and dispatching the mouse.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "gui/CView.h"
+#include "platform/EditorWindow.h"
+
+namespace tarnwick::gui {
+
+class AEffGUIEditor;
+
+// [ui-thread] The frame owns its views: addView takes over the caller's reference, and the frame forgets
+// every view it still holds when it is destroyed (frame->forget() or delete).
+class CFrame : public CView, private platform::EditorWindowListener {
+ public:
+  // A frame of size (left and top 0) on the host's parent window (see platform::createEditorWindow).
+  CFrame(const CRect& size, void* systemWindow, AEffGUIEditor* editor);
+  // A frame on a window the caller made (tests pass an OffscreenWindow).
+  CFrame(const CRect& size, std::unique_ptr<platform::EditorWindow> window, AEffGUIEditor* editor);
+  ~CFrame() override;
+
+  // Later views lie on top of earlier ones. Adding a view that is already in a frame fails.
+  bool addView(CView* view);
+  bool removeView(CView* view, bool withForget = true);
+  bool removeAll(bool withForget = true);
+  bool isChild(const CView* view) const;
+  int32_t getNbViews() const { return static_cast<int32_t>(views_.size()); }
+  CView* getView(int32_t index) const;
+
+  // The host's idle: delivers pending window input (a mouse-down runs the view's handler right here),
+  // then draws what is dirty and shows it.
+  void idle();
+  // One pass of a modal loop (drags, popups): window input, drawing of dirty views, the editor's host idle.
+  void doIdleStuff();
+  // Draws every dirty view, together with the background and the views that overlap it, and shows the
+  // changed areas. Called by idle and doIdleStuff; nothing else draws.
+  void drawDirty();
+  // Redraws this area (frame coordinates) at the next idle.
+  void invalidate(const CRect& rect);
+
+  // While a modal view is set it takes every mouse-down that hits it and is drawn above all views;
+  // setting one while another is set fails.
+  bool setModalView(CView* view);
+  CView* getModalView() const { return modalView_; }
+
+  bool getCurrentMouseLocation(CPoint& where) const;
+  int32_t getCurrentMouseButtons() const;
+  // One modal pass of the window (see platform::EditorWindow::pumpModal); false ends the loop.
+  bool pumpModal();
+  // True once the window asked to end the current modal loop (until the next mouse-down); the mouse
+  // buttons then read as released.
+  bool isModalAbandoned() const { return modalAbandoned_; }
+
+  AEffGUIEditor* getEditor() const { return editor_; }
+  int32_t getKnobMode() const;
+  CDrawContext* getDrawContext() { return context_.get(); }
+  platform::EditorWindow* getPlatformWindow() const { return window_.get(); }
+
+  void setBackground(CBitmap* background) override;
+  void draw(CDrawContext* context) override;
+  void mouse(CDrawContext* context, CPoint& where, int32_t buttons = -1) override;
+  bool isDirty() const override { return areaCount_ > 0; }
+
+ private:
+  static constexpr int32_t kMaxAreas = 64;
+
+  void windowMouseDown(const platform::MouseState& state) override;
+  void windowExposed(int32_t x, int32_t y, int32_t width, int32_t height) override;
+  void addArea(const CRect& rect);
+  void drawArea(const CRect& area);
+  void present(const CRect& area);
+
+  AEffGUIEditor* editor_;
+  std::unique_ptr<platform::EditorWindow> window_;
+  std::vector<uint32_t> pixels_;
+  std::unique_ptr<CDrawContext> context_;
+  std::vector<CView*> views_;
+  CView* modalView_ = nullptr;
+  CRect areas_[kMaxAreas];
+  int32_t areaCount_ = 0;
+  bool dispatching_ = false;
+  bool drawing_ = false;
+  bool modalAbandoned_ = false;
+};
+
+}  // namespace tarnwick::gui

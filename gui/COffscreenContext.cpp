@@ -1,0 +1,30 @@
+// Offscreen contexts and the copies between contexts.
+#include "gui/COffscreenContext.h"
+
+#include <algorithm>
+
+namespace tarnwick::gui {
+
+COffscreenContext::COffscreenContext(CFrame* frame, CCoord width, CCoord height, const CColor& background)
+    : CDrawContext(frame, nullptr, 0, 0, 0), background_(background) {
+  width = std::clamp(width, CCoord{0}, CCoord{16384});
+  height = std::clamp(height, CCoord{0}, CCoord{16384});
+  buffer_.assign(static_cast<size_t>(width) * static_cast<size_t>(height), background.toArgb());
+  attach(buffer_.empty() ? nullptr : buffer_.data(), width, height, width);
+}
+
+void COffscreenContext::copyFrom(CDrawContext* dest, const CRect& destRect, const CPoint& srcOffset) const {
+  if (dest == nullptr || buffer_.empty()) return;
+  dest->drawPixels(buffer_.data(), getWidth(), getHeight(), getStride(), destRect, srcOffset);
+}
+
+void COffscreenContext::copyTo(const CDrawContext* src, const CRect& srcRect, const CPoint& destOffset) {
+  if (src == nullptr || src->getPixels() == nullptr) return;
+  // srcRect is in src's coordinates: its device position is srcRect shifted by src's offset.
+  CRect device = srcRect;
+  device.offset(src->getOffset().x, src->getOffset().y);
+  const CRect dest(destOffset.x, destOffset.y, destOffset.x + srcRect.width(), destOffset.y + srcRect.height());
+  drawPixels(src->getPixels(), src->getWidth(), src->getHeight(), src->getStride(), dest, device.topLeft());
+}
+
+}  // namespace tarnwick::gui

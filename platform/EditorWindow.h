@@ -1,0 +1,87 @@
+// The window system under the editor: a child window that shows the toolkit's pixels, reports the mouse
+// and opens popup surfaces for menus. Backends: OffscreenWindow (no window system; tests script the mouse)
+// and, later, a window-system backend per platform (X11, Win32).
+//
+// Contract for a backend, all on the user-interface thread:
+//  - Coordinates are pixels of the editor window, origin at its top left, also while the mouse is over a
+//    popup surface or outside the window (they may be negative or beyond the window's size).
+//  - Button and modifier bits: left 1, middle 2, right 4, Shift 8, Ctrl 16, Alt 32, Apple (Command) 64.
+//  - dispatchEvents() is called from the editor's idle; it must not block. It delivers a mouse-down (a
+//    button that was up goes down) to the listener, updates the mouse state for motion and releases,
+//    and re-presents exposed areas through windowExposed.
+//  - pumpModal() is called once per pass of a modal loop (a drag, an open popup menu). It waits a short
+//    while for input (a backend with a real window: up to ~15 ms, so the loop does not spin), updates the
+//    mouse state and keeps the windows painted, but delivers no mouse-down to the listener: the loop reads
+//    mouseState() itself. It returns false when the loop must end at once (the window is going away, or
+//    the user pressed Escape); a drag then ends as if released and a popup menu is cancelled.
+//  - A popup surface is a borderless top-level surface above everything (an override-redirect window on
+//    X11) placed at a position in window coordinates. While any popup is open the backend grabs the
+//    pointer, so clicks outside every surface still reach the modal loop.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+namespace tarnwick::platform {
+
+enum MouseBits : int32_t {
+  kMouseLeft = 1,
+  kMouseMiddle = 2,
+  kMouseRight = 4,
+  kModifierShift = 8,
+  kModifierControl = 16,
+  kModifierAlt = 32,
+  kModifierApple = 64,
+};
+constexpr int32_t kMouseButtonBits = kMouseLeft | kMouseMiddle | kMouseRight;
+
+struct MouseState {
+  int32_t x = 0;
+  int32_t y = 0;
+  int32_t buttons = 0;  // MouseBits
+};
+
+// Implemented by the frame.
+class EditorWindowListener {
+ public:
+  virtual ~EditorWindowListener() = default;
+  // A button went down at state (state.buttons holds every button and modifier now down).
+  virtual void windowMouseDown(const MouseState& state) = 0;
+  // Part of the window must be shown again: the listener presents it from its pixels.
+  virtual void windowExposed(int32_t x, int32_t y, int32_t width, int32_t height) = 0;
+};
+
+// A borderless surface for a popup menu; destroying it closes it.
+class PopupSurface {
+ public:
+  virtual ~PopupSurface() = default;
+  // Where the surface lies in window coordinates; a backend may move it to keep it on the screen.
+  virtual int32_t x() const = 0;
+  virtual int32_t y() const = 0;
+  virtual int32_t width() const = 0;
+  virtual int32_t height() const = 0;
+  // Shows width() × height() pixels (0xAARRGGBB, alpha ignored), `stride` pixels from row to row.
+  virtual void present(const uint32_t* pixels, int32_t stride) = 0;
+};
+
+class EditorWindow {
+ public:
+  virtual ~EditorWindow() = default;
+  virtual void setListener(EditorWindowListener* listener) = 0;
+  virtual int32_t width() const = 0;
+  virtual int32_t height() const = 0;
+  // Shows the part (x, y, w, h) of a window-sized pixel buffer (0xAARRGGBB, alpha ignored) that starts at
+  // `pixels` (the window's top left) with `stride` pixels from row to row.
+  virtual void present(const uint32_t* pixels, int32_t stride, int32_t x, int32_t y, int32_t w, int32_t h) = 0;
+  virtual void dispatchEvents() = 0;
+  virtual bool pumpModal() = 0;
+  virtual MouseState mouseState() const = 0;
+  // A popup of width × height at (x, y) in window coordinates; null when none can be made.
+  virtual std::unique_ptr<PopupSurface> openPopup(int32_t x, int32_t y, int32_t width, int32_t height) = 0;
+};
+
+// The window for an editor of width × height as a child of the host's parent window (an X11 window id or
+// an HWND). Without a window system, or with a null parent, an OffscreenWindow.
+std::unique_ptr<EditorWindow> createEditorWindow(void* parent, int32_t width, int32_t height);
+
+}  // namespace tarnwick::platform

@@ -1,0 +1,67 @@
+// Editor window without a window system: the presented pixels stay in memory and the mouse follows a
+// script of states that tests queue.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <vector>
+
+#include "platform/EditorWindow.h"
+
+namespace tarnwick::platform {
+
+class OffscreenWindow : public EditorWindow {
+ public:
+  OffscreenWindow(int32_t width, int32_t height);
+  ~OffscreenWindow() override;
+
+  void setListener(EditorWindowListener* listener) override { listener_ = listener; }
+  int32_t width() const override { return width_; }
+  int32_t height() const override { return height_; }
+  void present(const uint32_t* pixels, int32_t stride, int32_t x, int32_t y, int32_t w, int32_t h) override;
+  // Replays the queued mouse states: a state in which a button that was up is down goes to the listener
+  // as a mouse-down (a drag loop inside it consumes further states); any other state just becomes current.
+  void dispatchEvents() override;
+  // Takes the next queued state. When the script is used up the buttons are released at the last
+  // position; when they are already released, returns false (nothing more will ever happen).
+  bool pumpModal() override;
+  MouseState mouseState() const override { return mouse_; }
+  std::unique_ptr<PopupSurface> openPopup(int32_t x, int32_t y, int32_t width, int32_t height) override;
+
+  // Test side.
+  void queueMouse(int32_t x, int32_t y, int32_t buttons);
+  size_t queuedMouseStates() const { return script_.size(); }
+  void setMouse(int32_t x, int32_t y, int32_t buttons) { mouse_ = {x, y, buttons}; }
+  // The window's pixels as last presented (0 where nothing was presented yet).
+  uint32_t pixel(int32_t x, int32_t y) const;
+  const std::vector<uint32_t>& pixels() const { return screen_; }
+  int64_t presentCount() const { return presentCount_; }
+  void exposeAll();  // as a window system would after the window was uncovered
+
+  // Open popups, oldest first, with their last presented pixels.
+  struct Popup {
+    int32_t x, y, width, height;
+    std::vector<uint32_t> pixels;
+    uint32_t pixel(int32_t px, int32_t py) const;
+  };
+  size_t popupCount() const { return popups_.size(); }
+  const Popup& popup(size_t index) const { return *popups_[index]; }
+  // Largest number of popups open at once since the window was made.
+  size_t mostPopups() const { return mostPopups_; }
+
+ private:
+  class Surface;
+  friend class Surface;
+
+  EditorWindowListener* listener_ = nullptr;
+  int32_t width_;
+  int32_t height_;
+  std::vector<uint32_t> screen_;
+  int64_t presentCount_ = 0;
+  MouseState mouse_;
+  std::deque<MouseState> script_;
+  std::vector<Popup*> popups_;
+  size_t mostPopups_ = 0;
+};
+
+}  // namespace tarnwick::platform
