@@ -65,6 +65,9 @@ TEST(ThreadStress, RenderAgainstParameterLoadAndRestoreTraffic) {
         if (!std::isfinite(left[i]) || !std::isfinite(right[i])) finite.store(false);
       }
       blocks.fetch_add(1);
+      // A host's audio thread waits for the sound card between blocks; without such a gap the
+      // render would hold the engine lock nearly all the time and starve the other thread.
+      std::this_thread::sleep_for(std::chrono::microseconds(300));
     }
   });
 
