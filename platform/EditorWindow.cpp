@@ -1,11 +1,23 @@
-// Editor window factory. No window-system backend is built yet, so every editor draws offscreen.
+// Editor window factories: the window system's backend for a host's parent window, offscreen otherwise.
 #include "platform/EditorWindow.h"
 
 #include "platform/OffscreenWindow.h"
+#if defined(TARNWICK_HAVE_X11)
+#include "platform/X11Window.h"
+#endif
 
 namespace tarnwick::platform {
 
-std::unique_ptr<EditorWindow> createEditorWindow(void* /*parent*/, int32_t width, int32_t height) {
+std::unique_ptr<EditorWindow> createEditorWindow(void* parent, int32_t width, int32_t height) {
+  if (parent == nullptr) return createOffscreenEditorWindow(width, height);
+#if defined(TARNWICK_HAVE_X11)
+  return createX11EditorWindow(reinterpret_cast<uintptr_t>(parent), width, height);
+#else
+  return nullptr;  // no backend for this window system yet
+#endif
+}
+
+std::unique_ptr<EditorWindow> createOffscreenEditorWindow(int32_t width, int32_t height) {
   return std::make_unique<OffscreenWindow>(width, height);
 }
 

@@ -1,6 +1,6 @@
 // The window system under the editor: a child window that shows the toolkit's pixels, reports the mouse
-// and opens popup surfaces for menus. Backends: OffscreenWindow (no window system; tests script the mouse)
-// and, later, a window-system backend per platform (X11, Win32).
+// and opens popup surfaces for menus. Backends: OffscreenWindow (no window system; tests script the mouse),
+// X11Window (Linux hosts) and, later, one for Win32.
 //
 // Contract for a backend, all on the user-interface thread:
 //  - Coordinates are pixels of the editor window, origin at its top left, also while the mouse is over a
@@ -81,7 +81,11 @@ class EditorWindow {
 };
 
 // The window for an editor of width × height as a child of the host's parent window (an X11 window id or
-// an HWND). Without a window system, or with a null parent, an OffscreenWindow.
+// an HWND), made by this platform's window-system backend. Null when that fails (no display, no such
+// parent, no backend for this platform): the editor then does not open. A null parent gives an
+// OffscreenWindow.
 std::unique_ptr<EditorWindow> createEditorWindow(void* parent, int32_t width, int32_t height);
+// An editor window without any window system, whatever the platform (headless use).
+std::unique_ptr<EditorWindow> createOffscreenEditorWindow(int32_t width, int32_t height);
 
 }  // namespace tarnwick::platform
