@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "engine/ParameterText.h"
+#include "plugin/EditorLink.h"
 #include "plugin/Identity.h"
 #include "plugin/aPlug.h"
 
@@ -95,6 +96,15 @@ intptr_t aPlug::dispatcher(int32_t opcode, int32_t index, intptr_t value, void* 
     case effGetNumMidiInputChannels:
     case effGetNumMidiOutputChannels:
       return 1;
+    case effEditGetRect:
+    case effEditOpen:
+    case effEditClose:
+    case effEditIdle:
+    case effEditKeyDown:
+    case effEditKeyUp:
+    case effSetEditKnobMode:
+    case effVendorSpecific:
+      return editorLink_ ? editorLink_->dispatch(opcode, index, value, ptr, opt) : 0;
     default:
       return 0;  // editor requests without an editor, bypass, tail size, MIDI program names ...
   }

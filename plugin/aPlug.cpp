@@ -8,6 +8,7 @@
 
 #include "engine/Flood.h"
 #include "engine/ParameterText.h"
+#include "plugin/EditorLink.h"
 #include "plugin/Identity.h"
 #include "storage/ChunkRecord.h"
 
@@ -70,10 +71,17 @@ aPlug::aPlug(audioMasterCallback host)
     refreshMirror();
   }
   recentFiles_.read();
+  editorLink_ = std::make_unique<EditorLink>(*this);
+  setEditor(&editorLink_->editor());
+  effect_.flags |= effFlagsHasEditor;
   resume();
 }
 
 aPlug::~aPlug() {
+  if (editorLink_) {
+    setEditor(nullptr);  // no more echoes into an editor that is going away
+    editorLink_.reset();
+  }
   effect_.object = nullptr;
 }
 
@@ -103,6 +111,7 @@ void aPlug::refreshMirror() {
   for (int32_t i = 0; i < kHostParamCount; ++i) {
     mirror_[i].store(engine_.getParameter(i), std::memory_order_relaxed);
   }
+  if (editorLink_) editorLink_->publish(engine_.state());
 }
 
 void aPlug::applyQueuedParams() {

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -17,6 +18,7 @@
 namespace tarnwick {
 
 struct ChunkImage;
+class EditorLink;
 
 class aPlug final : public HostTime {
  public:
@@ -70,6 +72,8 @@ class aPlug final : public HostTime {
   Engine& engineForTesting() { return engine_; }
 
  private:
+  friend class EditorLink;  // the editor's reads and the host callback on its behalf
+
   struct ParamWrite {
     int32_t index;
     float value;
@@ -106,6 +110,7 @@ class aPlug final : public HostTime {
   std::atomic<uint32_t> droppedEvents_{0};
   RecentFiles recentFiles_;
   char bankFileName_[kPathCapacity] = "Tarnwick VSTi V1.0";
+  std::unique_ptr<EditorLink> editorLink_;  // the editor and its link; null only if it could not be made
 };
 
 }  // namespace tarnwick

@@ -32,8 +32,7 @@ TEST(PluginEntry, RefusesHostWithoutVersionAndLoadsOtherwise) {
   EXPECT_EQ(e->numParams, 40);
   EXPECT_EQ(e->numInputs, 2);
   EXPECT_EQ(e->numOutputs, 2);
-  // has-editor comes with the editor; can-replacing, program-chunks and is-synth now.
-  EXPECT_EQ(e->flags, effFlagsCanReplacing | effFlagsProgramChunks | effFlagsIsSynth);
+  EXPECT_EQ(e->flags, effFlagsHasEditor | effFlagsCanReplacing | effFlagsProgramChunks | effFlagsIsSynth);
   EXPECT_EQ(e->initialDelay, 0);
   EXPECT_FLOAT_EQ(e->ioRatio, 1.0f);
   EXPECT_EQ(e->uniqueID, fourCharCode('Q', 'Z', '3', '8'));
@@ -84,7 +83,7 @@ TEST(PluginIdentity, FixedAnswers) {
   for (int32_t op : {effSetBypass, effGetTailSize, effGetParameterProperties, effString2Parameter,
                      effGetMidiProgramName, effGetMidiProgramCategory, effHasMidiProgramsChanged,
                      effGetMidiKeyName, effBeginSetProgram, effEndSetProgram, effEditGetRect, effEditOpen,
-                     effEditIdle, effEditKeyDown, effEditKeyUp, effSetEditKnobMode, effStartProcess,
+                     effEditIdle, effEditKeyDown, effEditKeyUp, effStartProcess,
                      effStopProcess}) {
     EXPECT_EQ(host->dispatch(op, 0, 1), 0) << "opcode " << op;
   }

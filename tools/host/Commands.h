@@ -6,5 +6,6 @@ namespace tarnwick::host {
 // Each takes the arguments after the sub-command name and returns the process exit code.
 int runInfo(int argc, char** argv);
 int runRender(int argc, char** argv);
+int runScreenshot(int argc, char** argv);
 
 }  // namespace tarnwick::host

@@ -13,6 +13,7 @@ void printUsage(std::FILE* stream)
                  "Commands:\n"
                  "  info PLUGIN.so          describe the plug-in: identity, record, pins, capabilities, parameters\n"
                  "  render ARGUMENTS...     render audio through the plug-in\n"
+                 "  screenshot ARGUMENTS... write the plug-in's editor window as a PNG (no display needed)\n"
                  "  help                    show this text\n");
 }
 
@@ -29,6 +30,8 @@ int main(int argc, char** argv)
         return tarnwick::host::runInfo(argc - 2, argv + 2);
     if (std::strcmp(command, "render") == 0)
         return tarnwick::host::runRender(argc - 2, argv + 2);
+    if (std::strcmp(command, "screenshot") == 0)
+        return tarnwick::host::runScreenshot(argc - 2, argv + 2);
     if (std::strcmp(command, "help") == 0 || std::strcmp(command, "--help") == 0 || std::strcmp(command, "-h") == 0) {
         printUsage(stdout);
         return 0;

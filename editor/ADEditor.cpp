@@ -1,0 +1,72 @@
+// The editor's life: construction, opening on a window, closing.
+#include "editor/ADEditor.h"
+
+#include "editor/Layout.h"
+#include "gui/CBitmap.h"
+#include "gui/CFrame.h"
+#include "gui/COptionMenu.h"
+#include "platform/EditorWindow.h"
+#include "platform/OffscreenWindow.h"
+
+namespace tarnwick {
+
+using namespace gui;
+
+ADEditor::ADEditor(EditorHost* host, EditorModel* model)
+    : AEffGUIEditor(host), model_(model), waveScratch_(std::make_unique<WaveSummary>()) {
+  for (auto& v : pendingValue_) v.store(0.0f, std::memory_order_relaxed);
+  for (auto& bits : pendingBits_) bits.store(0u, std::memory_order_relaxed);
+  backgroundBitmap_ = new CBitmap(layout::kBmpBackground);
+  rect.top = 0;
+  rect.left = 0;
+  rect.bottom = static_cast<int16_t>(backgroundBitmap_->getHeight());
+  rect.right = static_cast<int16_t>(backgroundBitmap_->getWidth());
+}
+
+ADEditor::~ADEditor() {
+  if (frame) close();
+  backgroundBitmap_->forget();
+}
+
+bool ADEditor::open(void* parent) {
+  // A real window or nothing: the offscreen stand-in means the host has no display for us.
+  std::unique_ptr<platform::EditorWindow> window =
+      platform::createEditorWindow(parent, layout::kWindowWidth, layout::kWindowHeight);
+  if (!window || dynamic_cast<platform::OffscreenWindow*>(window.get()) != nullptr) return false;
+  return openOn(std::move(window), parent);
+}
+
+bool ADEditor::openOn(std::unique_ptr<platform::EditorWindow> window, void* parent) {
+  if (!window) return false;
+  if (frame) close();
+  AEffGUIEditor::open(parent);
+  // Echoes from now on are at least as new as the values the controls are built with.
+  clearPending();
+  accepting_.store(true, std::memory_order_seq_cst);
+  frame = new CFrame(CRect(0, 0, layout::kWindowWidth, layout::kWindowHeight), std::move(window), this);
+  frame->setBackground(backgroundBitmap_);
+  buildControls();
+  // A new window shows no hover and no playing marker yet: the next idle marks them afresh.
+  hoveredBar_ = -1;
+  shownPlayingGrain_ = -1;
+  return true;
+}
+
+void ADEditor::close() {
+  accepting_.store(false, std::memory_order_seq_cst);
+  releaseAllBitmaps();
+  // Destroys the frame and with it every control it holds.
+  AEffGUIEditor::close();
+  // The submenus live outside the frame: the editor holds their first reference.
+  COptionMenu** submenus[] = {&c_.delayRange, &c_.keyMapping, &c_.morphAlgorithm, &c_.reset};
+  for (COptionMenu** submenu : submenus) {
+    if (*submenu) (*submenu)->forget();
+    *submenu = nullptr;
+  }
+  c_ = EditorControls{};
+  highlightedControl_ = nullptr;
+  savedBitmap_ = nullptr;
+  clearPending();
+}
+
+}  // namespace tarnwick

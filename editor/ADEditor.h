@@ -1,0 +1,175 @@
+// The instrument's editor: a fixed 554 × 356 window of bitmap controls over the engine's values.
+//
+// Threads: the instrument echoes every parameter write into setParameter, on whatever thread made the
+// write (host automation may come on the audio thread) and with the engine lock held. setParameter only
+// stores the value in a preallocated table and marks it pending; idle, on the user-interface thread,
+// applies pending values to the controls and runs the notifications. Everything else is [ui-thread].
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+#include "editor/EditorCommands.h"
+#include "editor/EditorModel.h"
+#include "engine/Interfaces.h"
+#include "gui/AEffGUIEditor.h"
+#include "gui/CControl.h"
+
+namespace tarnwick {
+
+namespace gui {
+class CBitmap;
+class CHorizontalSlider;
+class CKickButton;
+class CKnob;
+class COnOffButton;
+class COptionMenu;
+class CSplashScreen;
+class CVerticalSlider;
+class CVuMeter;
+}  // namespace gui
+namespace platform {
+class EditorWindow;
+}
+
+class CBoxSlider;
+class CLabel;
+class WaveDisplay;
+
+// The window's controls; null while the editor is closed.
+struct EditorControls {
+  WaveDisplay* wave = nullptr;
+  gui::CHorizontalSlider* bufferStart = nullptr;
+  gui::CSplashScreen* about = nullptr;
+  CLabel* status = nullptr;
+  CLabel* keyLabel = nullptr;
+  gui::CVuMeter* meter = nullptr;
+  gui::CVerticalSlider* bars[kGrainCount] = {};
+  CBoxSlider* overlay = nullptr;
+  gui::CKickButton* copy[kCopySlots] = {};
+  gui::CKickButton* paste[kCopySlots] = {};
+  WaveDisplay* slots[kCopySlots] = {};
+  gui::CVerticalSlider* release = nullptr;
+  gui::CVerticalSlider* grainLength = nullptr;
+  gui::CVerticalSlider* envelope = nullptr;
+  gui::CKnob* level = nullptr;
+  gui::CKickButton* loadAudio = nullptr;
+  gui::COnOffButton* move = nullptr;
+  gui::COnOffButton* morph = nullptr;
+  gui::COptionMenu* bankMenu = nullptr;
+  gui::CKickButton* saveBank = nullptr;
+  gui::COnOffButton* flood = nullptr;
+  gui::COnOffButton* trigger = nullptr;
+  gui::COptionMenu* mainMenu = nullptr;
+  // Submenus of the main menu, not in the frame.
+  gui::COptionMenu* delayRange = nullptr;
+  gui::COptionMenu* keyMapping = nullptr;
+  gui::COptionMenu* morphAlgorithm = nullptr;
+  gui::COptionMenu* reset = nullptr;
+};
+
+// Status-line colours.
+inline constexpr gui::CColor kErrorColour{198, 101, 102, 255};
+inline constexpr gui::CColor kInfoColour{200, 200, 200, 255};
+inline constexpr gui::CColor kMasterKeyColour{198, 81, 82, 255};
+
+class ADEditor : public gui::AEffGUIEditor,
+                 public gui::CControlListener,
+                 public EditorSink,
+                 public EditorCommands {
+ public:
+  // Indices 0..268 can be echoed; the table covers them all.
+  static constexpr int32_t kIndexCount = 269;
+
+  ADEditor(gui::EditorHost* effect, EditorModel* model);
+  ~ADEditor() override;
+
+  // Opens on the host's parent window; false (and nothing built) when no window can be made there, for
+  // example without a display.
+  bool open(void* parent) override;
+  // Opens on the given window (tests and the headless probe pass an OffscreenWindow).
+  bool openOn(std::unique_ptr<platform::EditorWindow> window, void* parent = nullptr);
+  void close() override;
+  // Applies pending values, delivers window input, refreshes the meter, the bar highlights, the buttons'
+  // highlights and the edit row, and draws what changed.
+  void idle() override;
+
+  // [any-thread] The instrument's echo: stores the value for the next idle. Never blocks or allocates.
+  void setParameter(int32_t index, float value) override;
+  // The listener of every control.
+  void valueChanged(gui::CDrawContext* context, gui::CControl* control) override;
+  // The editor's own commands (254 slot click, 256 audio line, 257 edit-mode switch, 260..262 dialogs).
+  void editorCommand(int32_t index, float value) override;
+
+  // Status line: a numbered message in its colour, or a three-part information line.
+  void showStatus(int32_t code);
+  void showStatusText(const char* a, const char* b, const char* c);
+  // The key label for key row k (0..128).
+  void showEditKey(int32_t k);
+
+  // For tests and tools.
+  const EditorControls& controls() const { return c_; }
+  int32_t hoveredBar() const { return hoveredBar_; }
+  int32_t shownEditRow() const { return shownEditRow_; }
+  int32_t shownPlayingGrain() const { return shownPlayingGrain_; }
+  gui::CControl* highlightedControl() const { return highlightedControl_; }
+  const char* noteNameText() const { return noteNameText_; }
+  const char* numberText() const { return numberText_; }
+  EditorModel* model() const { return model_; }
+
+ private:
+  static constexpr int32_t kBitmapBase = 128;
+  static constexpr int32_t kBitmapSlots = 53;  // resources 128..180
+
+  // Layout (ADEditorLayout.cpp).
+  void buildControls();
+  void buildTopRow();
+  gui::CBitmap* bitmap(int32_t id);
+  void releaseBitmap(int32_t id);
+  void releaseAllBitmaps();
+  // Menus (ADEditorMenus.cpp).
+  void buildSubmenus();
+  void buildMainMenu();
+  void fillBankMenu(gui::COptionMenu* menu);
+  // Echo table (ADEditorParameters.cpp).
+  static bool isEchoIndex(int32_t index);
+  void clearPending();
+  void applyPending();
+  void applyValue(int32_t index, float value);
+  void setControl(gui::CControl* control, float value);
+  void rebindWaveDisplay();
+  void redrawAll();
+  void refreshSlots();
+  // Idle refresh (ADEditorIdle.cpp).
+  void updateBarHover(int32_t playingGrain);
+  void updatePlayingMarker(int32_t playingGrain);
+  void updateHighlight();
+  void refreshEditRow(int32_t row);
+  void setBarHandle(int32_t bar, bool hovered, bool playing);
+
+  EditorModel* model_;
+  gui::CBitmap* backgroundBitmap_ = nullptr;
+  gui::CBitmap* bitmaps_[kBitmapSlots] = {};
+  EditorControls c_;
+
+  int32_t hoveredBar_ = -1;
+  int32_t shownEditRow_ = 0;
+  int32_t shownPlayingGrain_ = -1;
+  gui::CControl* highlightedControl_ = nullptr;
+  gui::CBitmap* savedBitmap_ = nullptr;
+  char noteNameText_[8] = {};
+  char numberText_[8] = {};
+  std::unique_ptr<WaveSummary> waveScratch_;
+
+  // The echo table: the latest value per index and one pending bit per index.
+  std::atomic<bool> accepting_{false};
+  std::atomic<float> pendingValue_[kIndexCount];
+  std::atomic<uint32_t> pendingBits_[(kIndexCount + 31) / 32];
+};
+
+// The bank menu's text for a recent file: the path when it has at most 72 characters, else "..." and its
+// last 72 characters. out holds at least 76 characters.
+void recentFileMenuText(const char* path, char* out);
+
+}  // namespace tarnwick

@@ -1,0 +1,103 @@
+// What the controls report: values written through to the instrument, the editor's own commands, and the
+// status line and key label texts.
+#include <cstring>
+
+#include "editor/ADEditor.h"
+#include "editor/CBoxSlider.h"
+#include "editor/CLabel.h"
+#include "editor/KeyNames.h"
+#include "editor/Layout.h"
+#include "gui/Toolkit.h"
+#include "storage/StorageResult.h"
+
+namespace tarnwick {
+
+using namespace gui;
+using namespace layout;
+
+void ADEditor::valueChanged(CDrawContext* context, CControl* control) {
+  if (!control || !effect) return;
+  const int32_t tag = control->getTag();
+  const float value = control->getValue();
+  if ((tag >= kMainLevl && tag <= kDelay32) || tag == kFlood) {
+    effect->setParameterAutomated(tag, value);
+    control->setDirty(true);
+  } else if (tag == kOverlayTag) {
+    // The overlay hands its value to the bar under the mouse.
+    const int32_t bar = c_.overlay ? c_.overlay->getBarIndex() : -1;
+    if (bar >= 0 && bar < kGrainCount && c_.bars[bar]) {
+      c_.bars[bar]->setValue(value);
+      valueChanged(context, c_.bars[bar]);
+    }
+  } else if (isCopySlot(tag) || isPasteSlot(tag) || (tag >= kDelayRange && tag <= kMorphAlgorithm)) {
+    effect->setParameter(tag, value);
+    control->setDirty(true);
+  } else if (tag >= kLoadAudioButton && tag <= kSaveBankButton) {
+    control->setDirty(true);
+    editorCommand(tag, value);
+  } else if (tag == kMainMenuTag) {
+    if (value != 0.0f && c_.about && c_.about->getValue() == 0.0f) {
+      // "About": the about screen opens as if clicked, and closes on the next click.
+      CPoint origin(0, 0);
+      c_.about->mouse(context, origin, kLButton);
+    }
+    effect->setParameter(tag, value);
+    control->setDirty(true);
+  }
+}
+
+void ADEditor::editorCommand(int32_t index, float value) {
+  if (!effect) return;
+  switch (index) {
+    case kShowAudioInfo:
+      showStatus(200);
+      break;
+    case kEditModeClick:
+      // A write of the edit-mode index toggles the mode.
+      effect->setParameter(kEditMode, value);
+      showStatus(effect->getParameter(kEditMode) != 0.0f ? 301 : 302);
+      break;
+    default:
+      break;  // 254: a slot display click has no effect; 260..262: the file dialogs are not built yet
+  }
+}
+
+void ADEditor::showStatus(int32_t code) {
+  if (!c_.status) return;
+  // The colour is set for every code, even one without a text.
+  c_.status->setFontColor(code < 100 ? kErrorColour : kInfoColour);
+  const char* text = nullptr;
+  if (code == 0) {
+    text = "nothing to do....";
+  } else if (code >= 1 && code <= 40) {
+    text = storageResultMessage(code);
+    if (*text == '\0') text = nullptr;
+  } else if (code == 301) {
+    text = "Master Edit Mode";
+  } else if (code == 302) {
+    text = "Single Key Edit Mode";
+  }
+  c_.status->setText(text);
+}
+
+void ADEditor::showStatusText(const char* a, const char* b, const char* c) {
+  if (!c_.status) return;
+  char line[CLabel::kTextCapacity];
+  line[0] = '\0';
+  for (const char* part : {a, b, c}) {
+    if (part) std::strncat(line, part, sizeof line - std::strlen(line) - 1);
+  }
+  c_.status->setFontColor(kInfoColour);
+  c_.status->setText(line);
+}
+
+void ADEditor::showEditKey(int32_t k) {
+  keyName(k, noteNameText_);
+  keyNumberText(k, numberText_);
+  if (!c_.keyLabel) return;
+  c_.keyLabel->setFontColor(k == kMasterRow ? kMasterKeyColour : kBlackCColor);
+  c_.keyLabel->setText(c_.keyLabel->getShowNumber() ? numberText_ : noteNameText_);
+  c_.keyLabel->setKeyTexts(noteNameText_, numberText_);
+}
+
+}  // namespace tarnwick

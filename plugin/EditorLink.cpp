@@ -1,0 +1,162 @@
+// The instrument's side of the editor: host requests, the editor's writes and reads, and the headless probe.
+#include "plugin/EditorLink.h"
+
+#include <algorithm>
+#include <mutex>
+
+#include "editor/Layout.h"
+#include "engine/Engine.h"
+#include "plugin/EditorProbe.h"
+#include "plugin/aPlug.h"
+#include "platform/OffscreenWindow.h"
+
+namespace tarnwick {
+
+namespace {
+
+bool isHostParameter(int32_t index) { return index >= 0 && index < kHostParamCount; }
+
+}  // namespace
+
+EditorLink::EditorLink(aPlug& plug) : plug_(plug), editor_(std::make_unique<ADEditor>(this, this)) {}
+
+EditorLink::~EditorLink() {
+  editor_->close();
+  probeWindow_ = nullptr;
+}
+
+intptr_t EditorLink::dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt) {
+  switch (opcode) {
+    case effEditGetRect:
+      return (ptr != nullptr && editor_->getRect(static_cast<ERect**>(ptr))) ? 1 : 0;
+    case effEditOpen:
+      probeWindow_ = nullptr;
+      return editor_->open(ptr) ? 1 : 0;
+    case effEditClose:
+      probeWindow_ = nullptr;
+      editor_->close();
+      return 1;
+    case effEditIdle:
+      if (!editor_->isOpen()) return 0;
+      editor_->idle();
+      return 1;
+    case effEditKeyDown:
+      return editor_->onKeyDown(index, static_cast<int32_t>(value), static_cast<int32_t>(opt)) ? 1 : 0;
+    case effEditKeyUp:
+      return editor_->onKeyUp(index, static_cast<int32_t>(value), static_cast<int32_t>(opt)) ? 1 : 0;
+    case effSetEditKnobMode:
+      return editor_->setKnobMode(static_cast<int32_t>(value)) ? 1 : 0;
+    case effVendorSpecific:
+      if (index != kEditorProbeIndex) return 0;
+      return probe(static_cast<int32_t>(value), static_cast<EditorProbeRecord*>(ptr));
+    default:
+      return 0;
+  }
+}
+
+intptr_t EditorLink::probe(int32_t command, EditorProbeRecord* record) {
+  if (record == nullptr || record->version != kEditorProbeVersion) return 0;
+  switch (command) {
+    case kProbeOpen: {
+      auto window = std::make_unique<platform::OffscreenWindow>(layout::kWindowWidth, layout::kWindowHeight);
+      platform::OffscreenWindow* raw = window.get();
+      if (!editor_->openOn(std::move(window))) return 0;
+      probeWindow_ = raw;
+      record->width = raw->width();
+      record->height = raw->height();
+      return 1;
+    }
+    case kProbeMouse:
+      if (!probeWindow_) return 0;
+      probeWindow_->queueMouse(record->x, record->y, record->buttons);
+      return 1;
+    case kProbeIdle:
+      if (!probeWindow_ || record->count < 1 || record->count > 1000) return 0;
+      for (int32_t i = 0; i < record->count && probeWindow_; ++i) editor_->idle();
+      return 1;
+    case kProbeRead: {
+      if (!probeWindow_) return 0;
+      const int32_t w = probeWindow_->width(), h = probeWindow_->height();
+      record->width = w;
+      record->height = h;
+      if (record->pixels == nullptr || record->pixelCapacity < w * h) return 0;
+      const auto& pixels = probeWindow_->pixels();
+      std::copy(pixels.begin(), pixels.end(), record->pixels);
+      return 1;
+    }
+    case kProbeClose:
+      probeWindow_ = nullptr;
+      editor_->close();
+      return 1;
+    default:
+      return 0;
+  }
+}
+
+void EditorLink::publish(const EngineState& s) {
+  editRow_.store(s.editRow, std::memory_order_relaxed);
+  keySplitStart_.store(s.keySplitStart, std::memory_order_relaxed);
+  grainLength_.store(s.editRowGrainLength, std::memory_order_relaxed);
+  morph_.store(s.morph, std::memory_order_relaxed);
+  busy_.store(s.engineBusy, std::memory_order_relaxed);
+}
+
+void EditorLink::setParameterAutomated(int32_t index, float value) {
+  plug_.setParameter(index, value);
+  // Only the host's own parameters are reported: the host knows nothing of the internal indices.
+  if (isHostParameter(index)) plug_.callHost(audioMasterAutomate, index, 0, nullptr, value);
+}
+
+void EditorLink::setParameter(int32_t index, float value) { plug_.setParameter(index, value); }
+
+float EditorLink::getParameter(int32_t index) { return plug_.getParameter(index); }
+
+void EditorLink::beginEdit(int32_t index) {
+  if (isHostParameter(index)) plug_.callHost(audioMasterBeginEdit, index, 0, nullptr, 0.0f);
+}
+
+void EditorLink::endEdit(int32_t index) {
+  if (isHostParameter(index)) plug_.callHost(audioMasterEndEdit, index, 0, nullptr, 0.0f);
+}
+
+void EditorLink::idleHost() { plug_.callHost(audioMasterIdle, 0, 0, nullptr, 0.0f); }
+
+void EditorLink::readLive(LiveState& live) {
+  live.editRow = editRow_.load(std::memory_order_relaxed);
+  live.playingGrain = plug_.engine_.playingGrain();
+  live.keySplitStart = keySplitStart_.load(std::memory_order_relaxed);
+  live.grainLength = grainLength_.load(std::memory_order_relaxed);
+  live.morph = morph_.load(std::memory_order_relaxed);
+  live.busy = busy_.load(std::memory_order_relaxed);
+}
+
+float EditorLink::readPeakLevel() { return plug_.engine_.readPeakLevel(); }
+
+void EditorLink::readRow(int32_t row, RowSnapshot& snapshot) {
+  if (row < 0 || row >= kRowCount) return;
+  std::lock_guard<std::mutex> engineGuard(plug_.engineLock_);
+  const KeyRow& r = plug_.engine_.state().rows[row];
+  std::copy(std::begin(r.delayValue), std::end(r.delayValue), snapshot.delayValue);
+  snapshot.unitDura = r.unitDura;
+  snapshot.release = r.release;
+  snapshot.envelope = r.envelope;
+}
+
+void EditorLink::readWave(WaveSummary& summary) {
+  std::lock_guard<std::mutex> engineGuard(plug_.engineLock_);
+  const EngineState& s = plug_.engine_.state();
+  summariseWave(s.buffer.left, s.buffer.right, s.buffer.frameCount, s.buffer.frameCountF, summary);
+  summary.keyCount = s.keyCount;
+  summary.lowKey = s.lowKey;
+  summary.grainLength = s.editRowGrainLength;
+}
+
+void EditorLink::readCopyBuffer(float slots[kCopySlots][kGrainCount]) {
+  std::lock_guard<std::mutex> engineGuard(plug_.engineLock_);
+  const EngineState& s = plug_.engine_.state();
+  for (int32_t j = 0; j < kCopySlots; ++j) std::copy(s.copyBuffer[j], s.copyBuffer[j] + kGrainCount, slots[j]);
+}
+
+const char* EditorLink::recentFile(int32_t index) { return plug_.recentFiles().entry(index); }
+
+}  // namespace tarnwick
