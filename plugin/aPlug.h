@@ -70,6 +70,7 @@ class aPlug final : public HostTime {
 
   // For tests and tools inside the process.
   Engine& engineForTesting() { return engine_; }
+  EditorLink* editorLinkForTesting() { return editorLink_.get(); }
 
  private:
   friend class EditorLink;  // the editor's reads and the host callback on its behalf

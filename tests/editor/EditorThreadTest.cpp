@@ -1,0 +1,84 @@
+// Host automation on one thread while the editor is open and idling on another: the echo table is the only
+// thing they share, so ThreadSanitizer must stay silent.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+#include <vector>
+
+#include "editor/ADEditor.h"
+#include "plugin/EditorLink.h"
+#include "plugin/aPlug.h"
+#include "platform/OffscreenWindow.h"
+#include "tests/plugin/TestSupport.h"
+
+namespace tarnwick::test {
+namespace {
+
+TEST(EditorThreads, AutomationWhileTheEditorIdles) {
+  aPlug plug(InProcessHost::callback);
+  const std::string wav = writeTestWav("editor-threads.wav", 44100);
+  ASSERT_EQ(plug.loadAudioFile(wav.c_str()), 0);
+  ADEditor& editor = plug.editorLinkForTesting()->editor();
+  auto w = std::make_unique<platform::OffscreenWindow>(554, 356);
+  platform::OffscreenWindow* window = w.get();
+  ASSERT_TRUE(editor.openOn(std::move(w)));
+
+  std::atomic<bool> stop{false};
+  std::atomic<long> writes{0};
+  std::thread audio([&] {
+    VstMidiEvent note{};
+    note.type = kVstMidiType;
+    note.byteSize = sizeof note;
+    note.midiData[0] = static_cast<char>(0x90);
+    note.midiData[1] = 60;
+    note.midiData[2] = 100;
+    struct {
+      int32_t numEvents = 1;
+      intptr_t reserved = 0;
+      VstEvent* events[2] = {};
+    } list;
+    list.events[0] = reinterpret_cast<VstEvent*>(&note);
+    std::vector<float> l(256), r(256);
+    float* out[2] = {l.data(), r.data()};
+    long n = 0;
+    while (!stop.load()) {
+      if (n % 64 == 0) plug.processEvents(reinterpret_cast<const VstEvents*>(&list));
+      for (int32_t index = 0; index < 40; ++index) {
+        if (index == kTrigmode || index == kMove || index == kMorph) continue;  // these rebuild every row
+        plug.setParameter(index, static_cast<float>((n + index) % 100) / 100.0f);
+      }
+      plug.getParameter(kPeakLevel);
+      plug.processReplacing(nullptr, out, 256);
+      ++n;
+      writes.fetch_add(40);
+      std::this_thread::sleep_for(std::chrono::microseconds(500));  // paced like a host's blocks
+    }
+  });
+
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  int32_t column = 0;
+  while (std::chrono::steady_clock::now() < until) {
+    // The user drags bars and toggles the edit mode meanwhile.
+    const int32_t x = 20 + 14 * (column++ % 32);
+    window->queueMouse(x, 180, 1);
+    window->queueMouse(x + 14, 200, 1);
+    window->queueMouse(x + 14, 200, 0);
+    if (column % 16 == 0) {
+      window->queueMouse(500, 20, 1);
+      window->queueMouse(500, 20, 0);
+    }
+    editor.idle();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  stop.store(true);
+  audio.join();
+  editor.idle();
+  EXPECT_GT(writes.load(), 1000);
+  EXPECT_GT(column, 50);
+  editor.close();
+}
+
+}  // namespace
+}  // namespace tarnwick::test

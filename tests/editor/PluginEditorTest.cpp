@@ -1,0 +1,140 @@
+// The editor through the built Tarnwick.so: the has-editor flag, the editor size, opening without a
+// display, the headless probe and the screenshot command.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "plugin/EditorProbe.h"
+#include "tools/hostlib/PluginHost.h"
+
+namespace tarnwick::host {
+namespace {
+
+std::unique_ptr<PluginHost> loadPlugin() {
+  std::string error;
+  auto host = PluginHost::load(TARNWICK_PLUGIN_PATH, &error);
+  EXPECT_TRUE(host) << error;
+  return host;
+}
+
+intptr_t probe(PluginHost& host, EditorProbeCommand command, EditorProbeRecord& record) {
+  return host.dispatch(effVendorSpecific, kEditorProbeIndex, command, &record);
+}
+
+TEST(PluginEditor, AnnouncesItsEditorAndItsSize) {
+  auto host = loadPlugin();
+  ASSERT_TRUE(host);
+  EXPECT_EQ(host->effect()->flags, 0x131);
+  ERect* rect = nullptr;
+  ASSERT_EQ(host->dispatch(effEditGetRect, 0, 0, &rect), 1);
+  ASSERT_NE(rect, nullptr);
+  EXPECT_EQ(rect->top, 0);
+  EXPECT_EQ(rect->left, 0);
+  EXPECT_EQ(rect->bottom, 356);
+  EXPECT_EQ(rect->right, 554);
+  EXPECT_EQ(host->dispatch(effEditGetRect, 0, 0, nullptr), 0);
+  EXPECT_EQ(host->dispatch(effSetEditKnobMode, 0, 2), 1);
+}
+
+TEST(PluginEditor, OpeningWithoutADisplayAnswersZeroAndTheHostCarriesOn) {
+  ::unsetenv("DISPLAY");
+  auto host = loadPlugin();
+  ASSERT_TRUE(host);
+  host->resume();
+  int parentStandIn = 0;
+  EXPECT_EQ(host->dispatch(effEditOpen, 0, 0, &parentStandIn), 0);
+  EXPECT_EQ(host->dispatch(effEditOpen, 0, 0, nullptr), 0);
+  EXPECT_EQ(host->dispatch(effEditIdle), 0);
+  host->setParameter(12, 0.4f);
+  EXPECT_FLOAT_EQ(host->getParameter(12), 0.4f);
+  std::vector<float> left(256), right(256);
+  host->sendMidi({{0, 0x90, 60, 100}});
+  host->process(left.data(), right.data(), 256);
+  EXPECT_EQ(host->dispatch(effEditClose), 1);
+  EXPECT_EQ(host->dispatch(effEditIdle), 0);
+  host->close();
+}
+
+TEST(PluginEditor, ProbeOpensClicksAndReadsTheWindow) {
+  auto host = loadPlugin();
+  ASSERT_TRUE(host);
+  EditorProbeRecord wrongVersion;
+  wrongVersion.version = 99;
+  EXPECT_EQ(probe(*host, kProbeOpen, wrongVersion), 0);
+  EXPECT_EQ(host->dispatch(effVendorSpecific, 0x1234, kProbeOpen, &wrongVersion), 0);
+  EditorProbeRecord notOpen;
+  EXPECT_EQ(probe(*host, kProbeIdle, notOpen), 0);
+
+  EditorProbeRecord open;
+  ASSERT_EQ(probe(*host, kProbeOpen, open), 1);
+  EXPECT_EQ(open.width, 554);
+  EXPECT_EQ(open.height, 356);
+  EditorProbeRecord idle;
+  idle.count = 2;
+  ASSERT_EQ(probe(*host, kProbeIdle, idle), 1);
+  EXPECT_EQ(host->dispatch(effEditIdle), 1);
+
+  // A click on the move button switches move on in the instrument.
+  for (int32_t buttons : {1, 0}) {
+    EditorProbeRecord m;
+    m.x = 330;
+    m.y = 46;
+    m.buttons = buttons;
+    ASSERT_EQ(probe(*host, kProbeMouse, m), 1);
+  }
+  ASSERT_EQ(probe(*host, kProbeIdle, idle), 1);
+  EXPECT_EQ(host->getParameter(5), 1.0f);
+  const auto automation = host->log().automation();
+  ASSERT_FALSE(automation.empty());
+  EXPECT_EQ(automation.back().index, 5);
+
+  std::vector<uint32_t> pixels(554 * 356);
+  EditorProbeRecord read;
+  read.pixels = pixels.data();
+  read.pixelCapacity = 100;
+  EXPECT_EQ(probe(*host, kProbeRead, read), 0);  // too small a buffer
+  read.pixelCapacity = static_cast<int32_t>(pixels.size());
+  ASSERT_EQ(probe(*host, kProbeRead, read), 1);
+  // The title in the status line: light grey text.
+  int title = 0;
+  for (int y = 13; y < 29; ++y)
+    for (int x = 15; x < 470; ++x) title += (pixels[static_cast<size_t>(y) * 554 + x] & 0xFFFFFFu) == 0xC8C8C8u;
+  EXPECT_GT(title, 50);
+
+  EditorProbeRecord close;
+  EXPECT_EQ(probe(*host, kProbeClose, close), 1);
+  EXPECT_EQ(probe(*host, kProbeRead, read), 0);
+  EXPECT_EQ(probe(*host, kProbeMouse, close), 0);
+  host->close();
+}
+
+uint32_t bigEndian(const unsigned char* p) {
+  return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | uint32_t{p[3]};
+}
+
+TEST(ScreenshotCommand, WritesThePngOfTheWindow) {
+  const std::string out = ::testing::TempDir() + "tarnwick-editor.png";
+  std::remove(out.c_str());
+  const std::string command = std::string("'") + TARNWICK_HOST_TOOL + "' screenshot '" + TARNWICK_PLUGIN_PATH + "' '" +
+                              out + "' --click 330,46 --note 60 > /dev/null";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  std::ifstream png(out, std::ios::binary);
+  ASSERT_TRUE(png);
+  unsigned char head[24] = {};
+  png.read(reinterpret_cast<char*>(head), sizeof head);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(head) + 1, 3), "PNG");
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(head) + 12, 4), "IHDR");
+  EXPECT_EQ(bigEndian(head + 16), 554u);
+  EXPECT_EQ(bigEndian(head + 20), 356u);
+
+  const std::string bad = std::string("'") + TARNWICK_HOST_TOOL + "' screenshot '" + TARNWICK_PLUGIN_PATH + "' '" +
+                          out + "' --click 3 2> /dev/null";
+  EXPECT_NE(std::system(bad.c_str()), 0);
+}
+
+}  // namespace
+}  // namespace tarnwick::host
