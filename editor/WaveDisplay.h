@@ -37,7 +37,7 @@ class WaveDisplay : public gui::CControl {
   bool isSlotBound() const { return slotBound; }
 
   void draw(gui::CDrawContext* context) override;
-  // Clicks are taken and have no effect yet.
+  // Clicks are taken and change nothing (auditioning a key from the display is not part of it).
   void mouse(gui::CDrawContext* context, gui::CPoint& where, int32_t buttons = -1) override;
 
  private:
