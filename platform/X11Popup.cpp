@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <utility>
 
+#include "platform/X11Api.h"
+
 namespace tarnwick::platform::x11 {
 
 namespace {
@@ -27,29 +29,29 @@ bool X11Popup::open(int rootX, int rootY) {
   attributes.background_pixmap = None;
   attributes.border_pixel = 0;
   attributes.colormap = s.colormapFor(s.root);
-  window_ = XCreateWindow(s.display, s.root, rootX, rootY, static_cast<unsigned int>(width_),
-                          static_cast<unsigned int>(height_), 0, s.depth, InputOutput, s.visual,
-                          CWOverrideRedirect | CWSaveUnder | CWEventMask | CWBackPixmap | CWBorderPixel | CWColormap,
-                          &attributes);
+  window_ = xlib().XCreateWindow(
+      s.display, s.root, rootX, rootY, static_cast<unsigned int>(width_), static_cast<unsigned int>(height_), 0,
+      s.depth, InputOutput, s.visual,
+      CWOverrideRedirect | CWSaveUnder | CWEventMask | CWBackPixmap | CWBorderPixel | CWColormap, &attributes);
   s.popups.push_back(this);
   if (window_ == 0) return false;
-  const Atom type = XInternAtom(s.display, "_NET_WM_WINDOW_TYPE", False);
-  const Atom menu = XInternAtom(s.display, "_NET_WM_WINDOW_TYPE_POPUP_MENU", False);
-  XChangeProperty(s.display, window_, type, XA_ATOM, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(&menu),
-                  1);
+  const Atom type = xlib().XInternAtom(s.display, "_NET_WM_WINDOW_TYPE", False);
+  const Atom menu = xlib().XInternAtom(s.display, "_NET_WM_WINDOW_TYPE_POPUP_MENU", False);
+  xlib().XChangeProperty(s.display, window_, type, XA_ATOM, 32, PropModeReplace,
+                         reinterpret_cast<const unsigned char*>(&menu), 1);
   gc_ = makeGC(s.display, window_);
-  XMapRaised(s.display, window_);
+  xlib().XMapRaised(s.display, window_);
   // Clicks outside every surface must still reach the modal loop; pointer events then arrive in editor
   // coordinates on the editor window. A grab that fails (editor not viewable) leaves the popup usable.
   if (!s.grabbed && s.window != 0) {
-    const int pointer = XGrabPointer(s.display, s.window, False, kGrabEvents, GrabModeAsync, GrabModeAsync, None,
-                                     None, CurrentTime);
+    const int pointer = xlib().XGrabPointer(s.display, s.window, False, kGrabEvents, GrabModeAsync, GrabModeAsync, None,
+                                            None, CurrentTime);
     if (pointer == GrabSuccess) {
-      XGrabKeyboard(s.display, s.window, False, GrabModeAsync, GrabModeAsync, CurrentTime);
+      xlib().XGrabKeyboard(s.display, s.window, False, GrabModeAsync, GrabModeAsync, CurrentTime);
       s.grabbed = true;
     }
   }
-  XSync(s.display, False);
+  xlib().XSync(s.display, False);
   s.noteTrap(trap);
   return !trap.failed() && image_.init(s, width_, height_);
 }
@@ -59,15 +61,15 @@ X11Popup::~X11Popup() {
   s.popups.erase(std::remove(s.popups.begin(), s.popups.end(), this), s.popups.end());
   ErrorTrap trap(s.display);
   image_.release();
-  if (gc_ != nullptr) XFreeGC(s.display, gc_);  // also after a connection loss: frees Xlib's memory
+  if (gc_ != nullptr) xlib().XFreeGC(s.display, gc_);  // also after a connection loss: frees Xlib's memory
   if (!s.usable()) return;
-  if (window_ != 0) XDestroyWindow(s.display, window_);
+  if (window_ != 0) xlib().XDestroyWindow(s.display, window_);
   if (s.popups.empty() && s.grabbed) {
-    XUngrabPointer(s.display, CurrentTime);
-    XUngrabKeyboard(s.display, CurrentTime);
+    xlib().XUngrabPointer(s.display, CurrentTime);
+    xlib().XUngrabKeyboard(s.display, CurrentTime);
     s.grabbed = false;
   }
-  XFlush(s.display);
+  xlib().XFlush(s.display);
   s.noteTrap(trap);
 }
 
@@ -86,7 +88,7 @@ void X11Popup::repaint(int32_t x, int32_t y, int32_t w, int32_t h) {
   if (pixels_.empty() || window_ == 0 || !s.usable()) return;
   ErrorTrap trap(s.display);
   image_.put(s, window_, gc_, pixels_.data(), width_, x, y, w, h);
-  XFlush(s.display);
+  xlib().XFlush(s.display);
   s.noteTrap(trap);
 }
 

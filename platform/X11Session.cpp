@@ -4,19 +4,21 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "platform/X11Api.h"
+
 namespace tarnwick::platform::x11 {
 
 Session::~Session() {
   if (display == nullptr) return;
   ErrorTrap trap(display);
-  if (ownsColormap && !connectionLost) XFreeColormap(display, colormap);
-  XCloseDisplay(display);
+  if (ownsColormap && !connectionLost) xlib().XFreeColormap(display, colormap);
+  xlib().XCloseDisplay(display);
 }
 
 Colormap Session::colormapFor(::Window sameScreen) {
   if (visual == DefaultVisual(display, screen)) return DefaultColormap(display, screen);
   if (!ownsColormap) {
-    colormap = XCreateColormap(display, sameScreen, visual, AllocNone);
+    colormap = xlib().XCreateColormap(display, sameScreen, visual, AllocNone);
     ownsColormap = true;
   }
   return colormap;
@@ -24,13 +26,13 @@ Colormap Session::colormapFor(::Window sameScreen) {
 
 bool Session::editorOrigin(int& x, int& y) const {
   ::Window child = 0;
-  return window != 0 && XTranslateCoordinates(display, window, root, 0, 0, &x, &y, &child) != 0;
+  return window != 0 && xlib().XTranslateCoordinates(display, window, root, 0, 0, &x, &y, &child) != 0;
 }
 
 bool Image::init(Session& session, int32_t width, int32_t height) {
   release();
-  image_ = XCreateImage(session.display, session.visual, static_cast<unsigned int>(session.depth), ZPixmap, 0,
-                        nullptr, static_cast<unsigned int>(width), static_cast<unsigned int>(height), 32, 0);
+  image_ = xlib().XCreateImage(session.display, session.visual, static_cast<unsigned int>(session.depth), ZPixmap, 0,
+                               nullptr, static_cast<unsigned int>(width), static_cast<unsigned int>(height), 32, 0);
   if (image_ == nullptr || image_->bytes_per_line <= 0) return false;
   data_.assign(static_cast<size_t>(image_->bytes_per_line) * static_cast<size_t>(height), 0);
   image_->data = reinterpret_cast<char*>(data_.data());
@@ -42,7 +44,7 @@ bool Image::init(Session& session, int32_t width, int32_t height) {
 void Image::release() {
   if (image_ == nullptr) return;
   image_->data = nullptr;  // ours, not Xlib's to free
-  XDestroyImage(image_);
+  image_->f.destroy_image(image_);  // what Xlib's XDestroyImage macro expands to
   image_ = nullptr;
 }
 
@@ -59,21 +61,21 @@ void Image::put(Session& session, Drawable target, GC gc, const uint32_t* pixels
                                  static_cast<ptrdiff_t>(x0) * bytes,
                              msbFirst);
   }
-  XPutImage(session.display, target, gc, image_, x0, y0, x0, y0, static_cast<unsigned int>(x1 - x0),
-            static_cast<unsigned int>(y1 - y0));
+  xlib().XPutImage(session.display, target, gc, image_, x0, y0, x0, y0, static_cast<unsigned int>(x1 - x0),
+                   static_cast<unsigned int>(y1 - y0));
 }
 
 GC makeGC(Display* display, Drawable drawable) {
   XGCValues values{};
   values.graphics_exposures = False;
-  return XCreateGC(display, drawable, GCGraphicsExposures, &values);
+  return xlib().XCreateGC(display, drawable, GCGraphicsExposures, &values);
 }
 
 namespace {
 
 bool bitsPerPixelFor(Display* display, int depth, int& bitsPerPixel) {
   int count = 0;
-  XPixmapFormatValues* formats = XListPixmapFormats(display, &count);
+  XPixmapFormatValues* formats = xlib().XListPixmapFormats(display, &count);
   bool found = false;
   for (int i = 0; formats != nullptr && i < count && !found; ++i) {
     if (formats[i].depth == depth) {
@@ -81,7 +83,7 @@ bool bitsPerPixelFor(Display* display, int depth, int& bitsPerPixel) {
       found = true;
     }
   }
-  if (formats != nullptr) XFree(formats);
+  if (formats != nullptr) xlib().XFree(formats);
   return found;
 }
 
@@ -99,7 +101,7 @@ bool fallbackVisual(Session& s) {
   wanted.screen = s.screen;
   wanted.c_class = TrueColor;
   int count = 0;
-  XVisualInfo* infos = XGetVisualInfo(s.display, VisualScreenMask | VisualClassMask, &wanted, &count);
+  XVisualInfo* infos = xlib().XGetVisualInfo(s.display, VisualScreenMask | VisualClassMask, &wanted, &count);
   const XVisualInfo* best = nullptr;
   for (int i = 0; infos != nullptr && i < count; ++i) {
     PixelLayout probe;
@@ -114,7 +116,7 @@ bool fallbackVisual(Session& s) {
     s.visual = best->visual;
     s.depth = best->depth;
   }
-  if (infos != nullptr) XFree(infos);
+  if (infos != nullptr) xlib().XFree(infos);
   return best != nullptr;
 }
 

@@ -4,6 +4,8 @@
 #include <atomic>
 #include <cstddef>
 
+#include "platform/X11Api.h"
+
 namespace tarnwick::platform::x11 {
 
 namespace {
@@ -21,15 +23,15 @@ void onExit(Display* /*display*/, void* lost) { *static_cast<bool*>(lost) = true
 
 ErrorTrap::ErrorTrap(Display* display) : display_(display), outer_(tInnermost) {
   tInnermost = this;
-  restoreError_ = XSetErrorHandler(&ErrorTrap::onError);
-  restoreIOError_ = XSetIOErrorHandler(&ErrorTrap::onIOError);
+  restoreError_ = xlib().XSetErrorHandler(&ErrorTrap::onError);
+  restoreIOError_ = xlib().XSetIOErrorHandler(&ErrorTrap::onIOError);
   if (restoreError_ != &ErrorTrap::onError) gForwardError.store(restoreError_);
   if (restoreIOError_ != &ErrorTrap::onIOError) gForwardIOError.store(restoreIOError_);
 }
 
 ErrorTrap::~ErrorTrap() {
-  XSetErrorHandler(restoreError_);
-  XSetIOErrorHandler(restoreIOError_);
+  xlib().XSetErrorHandler(restoreError_);
+  xlib().XSetIOErrorHandler(restoreIOError_);
   tInnermost = outer_;
 }
 
@@ -56,13 +58,8 @@ int ErrorTrap::onIOError(Display* display) {
 }
 
 void surviveConnectionLoss(Display* display, bool* lost) {
-#if defined(TARNWICK_X11_HAVE_EXIT_HANDLER)
-  XSetIOErrorExitHandler(display, &onExit, lost);
-#else
-  (void)display;
-  (void)lost;
-  (void)&onExit;
-#endif
+  const XlibApi& x = xlib();
+  if (x.XSetIOErrorExitHandler != nullptr) x.XSetIOErrorExitHandler(display, &onExit, lost);
 }
 
 bool PixelLayout::channelOf(uint32_t mask, Channel& channel) {

@@ -11,7 +11,7 @@ namespace tarnwick::platform::x11 {
 // [ui-thread] While a trap lives, errors and connection losses of its display are recorded here instead of
 // reaching the process-wide Xlib handlers (whose default ends the process); errors of other displays still
 // go to the handlers that were installed before. Traps nest; the previous handlers are restored when the
-// outermost one ends, so nothing of ours stays installed between calls.
+// outermost one ends, so nothing of ours stays installed between calls. Needs Xlib loaded (loadXlib()).
 class ErrorTrap {
  public:
   explicit ErrorTrap(Display* display);

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/X11Api.h"
 #include "platform/X11Popup.h"
 #include "platform/X11Session.h"
 #include "platform/X11Support.h"
@@ -23,6 +24,7 @@ using x11::ErrorTrap;
 using x11::Image;
 using x11::Session;
 using x11::X11Popup;
+using x11::xlib;
 
 constexpr int kModalWaitMs = 15;
 constexpr int kMaxEventsPerPass = 256;  // a flood of motion must not hold the host's idle
@@ -65,10 +67,10 @@ class X11Window final : public EditorWindow {
     s.windowClosed = true;
     ErrorTrap trap(s.display);
     image_.release();
-    if (gc_ != nullptr) XFreeGC(s.display, gc_);  // also after a connection loss: frees Xlib's memory
+    if (gc_ != nullptr) xlib().XFreeGC(s.display, gc_);  // also after a connection loss: frees Xlib's memory
     if (s.usable()) {
-      if (s.window != 0) XDestroyWindow(s.display, s.window);
-      XFlush(s.display);
+      if (s.window != 0) xlib().XDestroyWindow(s.display, s.window);
+      xlib().XFlush(s.display);
     }
     s.window = 0;
   }
@@ -82,7 +84,7 @@ class X11Window final : public EditorWindow {
     if (!s.usable() || s.window == 0 || stride < width_) return;
     ErrorTrap trap(s.display);
     image_.put(s, s.window, gc_, pixels, stride, x, y, w, h);
-    XFlush(s.display);
+    xlib().XFlush(s.display);
     s.noteTrap(trap);
   }
 
@@ -122,7 +124,8 @@ class X11Window final : public EditorWindow {
     ::Window root = 0, child = 0;
     int rootX = 0, rootY = 0, x = 0, y = 0;
     unsigned int mask = 0;
-    const bool sameScreen = XQueryPointer(s.display, s.window, &root, &child, &rootX, &rootY, &x, &y, &mask) != 0;
+    const bool sameScreen =
+        xlib().XQueryPointer(s.display, s.window, &root, &child, &rootX, &rootY, &x, &y, &mask) != 0;
     s.noteTrap(trap);
     if (!sameScreen || trap.failed()) return mouse_;
     return {x, y, mouseBits(mask)};
@@ -184,9 +187,9 @@ bool X11Window::open(::Window parent) {
   Session& s = *session_;
   ErrorTrap trap(s.display);
   XWindowAttributes parentAttributes{};
-  if (XGetWindowAttributes(s.display, parent, &parentAttributes) == 0 || trap.failed()) return false;
+  if (xlib().XGetWindowAttributes(s.display, parent, &parentAttributes) == 0 || trap.failed()) return false;
   s.root = parentAttributes.root;
-  s.screen = XScreenNumberOfScreen(parentAttributes.screen);
+  s.screen = xlib().XScreenNumberOfScreen(parentAttributes.screen);
   s.visual = parentAttributes.visual;
   s.depth = parentAttributes.depth;
   XSetWindowAttributes attributes{};
@@ -199,13 +202,13 @@ bool X11Window::open(::Window parent) {
     attributes.border_pixel = 0;
     valueMask |= CWColormap | CWBorderPixel;
   }
-  s.window = XCreateWindow(s.display, parent, 0, 0, static_cast<unsigned int>(width_),
-                           static_cast<unsigned int>(height_), 0, s.depth, InputOutput, s.visual, valueMask,
-                           &attributes);
+  s.window = xlib().XCreateWindow(s.display, parent, 0, 0, static_cast<unsigned int>(width_),
+                                  static_cast<unsigned int>(height_), 0, s.depth, InputOutput, s.visual, valueMask,
+                                  &attributes);
   if (s.window == 0) return false;
   gc_ = x11::makeGC(s.display, s.window);
-  XMapWindow(s.display, s.window);
-  XSync(s.display, False);
+  xlib().XMapWindow(s.display, s.window);
+  xlib().XSync(s.display, False);
   s.noteTrap(trap);
   return !trap.failed() && image_.init(s, width_, height_);
 }
@@ -214,12 +217,12 @@ X11Window::Read X11Window::readEvent(bool modal, MouseState& down) {
   Session& s = *session_;
   if (!s.usable()) return Read::none;
   ErrorTrap trap(s.display);
-  if (XPending(s.display) <= 0) {
+  if (xlib().XPending(s.display) <= 0) {
     s.noteTrap(trap);
     return Read::none;
   }
   XEvent event;
-  XNextEvent(s.display, &event);
+  xlib().XNextEvent(s.display, &event);
   Read read = Read::handled;
   switch (event.type) {
     case Expose: {
@@ -255,7 +258,7 @@ X11Window::Read X11Window::readEvent(bool modal, MouseState& down) {
       break;
     }
     case KeyPress:
-      if (modal && XLookupKeysym(&event.xkey, 0) == XK_Escape) read = Read::escape;
+      if (modal && xlib().XLookupKeysym(&event.xkey, 0) == XK_Escape) read = Read::escape;
       break;
     case DestroyNotify:
       if (event.xdestroywindow.window == s.window) s.window = 0;  // the host destroyed its parent window
@@ -302,7 +305,9 @@ bool X11Window::deliverExposed(Session& keep) {
 std::unique_ptr<EditorWindow> createX11EditorWindow(uintptr_t parent, int32_t width, int32_t height) {
   if (parent == 0 || parent > kMaxWindowId) return nullptr;
   if (width <= 0 || height <= 0 || width > kMaxSurfaceSide || height > kMaxSurfaceSide) return nullptr;
-  Display* display = XOpenDisplay(nullptr);
+  const x11::XlibApi* api = x11::loadXlib();
+  if (api == nullptr) return nullptr;  // no usable X11 client library on this machine
+  Display* display = api->XOpenDisplay(nullptr);
   if (display == nullptr) return nullptr;
   auto session = std::make_shared<Session>();
   session->display = display;  // closed by the session from here on
