@@ -12,6 +12,7 @@
 #include <system_error>
 
 #include "storage/ByteCursor.h"
+#include "storage/LittleEndian.h"
 
 namespace tarnwick {
 
@@ -20,17 +21,10 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr bool kLittleEndianHost = std::endian::native == std::endian::little;
-constexpr size_t kChunkVersionOffset = 2048;
-constexpr size_t kChunkRevisionOffset = 2052;
 constexpr size_t kSwapBlockFloats = 16384;
 
-void putU16(uint8_t* p, uint16_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-void putU32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
+using le::putU16;
+using le::putU32;
 void putTag(uint8_t* p, const char (&tag)[5]) { std::memcpy(p, tag, 4); }
 
 // Reverses the bytes of a float's bit pattern; only big-endian hosts need it.

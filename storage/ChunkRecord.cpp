@@ -6,13 +6,12 @@
 #include <cstring>
 
 #include "engine/Engine.h"
+#include "storage/LittleEndian.h"
 
 namespace tarnwick {
 
 namespace {
 
-constexpr size_t kOffVersion = 2048;
-constexpr size_t kOffRevision = 2052;
 constexpr size_t kOffOptions = 2056;
 constexpr size_t kOffReserved = 2096;
 constexpr size_t kOffDelays = 2176;
@@ -28,28 +27,14 @@ constexpr size_t kOffPlayRow = 38156;
 constexpr size_t kOffLastKey = 38160;
 constexpr size_t kOffFloodWork = 38164;
 
-void putU32(uint8_t* p, uint32_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-  p[2] = static_cast<uint8_t>(v >> 16);
-  p[3] = static_cast<uint8_t>(v >> 24);
-}
-void putI32(uint8_t* p, int32_t v) { putU32(p, static_cast<uint32_t>(v)); }
-void putF32(uint8_t* p, float v) {
-  uint32_t bits;
-  std::memcpy(&bits, &v, 4);
-  putU32(p, bits);
-}
-uint32_t getU32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-int32_t getI32(const uint8_t* p) { return static_cast<int32_t>(getU32(p)); }
+using le::getI32;
+using le::putF32;
+using le::putI32;
+
+// A stored NaN or infinity reads as 0.0.
 float getF32(const uint8_t* p) {
-  const uint32_t bits = getU32(p);
-  float v;
-  std::memcpy(&v, &bits, 4);
-  return std::isfinite(v) ? v : 0.0f;  // a stored NaN or infinity reads as 0.0
+  const float v = le::getF32(p);
+  return std::isfinite(v) ? v : 0.0f;
 }
 
 // The scalar tail from offset 38032 on, in stored order.
@@ -71,8 +56,8 @@ void writeChunkRecord(const EngineState& s, uint8_t* out) {
   std::memset(out, 0, kChunkSize);
   const size_t pathLength = strnlen(s.program.audioFileName, kPathCapacity - 1);
   std::memcpy(out, s.program.audioFileName, pathLength);
-  putI32(out + kOffVersion, kChunkVersion);
-  putI32(out + kOffRevision, kChunkRevision);
+  putI32(out + kChunkVersionOffset, kChunkVersion);
+  putI32(out + kChunkRevisionOffset, kChunkRevision);
   for (int i = 0; i < kOptionCount; ++i) putF32(out + kOffOptions + 4 * i, s.options[i]);
   for (int i = 0; i < 20; ++i) putF32(out + kOffReserved + 4 * i, 0.0f);
   for (int r = 0; r < kRowCount; ++r) {
@@ -100,7 +85,7 @@ void writeChunkRecord(const EngineState& s, uint8_t* out) {
 
 bool parseChunkRecord(const uint8_t* data, size_t size, ChunkImage& im) {
   if (!data || size != kChunkSize) return false;
-  if (getI32(data + kOffVersion) != kChunkVersion || getI32(data + kOffRevision) != kChunkRevision) return false;
+  if (getI32(data + kChunkVersionOffset) != kChunkVersion || getI32(data + kChunkRevisionOffset) != kChunkRevision) return false;
   const size_t pathLength = strnlen(reinterpret_cast<const char*>(data), kChunkPathBytes);
   im.pathTooLong = pathLength >= static_cast<size_t>(kPathCapacity);  // includes "no terminator at all"
   std::memset(im.path, 0, sizeof im.path);

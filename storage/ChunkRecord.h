@@ -15,6 +15,8 @@ constexpr size_t kChunkSize = 38168;
 constexpr int32_t kChunkVersion = 10;
 constexpr int32_t kChunkRevision = 4;
 constexpr size_t kChunkPathBytes = 2048;
+constexpr size_t kChunkVersionOffset = 2048;   // int32 10
+constexpr size_t kChunkRevisionOffset = 2052;  // int32 4
 
 // A chunk parsed and hardened: ints clamped to their ranges, non-finite floats read as 0.0.
 struct ChunkImage {

@@ -1,6 +1,7 @@
 // The one palette every bitmap draws from, and the layout positions the pictures must line up with.
 #pragma once
 
+#include "editor/Layout.h"
 #include "resources/gen/Canvas.h"
 
 namespace tarnwick::art {
@@ -30,40 +31,45 @@ inline constexpr Colour white = rgb(255, 255, 255);
 inline constexpr Colour black = rgb(0, 0, 0);
 }  // namespace palette
 
-// Window geometry the background has to match (left, top, right, bottom; right and bottom exclusive).
+// Window geometry the background has to match: taken from the editor's own layout, so the pictures and
+// the controls cannot drift apart (left, top, right, bottom; right and bottom exclusive).
 namespace layout {
-inline constexpr int windowWidth = 554, windowHeight = 356;
+namespace ed = ::tarnwick::layout;
+inline constexpr int windowWidth = ed::kWindowWidth, windowHeight = ed::kWindowHeight;
 struct Rect {
     int left, top, right, bottom;
     int width() const { return right - left; }
     int height() const { return bottom - top; }
 };
-inline constexpr Rect statusLabel{15, 13, 470, 29};
-inline constexpr Rect keyLabel{484, 13, 542, 29};
-inline constexpr Rect waveDisplay{13, 62, 543, 118};
-inline constexpr Rect bufferStart{6, 118, 548, 132};
+constexpr Rect fromEditor(const ::tarnwick::gui::CRect& r) { return {r.left, r.top, r.right, r.bottom}; }
+inline constexpr Rect statusLabel = fromEditor(ed::kStatusRect);
+inline constexpr Rect keyLabel = fromEditor(ed::kKeyLabelRect);
+inline constexpr Rect waveDisplay = fromEditor(ed::kWaveDisplayRect);
+inline constexpr Rect bufferStart = fromEditor(ed::kBufferStartRect);
 inline constexpr int bufferStartMin = 6, bufferStartMax = 539;
-inline constexpr Rect barArea{15, 135, 463, 284};
-inline constexpr int barWidth = 14, barCount = 32, barHandleMin = 135, barHandleMax = 277;
-inline constexpr int sliderLeft[3] = {480, 504, 528};  // release, grain length, fade
-inline constexpr int sliderTop = 133, sliderBottom = 263, sliderHandleMin = 133, sliderHandleMax = 256;
-inline constexpr Rect levelKnob{471, 292, 517, 337};
-inline constexpr Rect meter{526, 287, 542, 343};
+inline constexpr Rect barArea = fromEditor(ed::kBarOverlay);
+inline constexpr int barWidth = ed::kBarWidth, barCount = 32, barHandleMin = ed::kBarHandleMin,
+                     barHandleMax = ed::kBarHandleMax;
+inline constexpr int sliderLeft[3] = {ed::kReleaseLeft, ed::kGrainLeft, ed::kEnvelopeLeft};  // release, grain, fade
+inline constexpr int sliderTop = ed::kFaderTop, sliderBottom = ed::kFaderTop + 130,
+                     sliderHandleMin = ed::kFaderHandleMin, sliderHandleMax = ed::kFaderHandleMax;
+inline constexpr Rect levelKnob = fromEditor(ed::kLevelKnobRect);
+inline constexpr Rect meter = fromEditor(ed::kMeterRect);
 inline constexpr int slotCount = 10;
-inline constexpr int slotX(int j) { return 21 + 45 * j; }
-inline constexpr Rect copyButton(int j) { return {slotX(j) + 2, 294, slotX(j) + 15, 311}; }
-inline constexpr Rect pasteButton(int j) { return {slotX(j) + 18, 290, slotX(j) + 31, 307}; }
-inline constexpr Rect slotDisplay(int j) { return {slotX(j), 317, slotX(j) + 32, 339}; }
-inline constexpr Rect loadButton{14, 39, 79, 51};
-inline constexpr Rect floodButton{90, 39, 130, 51};
-inline constexpr Rect bankMenu{144, 39, 218, 51};
-inline constexpr Rect saveButton{224, 39, 298, 51};
-inline constexpr Rect moveButton{310, 42, 353, 51};
-inline constexpr Rect morphButton{359, 38, 409, 55};
-inline constexpr Rect triggerButton{419, 39, 472, 56};
-inline constexpr Rect mainMenu{484, 39, 543, 55};
+inline constexpr int slotX(int j) { return ed::slotX(j); }
+inline constexpr Rect copyButton(int j) { return fromEditor(ed::copyButtonRect(j)); }
+inline constexpr Rect pasteButton(int j) { return fromEditor(ed::pasteButtonRect(j)); }
+inline constexpr Rect slotDisplay(int j) { return fromEditor(ed::slotDisplayRect(j)); }
+inline constexpr Rect loadButton = fromEditor(ed::kLoadAudioRect);
+inline constexpr Rect floodButton = fromEditor(ed::kFloodRect);
+inline constexpr Rect bankMenu = fromEditor(ed::kBankMenuRect);
+inline constexpr Rect saveButton = fromEditor(ed::kSaveBankRect);
+inline constexpr Rect moveButton = fromEditor(ed::kMoveRect);
+inline constexpr Rect morphButton = fromEditor(ed::kMorphRect);
+inline constexpr Rect triggerButton = fromEditor(ed::kTriggerRect);
+inline constexpr Rect mainMenu = fromEditor(ed::kMainMenuRect);
 // Knob: the handle's centre turns on a circle of radius width / 2 - inset around (width / 2, width / 2).
-inline constexpr int knobHandleInset = 7;
+inline constexpr int knobHandleInset = ed::kKnobInset;
 // The instrument's factory delay shape (normalised delays of the 32 grains), shown in the pictures.
 inline constexpr double factoryShape[32] = {
     0.133801, 0.147887, 0.169014, 0.190139, 0.204225, 0.218309, 0.239436, 0.274646, 0.295774, 0.338028, 0.373239,
