@@ -12,19 +12,7 @@ build=${TARNWICK_FUZZ_BUILD:-build-fuzz}
 targets=(audio bank chunk)
 declare -A maxLen=([audio]=16384 [bank]=65536 [chunk]=40000)
 
-missing=()
-for p in clang-14 libclang-rt-14-dev; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  if [ "$(id -u)" != 0 ]; then
-    echo "missing packages (install as root): ${missing[*]}" >&2
-    exit 1
-  fi
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq "${missing[@]}"
-fi
+tools/install-deps.sh  # clang 14 and its sanitizer runtimes among them
 
 echo "== fuzz build (clang 14, libFuzzer + address + undefined)"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
