@@ -9,17 +9,13 @@
 #include <vector>
 
 #include "plugin/EditorProbe.h"
+#include "tests/support/BuiltPlugin.h"
 #include "tools/hostlib/PluginHost.h"
 
 namespace tarnwick::host {
 namespace {
 
-std::unique_ptr<PluginHost> loadPlugin() {
-  std::string error;
-  auto host = PluginHost::load(TARNWICK_PLUGIN_PATH, &error);
-  EXPECT_TRUE(host) << error;
-  return host;
-}
+using test::loadPlugin;
 
 intptr_t probe(PluginHost& host, EditorProbeCommand command, EditorProbeRecord& record) {
   return host.dispatch(effVendorSpecific, kEditorProbeIndex, command, &record);

@@ -1,6 +1,7 @@
 // Checks every compiled kernel set on its own: the run-time choice must not change any result.
 #include "engine/fft/FftKernels.h"
 #include "engine/fft/RealFft4096.h"
+#include "tests/fft/FftTestSignals.h"
 #include "tests/fft/ReferenceDft.h"
 
 #include <gtest/gtest.h>
@@ -15,16 +16,6 @@ namespace tarnwick::test {
 namespace {
 
 using fftdetail::FftKernelSet;
-
-std::vector<float> noise(unsigned seed)
-{
-    std::mt19937 rng(seed);
-    std::uniform_real_distribution<float> dist(-1.0f, 1.0f);
-    std::vector<float> x(kN);
-    for (float& v : x)
-        v = dist(rng);
-    return x;
-}
 
 struct KernelRun {
     std::vector<float> spectrum = std::vector<float>(kN);

@@ -1,5 +1,6 @@
 // Two threads transforming at once, each with its own scratch, from the process's very first transform on.
 #include "engine/fft/RealFft4096.h"
+#include "tests/fft/FftTestSignals.h"
 
 #include <gtest/gtest.h>
 
@@ -11,19 +12,11 @@
 namespace tarnwick {
 namespace {
 
+using test::noise;
+
 constexpr int kN = RealFft4096::kSize;
 constexpr int kSignals = 8;
 constexpr int kRounds = 100;
-
-std::vector<float> noise(unsigned seed)
-{
-    std::mt19937 rng(seed);
-    std::uniform_real_distribution<float> dist(-1.0f, 1.0f);
-    std::vector<float> x(kN);
-    for (float& v : x)
-        v = dist(rng);
-    return x;
-}
 
 struct Results {
     std::vector<std::vector<float>> spectra = std::vector<std::vector<float>>(kSignals);

@@ -9,6 +9,7 @@
 
 #include "gui/Toolkit.h"
 #include "platform/OffscreenWindow.h"
+#include "tests/support/PngArtefact.h"
 
 namespace tarnwick::gui::test {
 
@@ -82,11 +83,10 @@ inline CBitmap* stackedBitmap(CCoord width, CCoord imageHeight, uint32_t top, ui
   return new CBitmap(width, imageHeight * 2, pixels.data());
 }
 
-// Counts the binary's allocations between watchAllocations(true) and watchAllocations(false).
-void watchAllocations(bool on);
-int allocationCount();
 
 // Writes the pixels as a PNG into $TARNWICK_GUI_ARTEFACTS (nothing when unset); for looking at results.
-void saveArtefact(const char* name, const uint32_t* pixels, int32_t width, int32_t height, int32_t stride);
+inline void saveArtefact(const char* name, const uint32_t* pixels, int32_t width, int32_t height, int32_t stride) {
+  tarnwick::test::savePngArtefact("TARNWICK_GUI_ARTEFACTS", name, pixels, width, height, stride, true);
+}
 
 }  // namespace tarnwick::gui::test

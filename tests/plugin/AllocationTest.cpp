@@ -2,77 +2,34 @@
 // interposed allocator over a long run with loops, releases, the trigger layout and tempo changes.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstdlib>
-#include <new>
 #include <random>
 #include <vector>
 
 #include "plugin/aPlug.h"
 #include "tests/plugin/TestSupport.h"
-
-namespace {
-std::atomic<bool> gWatching{false};
-std::atomic<long> gAllocations{0};
-}  // namespace
-
-void* operator new(std::size_t size) {
-  if (gWatching.load(std::memory_order_relaxed)) gAllocations.fetch_add(1);
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  if (gWatching.load(std::memory_order_relaxed)) gAllocations.fetch_add(1);
-  return std::malloc(size ? size : 1);
-}
-void* operator new[](std::size_t size, const std::nothrow_t& t) noexcept { return operator new(size, t); }
-void operator delete(void* p) noexcept {
-  if (p && gWatching.load(std::memory_order_relaxed)) gAllocations.fetch_add(1);
-  std::free(p);
-}
-void operator delete[](void* p) noexcept { operator delete(p); }
-void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
-void operator delete[](void* p, std::size_t) noexcept { operator delete(p); }
-
-#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
-// The C allocator too, where no sanitizer owns it.
-extern "C" void* __libc_malloc(size_t);
-extern "C" void* __libc_calloc(size_t, size_t);
-extern "C" void* __libc_realloc(void*, size_t);
-extern "C" void __libc_free(void*);
-extern "C" void* malloc(size_t n) {
-  if (gWatching.load(std::memory_order_relaxed)) gAllocations.fetch_add(1);
-  return __libc_malloc(n);
-}
-extern "C" void* calloc(size_t a, size_t b) {
-  if (gWatching.load(std::memory_order_relaxed)) gAllocations.fetch_add(1);
-  return __libc_calloc(a, b);
-}
-extern "C" void* realloc(void* p, size_t n) {
-  if (gWatching.load(std::memory_order_relaxed)) gAllocations.fetch_add(1);
-  return __libc_realloc(p, n);
-}
-extern "C" void free(void* p) {
-  if (p && gWatching.load(std::memory_order_relaxed)) gAllocations.fetch_add(1);
-  __libc_free(p);
-}
-#endif
+#include "tests/support/AllocationCounter.h"
 
 namespace {
 
 using tarnwick::aPlug;
 using tarnwick::test::InProcessHost;
 
+// Every call of operator new or delete, and of the C allocator where no sanitizer owns it.
+long totalCount() {
+  const tarnwick::test::AllocationCounts c = tarnwick::test::allocationCounts();
+  return c.news + c.deletes + c.cCalls;
+}
+
 TEST(AudioThread, AllocatesNothingOverALongRun) {
   // The counter must see an allocation when there is one, or the test proves nothing.
-  gWatching.store(true);
+  tarnwick::test::countAllocations(true);
   delete new int(5);
   void* volatile p = std::malloc(16);
   std::free(p);
-  gWatching.store(false);
-  ASSERT_GE(gAllocations.load(), 2);
-  gAllocations.store(0);
+  tarnwick::test::countAllocations(false);
+  ASSERT_GE(totalCount(), 2);
+  tarnwick::test::resetAllocationCounts();
 
   const std::string wav = tarnwick::test::writeTestWav("alloc.wav", 3 * 44100);
   aPlug plug(&InProcessHost::callback);
@@ -100,10 +57,10 @@ TEST(AudioThread, AllocatesNothingOverALongRun) {
         e.midiData[2] = 100;
         list->events[list->numEvents++] = reinterpret_cast<VstEvent*>(&e);
       }
-      gWatching.store(true);
+      tarnwick::test::countAllocations(true);
       plug.processEvents(list);
       plug.processReplacing(nullptr, outs, 256 + static_cast<int32_t>(rng() % 768));
-      gWatching.store(false);
+      tarnwick::test::countAllocations(false);
       if (b % 50 == 0) InProcessHost::tempo.store(70.0 + static_cast<double>(rng() % 100));
     }
   };
@@ -123,7 +80,7 @@ TEST(AudioThread, AllocatesNothingOverALongRun) {
   run(300);
   plug.setParameter(4, 0.0f);
   run(300);
-  EXPECT_EQ(gAllocations.load(), 0);
+  EXPECT_EQ(totalCount(), 0);
 }
 
 }  // namespace

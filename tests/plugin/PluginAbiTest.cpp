@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tests/plugin/TestSupport.h"
+#include "tests/support/BuiltPlugin.h"
 #include "tools/hostlib/PluginHost.h"
 
 using tarnwick::host::MidiMessage;
@@ -14,12 +15,7 @@ using tarnwick::host::PluginHost;
 
 namespace {
 
-std::unique_ptr<PluginHost> loadPlugin() {
-  std::string error;
-  auto host = PluginHost::load(TARNWICK_PLUGIN_PATH, &error);
-  EXPECT_TRUE(host) << error;
-  return host;
-}
+using tarnwick::test::loadPlugin;
 
 TEST(PluginEntry, RefusesHostWithoutVersionAndLoadsOtherwise) {
   std::string error;

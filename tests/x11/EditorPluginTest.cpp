@@ -16,13 +16,17 @@
 #include "editor/Layout.h"
 #include "plugin/EditorProbe.h"
 #include "resources/BitmapResources.h"
+#include "tests/support/PngArtefact.h"
 #include "tools/hostlib/PluginHost.h"
 
 namespace tarnwick::test {
-
-void saveArtefact(const char* name, const std::vector<uint32_t>& colours, int width, int height);
-
 namespace {
+
+// What the real window showed, as a PNG into $TARNWICK_X11_ARTEFACTS (nothing when unset).
+void saveArtefact(const char* name, const std::vector<uint32_t>& colours, int width, int height) {
+  if (colours.size() < static_cast<size_t>(width) * static_cast<size_t>(height)) return;
+  savePngArtefact("TARNWICK_X11_ARTEFACTS", name, colours.data(), width, height, width, false);
+}
 
 using Clock = std::chrono::steady_clock;
 constexpr int kPointerRestX = 1000;  // on the screen, outside the editor: no control shows its hover look
