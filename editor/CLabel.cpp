@@ -32,43 +32,18 @@ void CLabel::setKeyTexts(const char* name, const char* number) {
   copyLimited(numberText, number ? number : "", kKeyTextCapacity);
 }
 
-void CLabel::draw(CDrawContext* context) {
-  setDirty(false);
-  if (style & kNoDrawStyle) return;
-  if (pBackground) {
-    pBackground->draw(context, size, backOffset);
-  } else if (!bTransparencyEnabled) {
-    context->setFillColor(backColor);
-    context->fillRect(CRect(size.left - 1, size.top - 1, size.right, size.bottom));
-    context->setLineWidth(1);
-    context->setFrameColor(frameColor);
-    context->drawRect(CRect(size.left, size.top, size.right - 1, size.bottom - 1));
-  }
-  CRect textRect = size;
-  textRect.inset(1, 1);
-  CRect savedClip;
-  context->getClipRect(savedClip);
-  CRect clip = textRect;
-  clip.bound(savedClip);
-  context->setClipRect(clip);
-  // The parameter display's text drawing, except that a text too wide for the label is set one size
-  // smaller at a time (down to 9 pixels) rather than cut, so that "MASTER" fits the key label.
-  CCoord pixels = fontPixelSize(fontID);
+void CLabel::draw(CDrawContext* context) { drawText(context, labelText); }
+
+// A text too wide for the label is set one size smaller at a time (down to 9 pixels) rather than
+// cut, so that "MASTER" fits the key label.
+gui::CCoord CLabel::textSize(CDrawContext* context, const char* string, gui::CCoord width) {
+  gui::CCoord pixels = fontPixelSize(fontID);
   context->setFont(fontID, pixels, txtFace);
-  while (pixels > kSmallestTextSize && context->getStringWidth(labelText) > textRect.width()) {
+  while (pixels > kSmallestTextSize && context->getStringWidth(string) > width) {
     --pixels;
     context->setFont(fontID, pixels, txtFace);
   }
-  if (style & kShadowText) {
-    CRect shadowRect = textRect;
-    shadowRect.offset(1, 1);
-    context->setFontColor(shadowColor);
-    context->drawString(labelText, shadowRect, false, horiTxtAlign);
-  }
-  context->setFontColor(fontColor);
-  context->setFillColor(backColor);
-  context->drawString(labelText, textRect, !bTextTransparencyEnabled, horiTxtAlign);
-  context->setClipRect(savedClip);
+  return pixels;
 }
 
 void CLabel::mouse(CDrawContext* context, CPoint& /*where*/, int32_t buttons) {

@@ -37,6 +37,9 @@ class CLabel : public gui::CParamDisplay {
   // Left: switch the edit mode and show the note name; right: toggle between name and number.
   void mouse(gui::CDrawContext* context, gui::CPoint& where, int32_t buttons = -1) override;
 
+ protected:
+  gui::CCoord textSize(gui::CDrawContext* context, const char* string, gui::CCoord width) override;
+
  private:
   static void copyLimited(char* to, const char* from, int32_t capacity);
 

@@ -77,7 +77,7 @@ void CParamDisplay::drawText(CDrawContext* context, const char* string, CBitmap*
   CRect clip = textRect;
   clip.bound(savedClip);
   context->setClipRect(clip);
-  context->setFont(fontID, 0, txtFace);
+  context->setFont(fontID, textSize(context, string, textRect.width()), txtFace);
   context->setFillColor(backColor);
   if (style & kShadowText) {
     CRect shadowRect = textRect;
@@ -89,6 +89,8 @@ void CParamDisplay::drawText(CDrawContext* context, const char* string, CBitmap*
   context->drawString(string, textRect, !bTextTransparencyEnabled, horiTxtAlign);
   context->setClipRect(savedClip);
 }
+
+CCoord CParamDisplay::textSize(CDrawContext*, const char*, CCoord) { return 0; }
 
 void CParamDisplay::setFont(CFont val) {
   fontID = val;

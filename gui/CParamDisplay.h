@@ -57,6 +57,9 @@ class CParamDisplay : public CControl {
   void setStringConvert(StringConvert convert) { stringConvert = convert; }
 
  protected:
+  // Pixel size of the text drawn into a rectangle of the given width; 0 is the font's own size.
+  virtual CCoord textSize(CDrawContext* context, const char* string, CCoord width);
+
   CHoriTxtAlign horiTxtAlign = kCenterText;
   int32_t style;
   CFont fontID = kNormalFontSmall;

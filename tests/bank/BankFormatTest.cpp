@@ -10,7 +10,7 @@
 #include <limits>
 
 #include "storage/BankFile.h"
-#include "tests/bank/AllocationWatch.h"
+#include "tests/support/AllocationWatch.h"
 #include "tests/bank/BankTestSupport.h"
 
 namespace {

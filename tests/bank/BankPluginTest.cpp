@@ -9,7 +9,7 @@
 #include "platform/Registry.h"
 #include "plugin/aPlug.h"
 #include "storage/BankFile.h"
-#include "tests/bank/AllocationWatch.h"
+#include "tests/support/AllocationWatch.h"
 #include "tests/bank/BankTestSupport.h"
 #include "tests/plugin/TestSupport.h"
 

@@ -14,19 +14,13 @@ using test::channel;
 using test::commBody;
 using test::decode;
 using test::decodeCode;
+using test::expectStereo16;
 using test::form;
 using test::rate80;
 using test::ssndBody;
 
 const Bytes kStereo16 = {0x00, 0x01, 0xFF, 0xFF, 0x80, 0x00, 0x7F, 0xFF};  // 1, -1 | -32768, 32767
 
-void expectStereo16(const Bytes& image) {
-  DecodedAudio out;
-  ASSERT_EQ(decode(image, out), kStorageOk);
-  ASSERT_EQ(out.frameCount, 2);
-  EXPECT_EQ(channel(out, false), (std::vector<float>{float(1 / 32767.0), float(-32768 / 32767.0)}));
-  EXPECT_EQ(channel(out, true), (std::vector<float>{float(-1 / 32767.0), 1.0f}));
-}
 
 Bytes swapPairs(Bytes samples) {
   for (size_t i = 0; i + 1 < samples.size(); i += 2) std::swap(samples[i], samples[i + 1]);

@@ -31,4 +31,13 @@ inline std::vector<float> channel(const DecodedAudio& audio, bool right) {
   return std::vector<float>(data, data + audio.frameCount);
 }
 
+// The image holds two 16-bit stereo frames (1, -1) and (-32768, 32767), in either byte order.
+inline void expectStereo16(const Bytes& image) {
+  DecodedAudio out;
+  ASSERT_EQ(decode(image, out), kStorageOk);
+  ASSERT_EQ(out.frameCount, 2);
+  EXPECT_EQ(channel(out, false), (std::vector<float>{float(1 / 32767.0), float(-32768 / 32767.0)}));
+  EXPECT_EQ(channel(out, true), (std::vector<float>{float(-1 / 32767.0), 1.0f}));
+}
+
 }  // namespace tarnwick::test

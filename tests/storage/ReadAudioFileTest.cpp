@@ -2,13 +2,13 @@
 // caller's previous audio surviving every failure.
 #include <gtest/gtest.h>
 
-#include "tests/storage/AllocationProbe.h"
+#include "tests/support/AllocationWatch.h"
 #include "tests/storage/DecodeHelpers.h"
 
 namespace tarnwick {
 namespace {
 
-using test::AllocationProbe;
+using test::AllocationWatch;
 using test::Bytes;
 using test::ByteWriter;
 using test::TempDir;
@@ -55,7 +55,7 @@ TEST(ReadAudioFileTest, ClaimedDataBeyondTheFileFailsWithoutAllocatingIt) {
                                            .chunk("SSND", test::ssndBody(0, stereo24(100)), 0x7FFFFFF0)
                                            .data()));
   for (const auto& file : {wavFile, aiffFile}) {
-    AllocationProbe probe;
+    AllocationWatch probe;
     EXPECT_EQ(readCode(file), kStorageFileError) << file;
     EXPECT_LT(probe.largest(), kMegabyte) << file;
   }
@@ -88,13 +88,13 @@ TEST(ReadAudioFileTest, AllocationFailureGives40AndKeepsThePreviousAudio) {
   const size_t channelBytes = (frames + 1) * sizeof(float);
   {
     SCOPED_TRACE("channel arrays");
-    AllocationProbe probe(channelBytes);
+    AllocationWatch probe(channelBytes);
     EXPECT_EQ(readAudioFile(path.c_str(), out), kStorageOutOfMemory);
     EXPECT_EQ(test::decode(image, out), kStorageOutOfMemory);
   }
   {
     SCOPED_TRACE("scratch area for a single read of all sample data");
-    AllocationProbe probe(channelBytes + 1);
+    AllocationWatch probe(channelBytes + 1);
     EXPECT_EQ(readAudioFileInBlocks(path.c_str(), out, SIZE_MAX), kStorageOutOfMemory);
     EXPECT_EQ(probe.largest(), frames * 6 + 1);
   }
@@ -103,7 +103,7 @@ TEST(ReadAudioFileTest, AllocationFailureGives40AndKeepsThePreviousAudio) {
   EXPECT_EQ(out.left[1], 0.5f);
 
   {
-    AllocationProbe probe;
+    AllocationWatch probe;
     ASSERT_EQ(readAudioFile(path.c_str(), out), kStorageOk);
     EXPECT_EQ(probe.largest(), channelBytes);  // the read blocks are smaller than a channel
   }
@@ -142,7 +142,7 @@ TEST(ReadAudioFileTest, EveryBlockSizeGivesTheSameSamples) {
 TEST(ReadAudioFileTest, DecodingFromMemoryNeedsNoScratch) {
   const Bytes image = test::wav(2, 24, stereo24(100000));
   DecodedAudio out;
-  AllocationProbe probe;
+  AllocationWatch probe;
   ASSERT_EQ(test::decode(image, out), kStorageOk);
   EXPECT_EQ(probe.largest(), (100000 + 1) * sizeof(float));
 }

@@ -11,19 +11,13 @@ using test::ByteWriter;
 using test::channel;
 using test::decode;
 using test::decodeCode;
+using test::expectStereo16;
 using test::fmtBody;
 using test::riff;
 using test::wav;
 
 const Bytes kStereo16 = {0x01, 0x00, 0xFF, 0xFF, 0x00, 0x80, 0xFF, 0x7F};  // 1, -1 | -32768, 32767
 
-void expectStereo16(const Bytes& image) {
-  DecodedAudio out;
-  ASSERT_EQ(decode(image, out), kStorageOk);
-  ASSERT_EQ(out.frameCount, 2);
-  EXPECT_EQ(channel(out, false), (std::vector<float>{float(1 / 32767.0), float(-32768 / 32767.0)}));
-  EXPECT_EQ(channel(out, true), (std::vector<float>{float(-1 / 32767.0), 1.0f}));
-}
 
 TEST(WavChunkWalkTest, PlainFmtAndData) { expectStereo16(wav(2, 16, kStereo16)); }
 

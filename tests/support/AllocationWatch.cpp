@@ -1,5 +1,5 @@
-// Replaces the global allocation functions of the bank test binary so that tests can watch them.
-#include "tests/bank/AllocationWatch.h"
+// Replaces the global allocation functions of a test binary so that tests can watch them.
+#include "tests/support/AllocationWatch.h"
 
 #include <atomic>
 #include <cstdlib>

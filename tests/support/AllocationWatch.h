@@ -1,4 +1,4 @@
-// Watches the bank test binary's heap: the largest request, and allocations made to fail.
+// Watches a test binary's heap: the largest request, and allocations made to fail.
 #pragma once
 
 #include <cstddef>
