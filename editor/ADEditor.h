@@ -74,10 +74,7 @@ inline constexpr gui::CColor kErrorColour{198, 101, 102, 255};
 inline constexpr gui::CColor kInfoColour{200, 200, 200, 255};
 inline constexpr gui::CColor kMasterKeyColour{198, 81, 82, 255};
 
-class ADEditor : public gui::AEffGUIEditor,
-                 public gui::CControlListener,
-                 public EditorSink,
-                 public EditorCommands {
+class ADEditor : public gui::AEffGUIEditor, public gui::CControlListener, public EditorSink, public EditorCommands {
  public:
   // Indices 0..268 can be echoed; the table covers them all.
   static constexpr int32_t kIndexCount = 269;

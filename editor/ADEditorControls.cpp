@@ -49,16 +49,13 @@ void ADEditor::valueChanged(CDrawContext* context, CControl* control) {
 void ADEditor::editorCommand(int32_t index, float value) {
   if (!effect) return;
   switch (index) {
-    case kShowAudioInfo:
-      showStatus(200);
-      break;
+    case kShowAudioInfo: showStatus(200); break;
     case kEditModeClick:
       // A write of the edit-mode index toggles the mode.
       effect->setParameter(kEditMode, value);
       showStatus(effect->getParameter(kEditMode) != 0.0f ? 301 : 302);
       break;
-    default:
-      break;  // 254: a slot display click has no effect; 260..262: the file dialogs are not built yet
+    default: break;  // 254: a slot display click has no effect; 260..262: the file dialogs are not built yet
   }
 }
 

@@ -37,8 +37,10 @@ void ADEditor::idle() {
 void ADEditor::setBarHandle(int32_t bar, bool hovered, bool playing) {
   if (bar < 0 || bar >= kGrainCount || !c_.bars[bar]) return;
   int32_t id = kBmpBarHandle;
-  if (playing) id = hovered ? kBmpBarHandlePlayingHovered : kBmpBarHandlePlaying;
-  else if (hovered) id = kBmpBarHandleHovered;
+  if (playing)
+    id = hovered ? kBmpBarHandlePlayingHovered : kBmpBarHandlePlaying;
+  else if (hovered)
+    id = kBmpBarHandleHovered;
   c_.bars[bar]->setHandle(bitmap(id));
 }
 
@@ -79,10 +81,10 @@ void ADEditor::updateHighlight() {
     CControl* control;
     int32_t bitmapId;
   };
-  const Highlight order[] = {{c_.mainMenu, kBmpMainMenuHover},   {c_.bankMenu, kBmpBankMenuHover},
-                             {c_.saveBank, kBmpSaveBankHover},   {c_.flood, kBmpFloodHover},
-                             {c_.trigger, kBmpTriggerHover},     {c_.move, kBmpMoveHover},
-                             {c_.morph, kBmpMorphHover},         {c_.loadAudio, kBmpLoadAudioHover}};
+  const Highlight order[] = {{c_.mainMenu, kBmpMainMenuHover}, {c_.bankMenu, kBmpBankMenuHover},
+                             {c_.saveBank, kBmpSaveBankHover}, {c_.flood, kBmpFloodHover},
+                             {c_.trigger, kBmpTriggerHover},   {c_.move, kBmpMoveHover},
+                             {c_.morph, kBmpMorphHover},       {c_.loadAudio, kBmpLoadAudioHover}};
   CPoint where;
   if (!frame->getCurrentMouseLocation(where)) return;
   for (const Highlight& h : order) {

@@ -19,14 +19,13 @@ constexpr const char* kTitle = "Tarnwick VSTi V1.0";
 constexpr float kGrainLengthDefault = 0.43089432f;
 
 // Bitmaps the editor keeps while open besides those of the controls: kept for exchanging or not drawn.
-constexpr int32_t kKeptBitmaps[] = {kBmpBarHandlePlaying, kBmpBarHandleHovered, kBmpBarHandlePlayingHovered,
-                                    kBmpBarFrame,         kBmpBufferStartHandleLight, kBmpMainMenuHover,
-                                    kBmpBankMenuHover,    kBmpSaveBankHover,    kBmpFloodHover,
-                                    kBmpTriggerHover,     kBmpMoveHover,        kBmpMorphHover,
-                                    kBmpLoadAudioHover,   kBmpSpareKey};
+constexpr int32_t kKeptBitmaps[] = {
+    kBmpBarHandlePlaying, kBmpBarHandleHovered, kBmpBarHandlePlayingHovered, kBmpBarFrame,   kBmpBufferStartHandleLight,
+    kBmpMainMenuHover,    kBmpBankMenuHover,    kBmpSaveBankHover,           kBmpFloodHover, kBmpTriggerHover,
+    kBmpMoveHover,        kBmpMorphHover,       kBmpLoadAudioHover,          kBmpSpareKey};
 // Bitmaps needed only until the controls that use them exist.
-constexpr int32_t kBuildOnlyBitmaps[] = {kBmpFaderSize, kBmpAbout,       kBmpMeterOn,       kBmpMeterOff,
-                                         kBmpKnob,      kBmpKnobHandle,  kBmpOverlayHandle, kBmpFaderHandle};
+constexpr int32_t kBuildOnlyBitmaps[] = {kBmpFaderSize, kBmpAbout,      kBmpMeterOn,       kBmpMeterOff,
+                                         kBmpKnob,      kBmpKnobHandle, kBmpOverlayHandle, kBmpFaderHandle};
 
 void styleLabel(CLabel* label, const CColor& text) {
   label->setFont(kNormalFontBig);
@@ -70,8 +69,9 @@ void ADEditor::buildControls() {
   c_.wave->setLive(live.keySplitStart, live.grainLength, live.busy);
   frame->addView(c_.wave);
 
-  c_.bufferStart = new CHorizontalSlider(kBufferStartRect, this, kBufstart, kBufferStartMin, kBufferStartMax,
-                                         bitmap(kBmpBufferStartHandle), backgroundBitmap_, kBufferStartRect.topLeft(), kLeft);
+  c_.bufferStart =
+      new CHorizontalSlider(kBufferStartRect, this, kBufstart, kBufferStartMin, kBufferStartMax,
+                            bitmap(kBmpBufferStartHandle), backgroundBitmap_, kBufferStartRect.topLeft(), kLeft);
   c_.bufferStart->setValue(initial(kBufstart));
   c_.bufferStart->setDefaultValue(0.0f);
   frame->addView(c_.bufferStart);

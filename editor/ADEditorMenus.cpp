@@ -18,10 +18,10 @@ constexpr size_t kMenuPathLimit = 72;
 
 constexpr const char* kDelayRangeEntries[] = {" 16ms  ->  200ms", " 32ms  ->  400ms", " 80ms  ->  1sec",
                                               " quantized to tempo"};
-constexpr const char* kKeyMappingEntries[] = {
-    " 128 keys - map from C-2 to G8 ", "  88 keys - map from A-1 to C7", "  76 keys - map from E0 to G6",
-    "  61 keys - map from C1 to C6",   "  49 keys - map from C1 to C5", "  37 keys - map from C2 to C5",
-    "  25 keys - map from C2 to C4"};
+constexpr const char* kKeyMappingEntries[] = {" 128 keys - map from C-2 to G8 ", "  88 keys - map from A-1 to C7",
+                                              "  76 keys - map from E0 to G6",   "  61 keys - map from C1 to C6",
+                                              "  49 keys - map from C1 to C5",   "  37 keys - map from C2 to C5",
+                                              "  25 keys - map from C2 to C4"};
 constexpr const char* kMorphAlgorithmEntries[] = {"1 - a/b weighted copy", "2 - a/b linear copy",
                                                   "3 - equally distributed"};
 constexpr const char* kResetEntries[] = {" Delay values", " Copybuffer", " Options", " All except audiobuffer"};

@@ -22,8 +22,8 @@ struct RowSnapshot {
 struct LiveState {
   int32_t editRow = 0;
   int32_t playingGrain = 0;
-  float keySplitStart = 0.0f;   // buffer offset of the last played key's slice (frames)
-  float grainLength = 0.0f;     // grain length of the row being played or edited (frames)
+  float keySplitStart = 0.0f;  // buffer offset of the last played key's slice (frames)
+  float grainLength = 0.0f;    // grain length of the row being played or edited (frames)
   float morph = 0.0f;
   bool busy = false;
 };
@@ -31,8 +31,8 @@ struct LiveState {
 // The recording reduced to the wave display's columns: the largest magnitude of each channel's samples
 // that fall into each column. Made under the engine lock, so the display never reads the sample arrays.
 struct WaveSummary {
-  bool present = false;   // a recording with both channels is loaded
-  float length = 0.0f;    // frameCountF
+  bool present = false;  // a recording with both channels is loaded
+  float length = 0.0f;   // frameCountF
   int32_t keyCount = 128;
   int32_t lowKey = 0;
   float grainLength = 0.0f;

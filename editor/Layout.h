@@ -65,7 +65,9 @@ inline constexpr float kMeterDecrease = 0.03f;
 // The delay bars and the overlay above them share one column geometry.
 inline constexpr int32_t kBarLeft = 15, kBarTop = 135, kBarBottom = 284, kBarWidth = 14;
 inline constexpr int32_t kBarHandleMin = 135, kBarHandleMax = 277;
-constexpr CRect barRect(int32_t bar) { return {kBarLeft + kBarWidth * bar, kBarTop, kBarLeft + kBarWidth * (bar + 1), kBarBottom}; }
+constexpr CRect barRect(int32_t bar) {
+  return {kBarLeft + kBarWidth * bar, kBarTop, kBarLeft + kBarWidth * (bar + 1), kBarBottom};
+}
 inline constexpr CRect kBarOverlay{15, 135, 463, 284};
 
 // Copy-buffer slot j (0..9).

@@ -19,9 +19,9 @@ struct ChannelPair {
 struct AudioBuffer {
   int32_t frameCount = 0;
   float frameCountF = 0.0f;
-  ChannelPair stored;  // storedLeft / storedRight, owned
-  ChannelPair flooded; // present while flood is on
-  const float* left = nullptr;   // what the engine plays: stored, or flooded while flood is on
+  ChannelPair stored;           // storedLeft / storedRight, owned
+  ChannelPair flooded;          // present while flood is on
+  const float* left = nullptr;  // what the engine plays: stored, or flooded while flood is on
   const float* right = nullptr;
   bool saved = true;
   uint32_t generation = 0;  // bumped on every replacement of the stored arrays

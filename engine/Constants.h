@@ -5,10 +5,10 @@
 
 namespace tarnwick {
 
-constexpr int kGrainCount = 32;      // grains per key, and delay bars per row
-constexpr int kKeyCount = 128;       // MIDI keys
-constexpr int kMasterRow = 128;      // the row that serves every key in Master Edit Mode
-constexpr int kRowCount = 129;       // 128 key rows + the master row
+constexpr int kGrainCount = 32;  // grains per key, and delay bars per row
+constexpr int kKeyCount = 128;   // MIDI keys
+constexpr int kMasterRow = 128;  // the row that serves every key in Master Edit Mode
+constexpr int kRowCount = 129;   // 128 key rows + the master row
 constexpr int kCopySlots = 10;
 constexpr int kOptionCount = 10;
 constexpr int kHostParamCount = 40;  // the host sees indices 0..39 only
@@ -28,9 +28,9 @@ enum ParamIndex : int32_t {
   kBufstart = 7,
   kDelay01 = 8,
   kDelay32 = 39,
-  kCopyFirst = 42,     // 42..51 copy slots 0..9; 52..57 are named "copy" but have no slot
+  kCopyFirst = 42,  // 42..51 copy slots 0..9; 52..57 are named "copy" but have no slot
   kCopyNamedLast = 57,
-  kPasteFirst = 58,    // 58..67 paste slots 0..9; 68..73 are named "paste" but have no slot
+  kPasteFirst = 58,  // 58..67 paste slots 0..9; 68..73 are named "paste" but have no slot
   kPasteNamedLast = 73,
   kEditMode = 109,
   kEditorRefresh = 251,

@@ -109,9 +109,8 @@ void Engine::selectKey(int32_t key) {
   }
   for (int i = 0; i < kGrainCount; ++i) setParameter(kDelay01 + i, getParameter(kDelay01 + i));
   for (int32_t i : {kUnitDura, kRelease, kEnvelope}) setParameter(i, getParameter(i));
-  s.keySplitStart = s.masterEditMode()
-                        ? 0.0f
-                        : static_cast<float>((s.buffer.frameCount / s.keyCount) * (key - s.lowKey));
+  s.keySplitStart =
+      s.masterEditMode() ? 0.0f : static_cast<float>((s.buffer.frameCount / s.keyCount) * (key - s.lowKey));
 }
 
 void Engine::toggleEditMode() {
@@ -179,9 +178,7 @@ void Engine::resetDelays() {
   for (int i = 0; i < kGrainCount; ++i) setParameter(kDelay01 + i, p.delays[i]);
 }
 
-void Engine::resetCopyBuffer() {
-  std::memcpy(s_->copyBuffer, kFactoryCopyShapes, sizeof s_->copyBuffer);
-}
+void Engine::resetCopyBuffer() { std::memcpy(s_->copyBuffer, kFactoryCopyShapes, sizeof s_->copyBuffer); }
 
 void Engine::copy(int32_t slot) {
   EngineState& s = *s_;

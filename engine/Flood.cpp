@@ -87,8 +87,8 @@ int32_t Engine::flood(float v) {
     ChannelPair arrays;
     const FloodPlan& o = offeredPlan_;
     if (!offeredFlood_.empty() && o.sourceLeft == plan.sourceLeft && o.frameCount == plan.frameCount &&
-        o.keyCount == plan.keyCount && o.sourceStart == plan.sourceStart &&
-        o.grainLength == plan.grainLength && o.bufferGeneration == plan.bufferGeneration) {
+        o.keyCount == plan.keyCount && o.sourceStart == plan.sourceStart && o.grainLength == plan.grainLength &&
+        o.bufferGeneration == plan.bufferGeneration) {
       arrays = std::move(offeredFlood_);
     } else {
       discard(std::move(offeredFlood_));

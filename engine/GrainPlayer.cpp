@@ -60,7 +60,10 @@ int32_t playConstantAmplitude(GrainRun& run) {
     int32_t lo = i, hi = n;  // first index in [i, n) where fl > c0 - index
     while (lo < hi) {
       const int32_t mid = lo + (hi - lo) / 2;
-      if (fl > static_cast<float>(c0 - mid)) hi = mid; else lo = mid + 1;
+      if (fl > static_cast<float>(c0 - mid))
+        hi = mid;
+      else
+        lo = mid + 1;
     }
     sustainEnd = lo;
   }

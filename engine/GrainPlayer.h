@@ -9,14 +9,14 @@ namespace tarnwick {
 struct GrainRun {
   const float* srcL;
   const float* srcR;
-  float* outL;           // already offset to the first output sample
+  float* outL;  // already offset to the first output sample
   float* outR;
-  int32_t count;         // samples to play
-  int32_t samplesLeft;   // samples of the grain left including the first one (drives the fade-out)
-  float amplitude;       // at the first sample
-  float releaseStep;     // amplitude decrease per sample
+  int32_t count;        // samples to play
+  int32_t samplesLeft;  // samples of the grain left including the first one (drives the fade-out)
+  float amplitude;      // at the first sample
+  float releaseStep;    // amplitude decrease per sample
   float fadeLength;
-  int32_t fadeInLeft;    // in/out: fade-in samples still to come
+  int32_t fadeInLeft;  // in/out: fade-in samples still to come
 };
 
 // Returns the number of fade-in samples played (the caller marks the playing grain when > 0).

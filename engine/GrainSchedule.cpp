@@ -50,8 +50,7 @@ void Engine::noteStart(int32_t key, int32_t offset) {
   Voice& v = s.voices[key];
   // The key's own row: a loop re-trigger must not take the row of a note played since.
   const KeyRow& row = s.rows[s.masterEditMode() ? kMasterRow : key];
-  const int32_t sliceStart =
-      row.unitDura != 1.0f ? (s.buffer.frameCount / s.keyCount) * (key - s.lowKey) : 0;
+  const int32_t sliceStart = row.unitDura != 1.0f ? (s.buffer.frameCount / s.keyCount) * (key - s.lowKey) : 0;
   if (s.trigmode == 0.0f) {
     layoutNormal(v, row, sliceStart, offset);
   } else {

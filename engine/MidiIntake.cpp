@@ -52,9 +52,8 @@ void Engine::noteOn(int32_t key, int32_t velocity, int32_t offset) {
   Voice& v = s.voices[key];
   v.velocity = velocity;
   const KeyRow& row = s.rows[s.playRow];
-  s.keySplitStart = row.unitDura != 1.0f
-                        ? static_cast<float>((s.buffer.frameCount / s.keyCount) * (key - s.lowKey))
-                        : 0.0f;
+  s.keySplitStart =
+      row.unitDura != 1.0f ? static_cast<float>((s.buffer.frameCount / s.keyCount) * (key - s.lowKey)) : 0.0f;
   s.editRowGrainLength = static_cast<float>(row.grainLength);
   v.keyState = kHeld;
   v.amplitude = static_cast<float>(velocity) / 127.0f;

@@ -21,17 +21,15 @@ struct HostParam {
 };
 
 constexpr HostParam kHostParams[kDelay01] = {
-    {"mainLevl", Display::kGainDb}, {"unitDura", Display::kGrainStep},
-    {"release", Display::kRelease}, {"envelope", Display::kPercent},
-    {"trigmode", Display::kOnOff},  {"move", Display::kOnOff},
-    {"morph", Display::kOnOff},     {"bufstart", Display::kPercent},
+    {"mainLevl", Display::kGainDb},  {"unitDura", Display::kGrainStep}, {"release", Display::kRelease},
+    {"envelope", Display::kPercent}, {"trigmode", Display::kOnOff},     {"move", Display::kOnOff},
+    {"morph", Display::kOnOff},      {"bufstart", Display::kPercent},
 };
 
-constexpr const char* kGrainStepText[9] = {"keysplit", "1/64", "1/32", "1/16", "1/8",
-                                           "1/4",      "1/2",  "1/1",  "fullsize"};
-constexpr const char* kTempoStepText[kTempoStepCount] = {
-    "skipped", "1/24 ", "1/64 ", "1/12 ", "1/32 ", "1/6 ", "1/16 ", "1/3 ",
-    "1/8 ",    "2/3 ",  "1/4 ",  "4/3 ",  "1/2 ",  "8/3 ", "1/1 "};
+constexpr const char* kGrainStepText[9] = {"keysplit", "1/64", "1/32", "1/16", "1/8", "1/4", "1/2", "1/1", "fullsize"};
+constexpr const char* kTempoStepText[kTempoStepCount] = {"skipped", "1/24 ", "1/64 ", "1/12 ", "1/32 ",
+                                                         "1/6 ",    "1/16 ", "1/3 ",  "1/8 ",  "2/3 ",
+                                                         "1/4 ",    "4/3 ",  "1/2 ",  "8/3 ",  "1/1 "};
 
 void format(char* text, const char* fmt, double value) {
   char wide[64];
@@ -84,9 +82,12 @@ bool parameterLabel(Engine& engine, int32_t index, char* text) {
     label = s.quantized() ? "note" : "ms";
   } else {
     switch (index) {
-      case kMainLevl: case kTrigmode: case kMove: case kMorph: case kBufstart: case kFlood:
-        label = "";
-        break;
+      case kMainLevl:
+      case kTrigmode:
+      case kMove:
+      case kMorph:
+      case kBufstart:
+      case kFlood: label = ""; break;
       case kUnitDura: {
         const int32_t step = truncToInt(8.0f * row.unitDura);
         label = (step >= 1 && step <= 7) ? " note" : "";

@@ -93,8 +93,16 @@ void Engine::renderKey(int32_t key, float* outL, float* outR, int32_t n) {
       const int64_t pos = gs.readPos[g];
       const int32_t playable = pos < 0 ? 0 : static_cast<int32_t>(std::clamp<int64_t>(srcLength - pos, 0, count));
 
-      GrainRun run{srcL + (pos < 0 ? 0 : pos), srcR + (pos < 0 ? 0 : pos), outL + w, outR + w,
-                   playable, samplesLeft, a, step, gs.fadeLength[g], gs.fadeInLeft[g]};
+      GrainRun run{srcL + (pos < 0 ? 0 : pos),
+                   srcR + (pos < 0 ? 0 : pos),
+                   outL + w,
+                   outR + w,
+                   playable,
+                   samplesLeft,
+                   a,
+                   step,
+                   gs.fadeLength[g],
+                   gs.fadeInLeft[g]};
       grainSamples_ += static_cast<uint64_t>(playable);
       ++grainRuns_;
       if (playGrainRun(run) > 0 && key == s.lastSelectedKey) {

@@ -8,9 +8,9 @@ namespace tarnwick {
 constexpr int kTempoStepCount = 15;
 
 // Beats per step, used exactly as written (step 1 is 1/48 although it reads "1/24 ").
-constexpr float kTempoStepBeats[kTempoStepCount] = {
-    0.0f, 0.0208333f, 0.0625f, 0.0833333f, 0.125f, 0.1666667f, 0.25f, 0.3333333f,
-    0.5f, 0.6666667f, 1.0f,    1.3333334f, 2.0f,   2.6666667f, 4.0f};
+constexpr float kTempoStepBeats[kTempoStepCount] = {0.0f,       0.0208333f, 0.0625f,    0.0833333f, 0.125f,
+                                                    0.1666667f, 0.25f,      0.3333333f, 0.5f,       0.6666667f,
+                                                    1.0f,       1.3333334f, 2.0f,       2.6666667f, 4.0f};
 
 // Quantizes a delay value to its step 0..14 (values outside 0..1 clamp to the table).
 inline int32_t tempoStepOf(float v) {

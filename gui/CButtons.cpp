@@ -5,8 +5,8 @@
 
 namespace tarnwick::gui {
 
-CKickButton::CKickButton(const CRect& rect, CControlListener* controlListener, int32_t controlTag,
-                         CCoord imageHeight, CBitmap* background, const CPoint& backOffset)
+CKickButton::CKickButton(const CRect& rect, CControlListener* controlListener, int32_t controlTag, CCoord imageHeight,
+                         CBitmap* background, const CPoint& backOffset)
     : CControl(rect, controlListener, controlTag, background), offset(backOffset), heightOfOneImage(imageHeight) {}
 
 void CKickButton::setHeightOfOneImage(CCoord val) {

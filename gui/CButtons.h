@@ -10,8 +10,8 @@ namespace tarnwick::gui {
 // outside; it returns to 0 on release. Every change is reported inside one begin/end edit bracket.
 class CKickButton : public CControl {
  public:
-  CKickButton(const CRect& size, CControlListener* listener, int32_t tag, CCoord heightOfOneImage,
-              CBitmap* background, const CPoint& offset = CPoint(0, 0));
+  CKickButton(const CRect& size, CControlListener* listener, int32_t tag, CCoord heightOfOneImage, CBitmap* background,
+              const CPoint& offset = CPoint(0, 0));
 
   void draw(CDrawContext* context) override;
   void mouse(CDrawContext* context, CPoint& where, int32_t buttons = -1) override;

@@ -128,7 +128,7 @@ class CDrawContext {
   void attach(uint32_t* pixels, int32_t width, int32_t height, int32_t stride);
 
  private:
-  void blendSpan(int32_t x0, int32_t x1, int32_t y, uint32_t argb);  // device x0..x1 inclusive
+  void blendSpan(int32_t x0, int32_t x1, int32_t y, uint32_t argb);                // device x0..x1 inclusive
   void fillDevice(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t argb);  // inclusive corners
   CRect deviceClip() const;  // the clip cut to the buffer, device coordinates
 

@@ -9,9 +9,9 @@ namespace tarnwick::gui {
 
 // Display and option-menu styles (bit values; no-draw 0x1000 plus check 0x400 make 0x1400).
 enum CParamDisplayStyle : int32_t {
-  kShadowText = 0x4,      // the text is drawn a second time one pixel down-right in the shadow colour
-  k3DIn = 0x8,            // sunken frame
-  k3DOut = 0x10,          // raised frame
+  kShadowText = 0x4,  // the text is drawn a second time one pixel down-right in the shadow colour
+  k3DIn = 0x8,        // sunken frame
+  k3DOut = 0x10,      // raised frame
   kPopupStyle = 0x20,
   kCheckStyle = 0x400,    // option menus: the current entry carries a check mark in the popup
   kNoTextStyle = 0x800,   // no text, only the background

@@ -7,8 +7,8 @@
 
 namespace tarnwick::gui {
 
-CSlider::CSlider(const CRect& rect, CControlListener* controlListener, int32_t controlTag, CCoord minPos,
-                 CCoord maxPos, CBitmap* handle, CBitmap* background, const CPoint& backOffset, int32_t sliderStyle)
+CSlider::CSlider(const CRect& rect, CControlListener* controlListener, int32_t controlTag, CCoord minPos, CCoord maxPos,
+                 CBitmap* handle, CBitmap* background, const CPoint& backOffset, int32_t sliderStyle)
     : CControl(rect, controlListener, controlTag, background),
       offset(backOffset),
       style(sliderStyle),

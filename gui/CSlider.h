@@ -81,8 +81,7 @@ class CVerticalSlider : public CSlider {
 class CHorizontalSlider : public CSlider {
  public:
   CHorizontalSlider(const CRect& size, CControlListener* listener, int32_t tag, CCoord handleMin, CCoord handleMax,
-                    CBitmap* handle, CBitmap* background, const CPoint& offset = CPoint(0, 0),
-                    int32_t style = kRight);
+                    CBitmap* handle, CBitmap* background, const CPoint& offset = CPoint(0, 0), int32_t style = kRight);
 };
 
 }  // namespace tarnwick::gui

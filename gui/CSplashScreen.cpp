@@ -8,8 +8,7 @@ namespace tarnwick::gui {
 
 CSplashScreen::CSplashScreen(const CRect& rect, CControlListener* controlListener, int32_t controlTag,
                              CBitmap* background, const CRect& display, const CPoint& backOffset)
-    : CControl(rect, controlListener, controlTag, background), toDisplay(display), keepSize(rect),
-      offset(backOffset) {}
+    : CControl(rect, controlListener, controlTag, background), toDisplay(display), keepSize(rect), offset(backOffset) {}
 
 void CSplashScreen::draw(CDrawContext* context) {
   if (value != 0.0f && pBackground) pBackground->draw(context, toDisplay, offset);

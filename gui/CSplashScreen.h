@@ -10,8 +10,8 @@ namespace tarnwick::gui {
 // click there; the next left click closes it. Both changes are reported to the listener.
 class CSplashScreen : public CControl {
  public:
-  CSplashScreen(const CRect& size, CControlListener* listener, int32_t tag, CBitmap* background,
-                const CRect& toDisplay, const CPoint& offset = CPoint(0, 0));
+  CSplashScreen(const CRect& size, CControlListener* listener, int32_t tag, CBitmap* background, const CRect& toDisplay,
+                const CPoint& offset = CPoint(0, 0));
 
   void draw(CDrawContext* context) override;
   void mouse(CDrawContext* context, CPoint& where, int32_t buttons = -1) override;

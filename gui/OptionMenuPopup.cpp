@@ -158,8 +158,8 @@ OptionMenuPick runOptionMenuPopup(CFrame* frame, COptionMenu* menu, const CPoint
         drawLevel(levels.back());
         if (COptionMenu* sub = levels.back().menu->getSubMenu(hover); sub && sub->getNbEntries() > 0) {
           const CRect& r = levels.back().rect;
-          openLevel(frame, levels, sub, CPoint(r.right - 1, r.top + popupRowTop(levels.back().menu, hover) - kPopupBorder),
-                    0);
+          openLevel(frame, levels, sub,
+                    CPoint(r.right - 1, r.top + popupRowTop(levels.back().menu, hover) - kPopupBorder), 0);
         }
       }
     }

@@ -28,7 +28,8 @@ class OffscreenWindow::Surface : public PopupSurface {
   void present(const uint32_t* pixels, int32_t stride) override {
     if (pixels == nullptr) return;
     for (int32_t row = 0; row < popup_.height; ++row) {
-      std::copy(pixels + static_cast<ptrdiff_t>(row) * stride, pixels + static_cast<ptrdiff_t>(row) * stride + popup_.width,
+      std::copy(pixels + static_cast<ptrdiff_t>(row) * stride,
+                pixels + static_cast<ptrdiff_t>(row) * stride + popup_.width,
                 popup_.pixels.begin() + static_cast<ptrdiff_t>(row) * popup_.width);
     }
   }
@@ -39,7 +40,8 @@ class OffscreenWindow::Surface : public PopupSurface {
 };
 
 OffscreenWindow::OffscreenWindow(int32_t width, int32_t height)
-    : width_(std::max(width, 0)), height_(std::max(height, 0)),
+    : width_(std::max(width, 0)),
+      height_(std::max(height, 0)),
       screen_(static_cast<size_t>(width_) * static_cast<size_t>(height_), 0u) {}
 
 OffscreenWindow::~OffscreenWindow() = default;

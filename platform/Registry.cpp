@@ -21,7 +21,7 @@ namespace tarnwick::platform {
 
 namespace {
 
-constexpr size_t kMaxValueName = 255;     // a file name
+constexpr size_t kMaxValueName = 255;      // a file name
 constexpr size_t kMaxListedValues = 4096;  // a key with more is not ours; the rest is ignored
 
 std::mutex gRootMutex;
@@ -170,7 +170,8 @@ bool RegistryKey::setString(const char* name, const char* text) noexcept {
     std::string temp;
     int fd = -1;
     for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
-      temp = folder_ + "/." + name + '.' + std::to_string(::getpid()) + '.' + std::to_string(counter.fetch_add(1)) + ".tmp";
+      temp = folder_ + "/." + name + '.' + std::to_string(::getpid()) + '.' + std::to_string(counter.fetch_add(1)) +
+             ".tmp";
       fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
       if (fd < 0 && errno != EEXIST) return false;
     }

@@ -38,8 +38,8 @@ class RegistryKey {
   // buffer of nameCapacity characters, and its data as stored (a string value holds its
   // terminator) into dataCapacity bytes, with the byte count in dataSize. kFailed when either
   // does not fit; name and data are then unspecified.
-  RegistryFetch enumValue(uint32_t index, char* name, size_t nameCapacity, uint8_t* data,
-                          size_t dataCapacity, size_t& dataSize) const noexcept;
+  RegistryFetch enumValue(uint32_t index, char* name, size_t nameCapacity, uint8_t* data, size_t dataCapacity,
+                          size_t& dataSize) const noexcept;
 
   // Stores text with its terminating zero byte as the value name (created or replaced whole).
   // False on a key opened for reading, a name the store cannot hold, or a failed write.

@@ -43,23 +43,23 @@ bool Image::init(Session& session, int32_t width, int32_t height) {
 
 void Image::release() {
   if (image_ == nullptr) return;
-  image_->data = nullptr;  // ours, not Xlib's to free
+  image_->data = nullptr;           // ours, not Xlib's to free
   image_->f.destroy_image(image_);  // what Xlib's XDestroyImage macro expands to
   image_ = nullptr;
 }
 
-void Image::put(Session& session, Drawable target, GC gc, const uint32_t* pixels, int32_t stride, int32_t x,
-                int32_t y, int32_t w, int32_t h) {
+void Image::put(Session& session, Drawable target, GC gc, const uint32_t* pixels, int32_t stride, int32_t x, int32_t y,
+                int32_t w, int32_t h) {
   const int32_t x0 = std::max(x, 0), y0 = std::max(y, 0);
   const int32_t x1 = std::min(x + w, width_), y1 = std::min(y + h, height_);
   if (image_ == nullptr || pixels == nullptr || x0 >= x1 || y0 >= y1) return;
   const bool msbFirst = image_->byte_order == MSBFirst;
   const int bytes = session.layout.bytesPerPixel();
   for (int32_t row = y0; row < y1; ++row) {
-    session.layout.encodeRow(pixels + static_cast<ptrdiff_t>(row) * stride + x0, x1 - x0,
-                             data_.data() + static_cast<ptrdiff_t>(row) * image_->bytes_per_line +
-                                 static_cast<ptrdiff_t>(x0) * bytes,
-                             msbFirst);
+    session.layout.encodeRow(
+        pixels + static_cast<ptrdiff_t>(row) * stride + x0, x1 - x0,
+        data_.data() + static_cast<ptrdiff_t>(row) * image_->bytes_per_line + static_cast<ptrdiff_t>(x0) * bytes,
+        msbFirst);
   }
   xlib().XPutImage(session.display, target, gc, image_, x0, y0, x0, y0, static_cast<unsigned int>(x1 - x0),
                    static_cast<unsigned int>(y1 - y0));

@@ -68,7 +68,7 @@ class PixelLayout {
 
   Channel redChannel_, greenChannel_, blueChannel_;
   uint32_t red_[256] = {}, green_[256] = {}, blue_[256] = {};  // shifted pixel bits per 8-bit level
-  uint32_t fill_ = 0;  // bits set in every pixel (alpha)
+  uint32_t fill_ = 0;                                          // bits set in every pixel (alpha)
   int bitsPerPixel_ = 32;
 };
 

@@ -263,8 +263,7 @@ X11Window::Read X11Window::readEvent(bool modal, MouseState& down) {
     case DestroyNotify:
       if (event.xdestroywindow.window == s.window) s.window = 0;  // the host destroyed its parent window
       break;
-    default:
-      break;
+    default: break;
   }
   s.noteTrap(trap);
   return read;

@@ -13,27 +13,14 @@ intptr_t aPlug::dispatcher(int32_t opcode, int32_t index, intptr_t value, void* 
   char* text = static_cast<char*>(ptr);
   switch (opcode) {
     case effOpen:
-    case effClose:
-      return 0;
-    case effSetProgram:
-      return 0;  // one program: nothing to switch to
-    case effGetProgram:
-      return 0;
-    case effSetProgramName:
-      setProgramName(text);
-      return 0;
-    case effGetProgramName:
-      getProgramName(text);
-      return 0;
-    case effGetParamLabel:
-      getParameterLabel(index, text);
-      return 0;
-    case effGetParamDisplay:
-      getParameterDisplay(index, text);
-      return 0;
-    case effGetParamName:
-      getParameterName(index, text);
-      return 0;
+    case effClose: return 0;
+    case effSetProgram: return 0;  // one program: nothing to switch to
+    case effGetProgram: return 0;
+    case effSetProgramName: setProgramName(text); return 0;
+    case effGetProgramName: getProgramName(text); return 0;
+    case effGetParamLabel: getParameterLabel(index, text); return 0;
+    case effGetParamDisplay: getParameterDisplay(index, text); return 0;
+    case effGetParamName: getParameterName(index, text); return 0;
     case effSetSampleRate:
       if (std::isfinite(opt) && opt > 0.0f) hostSampleRate_ = opt;
       return 0;
@@ -43,24 +30,16 @@ intptr_t aPlug::dispatcher(int32_t opcode, int32_t index, intptr_t value, void* 
     case effMainsChanged:
       if (value != 0) resume();
       return 0;
-    case effIdentify:
-      return kIdentifyCode;
+    case effIdentify: return kIdentifyCode;
     case effGetChunk:
       return getChunk(static_cast<void**>(ptr));  // a program chunk and a bank chunk are the same record
-    case effSetChunk:
-      return setChunk(ptr, value);
-    case effProcessEvents:
-      return processEvents(static_cast<const VstEvents*>(ptr));
-    case effCanBeAutomated:
-      return (index >= 0 && index < kHostParamCount) ? 1 : 0;
-    case effGetProgramNameIndexed:
-      return getProgramNameIndexed(index, text) ? 1 : 0;
-    case effGetInputProperties:
-      return inputProperties(index, static_cast<VstPinProperties*>(ptr)) ? 1 : 0;
-    case effGetOutputProperties:
-      return outputProperties(index, static_cast<VstPinProperties*>(ptr)) ? 1 : 0;
-    case effGetPlugCategory:
-      return kPlugCategSynth;
+    case effSetChunk: return setChunk(ptr, value);
+    case effProcessEvents: return processEvents(static_cast<const VstEvents*>(ptr));
+    case effCanBeAutomated: return (index >= 0 && index < kHostParamCount) ? 1 : 0;
+    case effGetProgramNameIndexed: return getProgramNameIndexed(index, text) ? 1 : 0;
+    case effGetInputProperties: return inputProperties(index, static_cast<VstPinProperties*>(ptr)) ? 1 : 0;
+    case effGetOutputProperties: return outputProperties(index, static_cast<VstPinProperties*>(ptr)) ? 1 : 0;
+    case effGetPlugCategory: return kPlugCategSynth;
     case effGetEffectName:
       if (!text) return 0;
       copyText(text, kEffectName, kVstMaxEffectNameLen);
@@ -73,29 +52,19 @@ intptr_t aPlug::dispatcher(int32_t opcode, int32_t index, intptr_t value, void* 
       if (!text) return 0;
       copyText(text, kProductString, kVstMaxProductStrLen);
       return 1;
-    case effGetVendorVersion:
-      return kVendorVersion;
-    case effCanDo:
-      return tarnwick::canDo(text);
-    case effGetVstVersion:
-      return kVstVersion;
-    case effGetCurrentMidiProgram:
-      return -1;
+    case effGetVendorVersion: return kVendorVersion;
+    case effCanDo: return tarnwick::canDo(text);
+    case effGetVstVersion: return kVstVersion;
+    case effGetCurrentMidiProgram: return -1;
     case effGetSpeakerArrangement:
       if (value) *reinterpret_cast<void**>(value) = nullptr;
       if (ptr) *static_cast<void**>(ptr) = nullptr;
       return 0;
-    case effStartProcess:
-      hostProcessing_ = true;
-      return 0;
-    case effStopProcess:
-      hostProcessing_ = false;
-      return 0;
-    case effSetTotalSampleToProcess:
-      return value;
+    case effStartProcess: hostProcessing_ = true; return 0;
+    case effStopProcess: hostProcessing_ = false; return 0;
+    case effSetTotalSampleToProcess: return value;
     case effGetNumMidiInputChannels:
-    case effGetNumMidiOutputChannels:
-      return 1;
+    case effGetNumMidiOutputChannels: return 1;
     case effEditGetRect:
     case effEditOpen:
     case effEditClose:
@@ -103,10 +72,8 @@ intptr_t aPlug::dispatcher(int32_t opcode, int32_t index, intptr_t value, void* 
     case effEditKeyDown:
     case effEditKeyUp:
     case effSetEditKnobMode:
-    case effVendorSpecific:
-      return editorLink_ ? editorLink_->dispatch(opcode, index, value, ptr, opt) : 0;
-    default:
-      return 0;  // editor requests without an editor, bypass, tail size, MIDI program names ...
+    case effVendorSpecific: return editorLink_ ? editorLink_->dispatch(opcode, index, value, ptr, opt) : 0;
+    default: return 0;  // editor requests without an editor, bypass, tail size, MIDI program names ...
   }
 }
 

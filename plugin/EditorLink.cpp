@@ -6,9 +6,9 @@
 
 #include "editor/Layout.h"
 #include "engine/Engine.h"
+#include "platform/OffscreenWindow.h"
 #include "plugin/EditorProbe.h"
 #include "plugin/aPlug.h"
-#include "platform/OffscreenWindow.h"
 
 namespace tarnwick {
 
@@ -27,11 +27,8 @@ EditorLink::~EditorLink() {
 
 intptr_t EditorLink::dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt) {
   switch (opcode) {
-    case effEditGetRect:
-      return (ptr != nullptr && editor_->getRect(static_cast<ERect**>(ptr))) ? 1 : 0;
-    case effEditOpen:
-      probeWindow_ = nullptr;
-      return editor_->open(ptr) ? 1 : 0;
+    case effEditGetRect: return (ptr != nullptr && editor_->getRect(static_cast<ERect**>(ptr))) ? 1 : 0;
+    case effEditOpen: probeWindow_ = nullptr; return editor_->open(ptr) ? 1 : 0;
     case effEditClose:
       probeWindow_ = nullptr;
       editor_->close();
@@ -42,15 +39,12 @@ intptr_t EditorLink::dispatch(int32_t opcode, int32_t index, intptr_t value, voi
       return 1;
     case effEditKeyDown:
       return editor_->onKeyDown(index, static_cast<int32_t>(value), static_cast<int32_t>(opt)) ? 1 : 0;
-    case effEditKeyUp:
-      return editor_->onKeyUp(index, static_cast<int32_t>(value), static_cast<int32_t>(opt)) ? 1 : 0;
-    case effSetEditKnobMode:
-      return editor_->setKnobMode(static_cast<int32_t>(value)) ? 1 : 0;
+    case effEditKeyUp: return editor_->onKeyUp(index, static_cast<int32_t>(value), static_cast<int32_t>(opt)) ? 1 : 0;
+    case effSetEditKnobMode: return editor_->setKnobMode(static_cast<int32_t>(value)) ? 1 : 0;
     case effVendorSpecific:
       if (index != kEditorProbeIndex) return 0;
       return probe(static_cast<int32_t>(value), static_cast<EditorProbeRecord*>(ptr));
-    default:
-      return 0;
+    default: return 0;
   }
 }
 
@@ -88,8 +82,7 @@ intptr_t EditorLink::probe(int32_t command, EditorProbeRecord* record) {
       probeWindow_ = nullptr;
       editor_->close();
       return 1;
-    default:
-      return 0;
+    default: return 0;
   }
 }
 

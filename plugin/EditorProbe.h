@@ -24,11 +24,11 @@ enum EditorProbeCommand : int32_t {
 
 struct EditorProbeRecord {
   int32_t version = kEditorProbeVersion;
-  int32_t x = 0;               // kProbeMouse: window pixels
+  int32_t x = 0;  // kProbeMouse: window pixels
   int32_t y = 0;
-  int32_t buttons = 0;         // kProbeMouse: left 1, middle 2, right 4, Shift 8, Ctrl 16, Alt 32, Apple 64
-  int32_t count = 0;           // kProbeIdle
-  int32_t width = 0;           // answered by kProbeOpen and kProbeRead
+  int32_t buttons = 0;  // kProbeMouse: left 1, middle 2, right 4, Shift 8, Ctrl 16, Alt 32, Apple 64
+  int32_t count = 0;    // kProbeIdle
+  int32_t width = 0;    // answered by kProbeOpen and kProbeRead
   int32_t height = 0;
   int32_t pixelCapacity = 0;   // kProbeRead: pixels the buffer holds (at least width × height)
   uint32_t* pixels = nullptr;  // kProbeRead

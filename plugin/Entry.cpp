@@ -20,12 +20,9 @@ AEffect* createInstance(audioMasterCallback host) {
 
 extern "C" {
 
-__attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMasterCallback host) {
-  return createInstance(host);
-}
+__attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMasterCallback host) { return createInstance(host); }
 
 // The older hosts' name for the same entry; "main" cannot be declared as such in C++.
 __attribute__((visibility("default"))) AEffect* tarnwickLegacyMain(audioMasterCallback host) __asm__("main");
 AEffect* tarnwickLegacyMain(audioMasterCallback host) { return createInstance(host); }
-
 }

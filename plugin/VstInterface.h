@@ -15,12 +15,10 @@
 #pragma pack(push, 8)
 
 // Four-character code with the first character in the most significant byte.
-constexpr int32_t fourCharCode(char a, char b, char c, char d)
-{
-    return static_cast<int32_t>((static_cast<uint32_t>(static_cast<uint8_t>(a)) << 24) |
-                                (static_cast<uint32_t>(static_cast<uint8_t>(b)) << 16) |
-                                (static_cast<uint32_t>(static_cast<uint8_t>(c)) << 8) |
-                                static_cast<uint32_t>(static_cast<uint8_t>(d)));
+constexpr int32_t fourCharCode(char a, char b, char c, char d) {
+  return static_cast<int32_t>(
+      (static_cast<uint32_t>(static_cast<uint8_t>(a)) << 24) | (static_cast<uint32_t>(static_cast<uint8_t>(b)) << 16) |
+      (static_cast<uint32_t>(static_cast<uint8_t>(c)) << 8) | static_cast<uint32_t>(static_cast<uint8_t>(d)));
 }
 
 constexpr int32_t kEffectMagic = fourCharCode('V', 's', 't', 'P');
@@ -40,330 +38,330 @@ typedef float(VSTCALLBACK* AEffectGetParameterProc)(AEffect* effect, int32_t ind
 
 // The effect record a plug-in hands to its host.
 struct AEffect {
-    int32_t magic;  // kEffectMagic
-    AEffectDispatcherProc dispatcher;
-    AEffectProcessProc process;  // accumulating; deprecated
-    AEffectSetParameterProc setParameter;
-    AEffectGetParameterProc getParameter;
-    int32_t numPrograms;
-    int32_t numParams;
-    int32_t numInputs;
-    int32_t numOutputs;
-    int32_t flags;  // VstEffectFlags
-    intptr_t resvd1;  // reserved for the host
-    intptr_t resvd2;  // reserved for the host
-    int32_t initialDelay;
-    int32_t realQualities;  // deprecated
-    int32_t offQualities;   // deprecated
-    float ioRatio;          // deprecated
-    void* object;           // the plug-in's own instance
-    void* user;             // free for the plug-in's use
-    int32_t uniqueID;
-    int32_t version;
-    AEffectProcessProc processReplacing;
-    AEffectProcessDoubleProc processDoubleReplacing;
-    char future[56];
+  int32_t magic;  // kEffectMagic
+  AEffectDispatcherProc dispatcher;
+  AEffectProcessProc process;  // accumulating; deprecated
+  AEffectSetParameterProc setParameter;
+  AEffectGetParameterProc getParameter;
+  int32_t numPrograms;
+  int32_t numParams;
+  int32_t numInputs;
+  int32_t numOutputs;
+  int32_t flags;    // VstEffectFlags
+  intptr_t resvd1;  // reserved for the host
+  intptr_t resvd2;  // reserved for the host
+  int32_t initialDelay;
+  int32_t realQualities;  // deprecated
+  int32_t offQualities;   // deprecated
+  float ioRatio;          // deprecated
+  void* object;           // the plug-in's own instance
+  void* user;             // free for the plug-in's use
+  int32_t uniqueID;
+  int32_t version;
+  AEffectProcessProc processReplacing;
+  AEffectProcessDoubleProc processDoubleReplacing;
+  char future[56];
 };
 
 enum VstEffectFlags : int32_t {
-    effFlagsHasEditor = 1 << 0,
-    effFlagsCanReplacing = 1 << 4,
-    effFlagsProgramChunks = 1 << 5,
-    effFlagsIsSynth = 1 << 8,
-    effFlagsNoSoundInStop = 1 << 9,
-    effFlagsCanDoubleReplacing = 1 << 12,
+  effFlagsHasEditor = 1 << 0,
+  effFlagsCanReplacing = 1 << 4,
+  effFlagsProgramChunks = 1 << 5,
+  effFlagsIsSynth = 1 << 8,
+  effFlagsNoSoundInStop = 1 << 9,
+  effFlagsCanDoubleReplacing = 1 << 12,
 };
 
 // Requests from the host to the plug-in (the dispatcher's opcode argument).
 enum VstEffectOpcode : int32_t {
-    effOpen = 0,
-    effClose = 1,
-    effSetProgram = 2,
-    effGetProgram = 3,
-    effSetProgramName = 4,
-    effGetProgramName = 5,
-    effGetParamLabel = 6,
-    effGetParamDisplay = 7,
-    effGetParamName = 8,
-    effGetVu = 9,
-    effSetSampleRate = 10,
-    effSetBlockSize = 11,
-    effMainsChanged = 12,
-    effEditGetRect = 13,
-    effEditOpen = 14,
-    effEditClose = 15,
-    effEditDraw = 16,
-    effEditMouse = 17,
-    effEditKey = 18,
-    effEditIdle = 19,
-    effEditTop = 20,
-    effEditSleep = 21,
-    effIdentify = 22,
-    effGetChunk = 23,
-    effSetChunk = 24,
-    effProcessEvents = 25,
-    effCanBeAutomated = 26,
-    effString2Parameter = 27,
-    effGetNumProgramCategories = 28,
-    effGetProgramNameIndexed = 29,
-    effCopyProgram = 30,
-    effConnectInput = 31,
-    effConnectOutput = 32,
-    effGetInputProperties = 33,
-    effGetOutputProperties = 34,
-    effGetPlugCategory = 35,
-    effGetCurrentPosition = 36,
-    effGetDestinationBuffer = 37,
-    effOfflineNotify = 38,
-    effOfflinePrepare = 39,
-    effOfflineRun = 40,
-    effProcessVarIo = 41,
-    effSetSpeakerArrangement = 42,
-    effSetBlockSizeAndSampleRate = 43,
-    effSetBypass = 44,
-    effGetEffectName = 45,
-    effGetErrorText = 46,
-    effGetVendorString = 47,
-    effGetProductString = 48,
-    effGetVendorVersion = 49,
-    effVendorSpecific = 50,
-    effCanDo = 51,
-    effGetTailSize = 52,
-    effIdle = 53,
-    effGetIcon = 54,
-    effSetViewPosition = 55,
-    effGetParameterProperties = 56,
-    effKeysRequired = 57,
-    effGetVstVersion = 58,
-    effEditKeyDown = 59,
-    effEditKeyUp = 60,
-    effSetEditKnobMode = 61,
-    effGetMidiProgramName = 62,
-    effGetCurrentMidiProgram = 63,
-    effGetMidiProgramCategory = 64,
-    effHasMidiProgramsChanged = 65,
-    effGetMidiKeyName = 66,
-    effBeginSetProgram = 67,
-    effEndSetProgram = 68,
-    effGetSpeakerArrangement = 69,
-    effShellGetNextPlugin = 70,
-    effStartProcess = 71,
-    effStopProcess = 72,
-    effSetTotalSampleToProcess = 73,
-    effSetPanLaw = 74,
-    effBeginLoadBank = 75,
-    effBeginLoadProgram = 76,
-    effSetProcessPrecision = 77,
-    effGetNumMidiInputChannels = 78,
-    effGetNumMidiOutputChannels = 79,
+  effOpen = 0,
+  effClose = 1,
+  effSetProgram = 2,
+  effGetProgram = 3,
+  effSetProgramName = 4,
+  effGetProgramName = 5,
+  effGetParamLabel = 6,
+  effGetParamDisplay = 7,
+  effGetParamName = 8,
+  effGetVu = 9,
+  effSetSampleRate = 10,
+  effSetBlockSize = 11,
+  effMainsChanged = 12,
+  effEditGetRect = 13,
+  effEditOpen = 14,
+  effEditClose = 15,
+  effEditDraw = 16,
+  effEditMouse = 17,
+  effEditKey = 18,
+  effEditIdle = 19,
+  effEditTop = 20,
+  effEditSleep = 21,
+  effIdentify = 22,
+  effGetChunk = 23,
+  effSetChunk = 24,
+  effProcessEvents = 25,
+  effCanBeAutomated = 26,
+  effString2Parameter = 27,
+  effGetNumProgramCategories = 28,
+  effGetProgramNameIndexed = 29,
+  effCopyProgram = 30,
+  effConnectInput = 31,
+  effConnectOutput = 32,
+  effGetInputProperties = 33,
+  effGetOutputProperties = 34,
+  effGetPlugCategory = 35,
+  effGetCurrentPosition = 36,
+  effGetDestinationBuffer = 37,
+  effOfflineNotify = 38,
+  effOfflinePrepare = 39,
+  effOfflineRun = 40,
+  effProcessVarIo = 41,
+  effSetSpeakerArrangement = 42,
+  effSetBlockSizeAndSampleRate = 43,
+  effSetBypass = 44,
+  effGetEffectName = 45,
+  effGetErrorText = 46,
+  effGetVendorString = 47,
+  effGetProductString = 48,
+  effGetVendorVersion = 49,
+  effVendorSpecific = 50,
+  effCanDo = 51,
+  effGetTailSize = 52,
+  effIdle = 53,
+  effGetIcon = 54,
+  effSetViewPosition = 55,
+  effGetParameterProperties = 56,
+  effKeysRequired = 57,
+  effGetVstVersion = 58,
+  effEditKeyDown = 59,
+  effEditKeyUp = 60,
+  effSetEditKnobMode = 61,
+  effGetMidiProgramName = 62,
+  effGetCurrentMidiProgram = 63,
+  effGetMidiProgramCategory = 64,
+  effHasMidiProgramsChanged = 65,
+  effGetMidiKeyName = 66,
+  effBeginSetProgram = 67,
+  effEndSetProgram = 68,
+  effGetSpeakerArrangement = 69,
+  effShellGetNextPlugin = 70,
+  effStartProcess = 71,
+  effStopProcess = 72,
+  effSetTotalSampleToProcess = 73,
+  effSetPanLaw = 74,
+  effBeginLoadBank = 75,
+  effBeginLoadProgram = 76,
+  effSetProcessPrecision = 77,
+  effGetNumMidiInputChannels = 78,
+  effGetNumMidiOutputChannels = 79,
 };
 
 // Requests from the plug-in to the host (the host callback's opcode argument).
 enum VstHostOpcode : int32_t {
-    audioMasterAutomate = 0,
-    audioMasterVersion = 1,
-    audioMasterCurrentId = 2,
-    audioMasterIdle = 3,
-    audioMasterPinConnected = 4,
-    audioMasterWantMidi = 6,
-    audioMasterGetTime = 7,
-    audioMasterProcessEvents = 8,
-    audioMasterSetTime = 9,
-    audioMasterTempoAt = 10,
-    audioMasterGetNumAutomatableParameters = 11,
-    audioMasterGetParameterQuantization = 12,
-    audioMasterIOChanged = 13,
-    audioMasterNeedIdle = 14,
-    audioMasterSizeWindow = 15,
-    audioMasterGetSampleRate = 16,
-    audioMasterGetBlockSize = 17,
-    audioMasterGetInputLatency = 18,
-    audioMasterGetOutputLatency = 19,
-    audioMasterGetPreviousPlug = 20,
-    audioMasterGetNextPlug = 21,
-    audioMasterWillReplaceOrAccumulate = 22,
-    audioMasterGetCurrentProcessLevel = 23,
-    audioMasterGetAutomationState = 24,
-    audioMasterOfflineStart = 25,
-    audioMasterOfflineRead = 26,
-    audioMasterOfflineWrite = 27,
-    audioMasterOfflineGetCurrentPass = 28,
-    audioMasterOfflineGetCurrentMetaPass = 29,
-    audioMasterSetOutputSampleRate = 30,
-    audioMasterGetOutputSpeakerArrangement = 31,
-    audioMasterGetVendorString = 32,
-    audioMasterGetProductString = 33,
-    audioMasterGetVendorVersion = 34,
-    audioMasterVendorSpecific = 35,
-    audioMasterSetIcon = 36,
-    audioMasterCanDo = 37,
-    audioMasterGetLanguage = 38,
-    audioMasterOpenWindow = 39,
-    audioMasterCloseWindow = 40,
-    audioMasterGetDirectory = 41,
-    audioMasterUpdateDisplay = 42,
-    audioMasterBeginEdit = 43,
-    audioMasterEndEdit = 44,
-    audioMasterOpenFileSelector = 45,
-    audioMasterCloseFileSelector = 46,
+  audioMasterAutomate = 0,
+  audioMasterVersion = 1,
+  audioMasterCurrentId = 2,
+  audioMasterIdle = 3,
+  audioMasterPinConnected = 4,
+  audioMasterWantMidi = 6,
+  audioMasterGetTime = 7,
+  audioMasterProcessEvents = 8,
+  audioMasterSetTime = 9,
+  audioMasterTempoAt = 10,
+  audioMasterGetNumAutomatableParameters = 11,
+  audioMasterGetParameterQuantization = 12,
+  audioMasterIOChanged = 13,
+  audioMasterNeedIdle = 14,
+  audioMasterSizeWindow = 15,
+  audioMasterGetSampleRate = 16,
+  audioMasterGetBlockSize = 17,
+  audioMasterGetInputLatency = 18,
+  audioMasterGetOutputLatency = 19,
+  audioMasterGetPreviousPlug = 20,
+  audioMasterGetNextPlug = 21,
+  audioMasterWillReplaceOrAccumulate = 22,
+  audioMasterGetCurrentProcessLevel = 23,
+  audioMasterGetAutomationState = 24,
+  audioMasterOfflineStart = 25,
+  audioMasterOfflineRead = 26,
+  audioMasterOfflineWrite = 27,
+  audioMasterOfflineGetCurrentPass = 28,
+  audioMasterOfflineGetCurrentMetaPass = 29,
+  audioMasterSetOutputSampleRate = 30,
+  audioMasterGetOutputSpeakerArrangement = 31,
+  audioMasterGetVendorString = 32,
+  audioMasterGetProductString = 33,
+  audioMasterGetVendorVersion = 34,
+  audioMasterVendorSpecific = 35,
+  audioMasterSetIcon = 36,
+  audioMasterCanDo = 37,
+  audioMasterGetLanguage = 38,
+  audioMasterOpenWindow = 39,
+  audioMasterCloseWindow = 40,
+  audioMasterGetDirectory = 41,
+  audioMasterUpdateDisplay = 42,
+  audioMasterBeginEdit = 43,
+  audioMasterEndEdit = 44,
+  audioMasterOpenFileSelector = 45,
+  audioMasterCloseFileSelector = 46,
 };
 
 // Buffer sizes (terminator included) for the texts exchanged through the dispatcher.
 enum VstStringLimits : int32_t {
-    kVstMaxParamStrLen = 8,
-    kVstMaxProgNameLen = 24,
-    kVstMaxEffectNameLen = 32,
-    kVstMaxVendorStrLen = 64,
-    kVstMaxProductStrLen = 64,
-    kVstMaxLabelLen = 64,
-    kVstMaxShortLabelLen = 8,
+  kVstMaxParamStrLen = 8,
+  kVstMaxProgNameLen = 24,
+  kVstMaxEffectNameLen = 32,
+  kVstMaxVendorStrLen = 64,
+  kVstMaxProductStrLen = 64,
+  kVstMaxLabelLen = 64,
+  kVstMaxShortLabelLen = 8,
 };
 
 enum VstPlugCategory : int32_t {
-    kPlugCategUnknown = 0,
-    kPlugCategEffect = 1,
-    kPlugCategSynth = 2,
-    kPlugCategAnalysis = 3,
-    kPlugCategMastering = 4,
-    kPlugCategSpacializer = 5,
-    kPlugCategRoomFx = 6,
-    kPlugSurroundFx = 7,
-    kPlugCategRestoration = 8,
-    kPlugCategOfflineProcess = 9,
-    kPlugCategShell = 10,
-    kPlugCategGenerator = 11,
+  kPlugCategUnknown = 0,
+  kPlugCategEffect = 1,
+  kPlugCategSynth = 2,
+  kPlugCategAnalysis = 3,
+  kPlugCategMastering = 4,
+  kPlugCategSpacializer = 5,
+  kPlugCategRoomFx = 6,
+  kPlugSurroundFx = 7,
+  kPlugCategRestoration = 8,
+  kPlugCategOfflineProcess = 9,
+  kPlugCategShell = 10,
+  kPlugCategGenerator = 11,
 };
 
 // One event of a VstEvents list; byteSize counts the bytes after the first two fields.
 struct VstEvent {
-    int32_t type;
-    int32_t byteSize;
-    int32_t deltaFrames;  // sample offset into the coming block
-    int32_t flags;
-    char data[16];
+  int32_t type;
+  int32_t byteSize;
+  int32_t deltaFrames;  // sample offset into the coming block
+  int32_t flags;
+  char data[16];
 };
 
 enum VstEventType : int32_t {
-    kVstMidiType = 1,
-    kVstSysExType = 6,
+  kVstMidiType = 1,
+  kVstSysExType = 6,
 };
 
 enum VstMidiEventFlags : int32_t {
-    kVstMidiEventIsRealtime = 1,
+  kVstMidiEventIsRealtime = 1,
 };
 
 struct VstMidiEvent {
-    int32_t type;  // kVstMidiType
-    int32_t byteSize;
-    int32_t deltaFrames;
-    int32_t flags;  // VstMidiEventFlags
-    int32_t noteLength;
-    int32_t noteOffset;
-    char midiData[4];  // status, data1, data2, unused
-    char detune;
-    char noteOffVelocity;
-    char reserved1;
-    char reserved2;
+  int32_t type;  // kVstMidiType
+  int32_t byteSize;
+  int32_t deltaFrames;
+  int32_t flags;  // VstMidiEventFlags
+  int32_t noteLength;
+  int32_t noteOffset;
+  char midiData[4];  // status, data1, data2, unused
+  char detune;
+  char noteOffVelocity;
+  char reserved1;
+  char reserved2;
 };
 
 // A list of events; the events array really holds numEvents pointers (allocated to size by the sender).
 struct VstEvents {
-    int32_t numEvents;
-    intptr_t reserved;
-    VstEvent* events[2];
+  int32_t numEvents;
+  intptr_t reserved;
+  VstEvent* events[2];
 };
 
 struct VstTimeInfo {
-    double samplePos;
-    double sampleRate;
-    double nanoSeconds;
-    double ppqPos;
-    double tempo;
-    double barStartPos;
-    double cycleStartPos;
-    double cycleEndPos;
-    int32_t timeSigNumerator;
-    int32_t timeSigDenominator;
-    int32_t smpteOffset;
-    int32_t smpteFrameRate;
-    int32_t samplesToNextClock;
-    int32_t flags;  // VstTimeInfoFlags
+  double samplePos;
+  double sampleRate;
+  double nanoSeconds;
+  double ppqPos;
+  double tempo;
+  double barStartPos;
+  double cycleStartPos;
+  double cycleEndPos;
+  int32_t timeSigNumerator;
+  int32_t timeSigDenominator;
+  int32_t smpteOffset;
+  int32_t smpteFrameRate;
+  int32_t samplesToNextClock;
+  int32_t flags;  // VstTimeInfoFlags
 };
 
 // Flags of VstTimeInfo; the "valid" bits double as the request mask of audioMasterGetTime.
 enum VstTimeInfoFlags : int32_t {
-    kVstTransportChanged = 1,
-    kVstTransportPlaying = 1 << 1,
-    kVstTransportCycleActive = 1 << 2,
-    kVstTransportRecording = 1 << 3,
-    kVstAutomationWriting = 1 << 6,
-    kVstAutomationReading = 1 << 7,
-    kVstNanosValid = 1 << 8,
-    kVstPpqPosValid = 1 << 9,
-    kVstTempoValid = 1 << 10,
-    kVstBarsValid = 1 << 11,
-    kVstCyclePosValid = 1 << 12,
-    kVstTimeSigValid = 1 << 13,
-    kVstSmpteValid = 1 << 14,
-    kVstClockValid = 1 << 15,
+  kVstTransportChanged = 1,
+  kVstTransportPlaying = 1 << 1,
+  kVstTransportCycleActive = 1 << 2,
+  kVstTransportRecording = 1 << 3,
+  kVstAutomationWriting = 1 << 6,
+  kVstAutomationReading = 1 << 7,
+  kVstNanosValid = 1 << 8,
+  kVstPpqPosValid = 1 << 9,
+  kVstTempoValid = 1 << 10,
+  kVstBarsValid = 1 << 11,
+  kVstCyclePosValid = 1 << 12,
+  kVstTimeSigValid = 1 << 13,
+  kVstSmpteValid = 1 << 14,
+  kVstClockValid = 1 << 15,
 };
 
 struct VstPinProperties {
-    char label[kVstMaxLabelLen];
-    int32_t flags;  // VstPinPropertiesFlags
-    int32_t arrangementType;
-    char shortLabel[kVstMaxShortLabelLen];
-    char future[48];
+  char label[kVstMaxLabelLen];
+  int32_t flags;  // VstPinPropertiesFlags
+  int32_t arrangementType;
+  char shortLabel[kVstMaxShortLabelLen];
+  char future[48];
 };
 
 enum VstPinPropertiesFlags : int32_t {
-    kVstPinIsActive = 1 << 0,
-    kVstPinIsStereo = 1 << 1,
-    kVstPinUseSpeaker = 1 << 2,
+  kVstPinIsActive = 1 << 0,
+  kVstPinIsStereo = 1 << 1,
+  kVstPinUseSpeaker = 1 << 2,
 };
 
 // Editor rectangle in pixels.
 struct ERect {
-    int16_t top;
-    int16_t left;
-    int16_t bottom;
-    int16_t right;
+  int16_t top;
+  int16_t left;
+  int16_t bottom;
+  int16_t right;
 };
 
 struct VstFileType {
-    char name[128];
-    char macType[8];
-    char dosType[8];
-    char unixType[8];
-    char mimeType1[128];
-    char mimeType2[128];
+  char name[128];
+  char macType[8];
+  char dosType[8];
+  char unixType[8];
+  char mimeType1[128];
+  char mimeType2[128];
 };
 
 struct VstFileSelect {
-    int32_t command;  // VstFileSelectCommand
-    int32_t type;     // VstFileSelectType
-    int32_t macCreator;
-    int32_t nbFileTypes;
-    VstFileType* fileTypes;
-    char title[1024];
-    char* initialPath;
-    char* returnPath;  // null: the host allocates, and the plug-in must close the selector to free it
-    int32_t sizeReturnPath;
-    char** returnMultiplePaths;
-    int32_t nbReturnPath;
-    intptr_t reserved;  // the host's own
-    char future[116];
+  int32_t command;  // VstFileSelectCommand
+  int32_t type;     // VstFileSelectType
+  int32_t macCreator;
+  int32_t nbFileTypes;
+  VstFileType* fileTypes;
+  char title[1024];
+  char* initialPath;
+  char* returnPath;  // null: the host allocates, and the plug-in must close the selector to free it
+  int32_t sizeReturnPath;
+  char** returnMultiplePaths;
+  int32_t nbReturnPath;
+  intptr_t reserved;  // the host's own
+  char future[116];
 };
 
 enum VstFileSelectCommand : int32_t {
-    kVstFileLoad = 0,
-    kVstFileSave = 1,
-    kVstMultipleFilesLoad = 2,
-    kVstDirectorySelect = 3,
+  kVstFileLoad = 0,
+  kVstFileSave = 1,
+  kVstMultipleFilesLoad = 2,
+  kVstDirectorySelect = 3,
 };
 
 enum VstFileSelectType : int32_t {
-    kVstFileType = 0,
+  kVstFileType = 0,
 };
 
 #pragma pack(pop)

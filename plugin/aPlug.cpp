@@ -47,8 +47,7 @@ void VSTCALLBACK processReplacingEntry(AEffect* e, float** inputs, float** outpu
 
 }  // namespace
 
-aPlug::aPlug(audioMasterCallback host)
-    : chunk_(std::make_unique<uint8_t[]>(kChunkSize)), host_(host), engine_(this) {
+aPlug::aPlug(audioMasterCallback host) : chunk_(std::make_unique<uint8_t[]>(kChunkSize)), host_(host), engine_(this) {
   effect_.magic = kEffectMagic;
   effect_.dispatcher = dispatchEntry;
   effect_.process = processEntry;
@@ -216,7 +215,8 @@ void aPlug::processReplacing(float** /*inputs*/, float** outputs, int32_t frames
     // The state is being replaced: a silent block, and the queued notes wait for the next one.
     std::memset(outL, 0, sizeof(float) * static_cast<size_t>(frames));
     std::memset(outR, 0, sizeof(float) * static_cast<size_t>(frames));
-    midiQueue_.forEachQueued([frames](MidiMessage& m) { m.deltaFrames = m.deltaFrames > frames ? m.deltaFrames - frames : 0; });
+    midiQueue_.forEachQueued(
+        [frames](MidiMessage& m) { m.deltaFrames = m.deltaFrames > frames ? m.deltaFrames - frames : 0; });
     return;
   }
   applyQueuedParams();

@@ -11,9 +11,9 @@
 #include "engine/Engine.h"
 #include "engine/ParameterText.h"
 #include "plugin/SpscRing.h"
+#include "plugin/VstInterface.h"
 #include "storage/RecentFiles.h"
 #include "storage/StorageResult.h"
-#include "plugin/VstInterface.h"
 
 namespace tarnwick {
 
@@ -31,20 +31,20 @@ class aPlug final : public HostTime {
   static aPlug* fromEffect(AEffect* e) { return e ? static_cast<aPlug*>(e->object) : nullptr; }
 
   intptr_t dispatcher(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);  // [ui-thread]
-  void setParameter(int32_t index, float value);   // [any-thread]
-  float getParameter(int32_t index);               // [any-thread]
-  int32_t processEvents(const VstEvents* events);  // [audio-thread]
-  void processReplacing(float** inputs, float** outputs, int32_t frames);  // [audio-thread]
-  void resume();                                   // [ui-thread]
+  void setParameter(int32_t index, float value);                                             // [any-thread]
+  float getParameter(int32_t index);                                                         // [any-thread]
+  int32_t processEvents(const VstEvents* events);                                            // [audio-thread]
+  void processReplacing(float** inputs, float** outputs, int32_t frames);                    // [audio-thread]
+  void resume();                                                                             // [ui-thread]
 
   // Session state and the recording (plugin/Session.cpp).
-  int32_t getChunk(void** data);                   // [ui-thread]
+  int32_t getChunk(void** data);                      // [ui-thread]
   int32_t setChunk(const void* data, intptr_t size);  // [ui-thread]
-  StorageResult loadAudioFile(const char* path);   // [ui-thread]
+  StorageResult loadAudioFile(const char* path);      // [ui-thread]
 
   // Bank files (plugin/Bank.cpp).
-  StorageResult saveBank(const char* path);        // [ui-thread]
-  StorageResult loadBank(const char* path);        // [ui-thread]
+  StorageResult saveBank(const char* path);  // [ui-thread]
+  StorageResult loadBank(const char* path);  // [ui-thread]
   // Applies a bank's state record: 1, or 0 when size is not the record's size. [ui-thread]
   int32_t applyChunkRecord(const uint8_t* record, size_t size);
 
@@ -85,10 +85,10 @@ class aPlug final : public HostTime {
   intptr_t callHost(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);
   static bool onAudioThread();
   static void markAudioThread();
-  void applyQueuedParams();   // engine lock held
-  void refreshMirror();       // engine lock held
-  void floodOn(float value);  // ui lock held, engine lock not held
-  void freeDiscarded();       // no lock needed: the arrays are no longer reachable
+  void applyQueuedParams();                         // engine lock held
+  void refreshMirror();                             // engine lock held
+  void floodOn(float value);                        // ui lock held, engine lock not held
+  void freeDiscarded();                             // no lock needed: the arrays are no longer reachable
   StorageResult loadAudioLocked(const char* path);  // ui lock held
   // Restores a parsed state record (host chunk, or the record inside a bank); ui lock held.
   // reloadAudio: reload the recording from the stored path and report a failure in a message box.

@@ -10,13 +10,13 @@ namespace tarnwick {
 // (run length, palette index) pairs, each an unsigned LEB128 number, whose lengths add up to the width; a row
 // that is a single 0 instead repeats the row above.
 struct EncodedBitmap {
-    int32_t id;
-    int32_t width;
-    int32_t height;
-    const uint32_t* palette;
-    int32_t paletteSize;
-    const uint8_t* runs;
-    int32_t runBytes;
+  int32_t id;
+  int32_t width;
+  int32_t height;
+  const uint32_t* palette;
+  int32_t paletteSize;
+  const uint8_t* runs;
+  int32_t runBytes;
 };
 
 // Generated at build time, sorted by id.

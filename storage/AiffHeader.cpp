@@ -17,16 +17,15 @@ struct AiffFormat {
   bool littleEndian = false;
 };
 
-StorageResult parseComm(ByteSource& source, const ChunkHeader& chunk, bool aifc,
-                        AiffFormat& format) {
+StorageResult parseComm(ByteSource& source, const ChunkHeader& chunk, bool aifc, AiffFormat& format) {
   uint8_t body[kAifcCommSize] = {};
   const size_t size = readChunkBody(source, chunk, body, sizeof body);
   ByteCursor cursor(body, size);
   int16_t channels = 0;
   int16_t bits = 0;
   uint8_t rate[10] = {};
-  const bool complete = cursor.i16be(channels) && cursor.skip(4) && cursor.i16be(bits) &&
-                        cursor.bytes(rate, sizeof rate);
+  const bool complete =
+      cursor.i16be(channels) && cursor.skip(4) && cursor.i16be(bits) && cursor.bytes(rate, sizeof rate);
   bool littleEndian = false;
   if (aifc) {
     uint32_t compression = 0;

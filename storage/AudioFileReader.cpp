@@ -93,8 +93,7 @@ StorageResult decode(ByteSource& source, DecodedAudio& out, size_t blockBytes) {
   // A file image in memory is converted where it lies; the header precedes the samples, so the
   // byte before the first sample is readable as the 24-bit conversion needs.
   if (const uint8_t* samples = source.view(layout.dataOffset, bytes)) {
-    convertSamples(layout.encoding, layout.channels, samples, frames, fresh.left.get(),
-                   fresh.right.get());
+    convertSamples(layout.encoding, layout.channels, samples, frames, fresh.left.get(), fresh.right.get());
     out = std::move(fresh);
     return kStorageOk;
   }
@@ -104,12 +103,11 @@ StorageResult decode(ByteSource& source, DecodedAudio& out, size_t blockBytes) {
   if (!scratch) return kStorageOutOfMemory;
   for (size_t done = 0; done < frames;) {
     const size_t count = std::min(blockFrames, frames - done);
-    if (!source.readAt(layout.dataOffset + uint64_t(done) * frameBytes, scratch.get() + 1,
-                       count * frameBytes)) {
+    if (!source.readAt(layout.dataOffset + uint64_t(done) * frameBytes, scratch.get() + 1, count * frameBytes)) {
       return kStorageFileError;
     }
-    convertSamples(layout.encoding, layout.channels, scratch.get() + 1, count,
-                   fresh.left.get() + done, fresh.right.get() + done);
+    convertSamples(layout.encoding, layout.channels, scratch.get() + 1, count, fresh.left.get() + done,
+                   fresh.right.get() + done);
     done += count;
   }
   out = std::move(fresh);

@@ -43,8 +43,7 @@ bool readChunkHeader(ByteSource& source, uint64_t offset, bool bigEndian, ChunkH
   return true;
 }
 
-size_t readChunkBody(ByteSource& source, const ChunkHeader& header, uint8_t* destination,
-                     size_t capacity) {
+size_t readChunkBody(ByteSource& source, const ChunkHeader& header, uint8_t* destination, size_t capacity) {
   const uint64_t fileSize = source.size();
   if (header.bodyOffset >= fileSize) return 0;
   const uint64_t available = std::min<uint64_t>(header.size, fileSize - header.bodyOffset);

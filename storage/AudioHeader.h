@@ -76,7 +76,6 @@ struct ChunkHeader {
 bool readChunkHeader(ByteSource& source, uint64_t offset, bool bigEndian, ChunkHeader& header);
 
 // Reads up to capacity bytes of a chunk's body, cut at the chunk's end and the file's end.
-size_t readChunkBody(ByteSource& source, const ChunkHeader& header, uint8_t* destination,
-                     size_t capacity);
+size_t readChunkBody(ByteSource& source, const ChunkHeader& header, uint8_t* destination, size_t capacity);
 
 }  // namespace tarnwick

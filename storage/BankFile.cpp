@@ -82,7 +82,8 @@ std::FILE* createTemporary(const fs::path& target, fs::path& temporary) {
   const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
   const auto clock = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
   for (int attempt = 0; attempt < 16; ++attempt) {
-    const uint64_t stamp = clock ^ (static_cast<uint64_t>(counter.fetch_add(1) + 1) << 40) ^ reinterpret_cast<uintptr_t>(&counter);
+    const uint64_t stamp =
+        clock ^ (static_cast<uint64_t>(counter.fetch_add(1) + 1) << 40) ^ reinterpret_cast<uintptr_t>(&counter);
     temporary = folder / (".tarnwick-save-" + std::to_string(stamp % 1000000007u) + ".tmp");
     // "x": fails rather than opening a file that is already there.
     if (std::FILE* file = std::fopen(temporary.string().c_str(), "wbx")) return file;

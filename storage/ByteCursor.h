@@ -9,8 +9,8 @@ namespace tarnwick {
 
 // A four-character code as a number, first character most significant ("RIFF" -> 0x52494646).
 constexpr uint32_t fourcc(const char (&text)[5]) {
-  return (uint32_t(uint8_t(text[0])) << 24) | (uint32_t(uint8_t(text[1])) << 16) |
-         (uint32_t(uint8_t(text[2])) << 8) | uint32_t(uint8_t(text[3]));
+  return (uint32_t(uint8_t(text[0])) << 24) | (uint32_t(uint8_t(text[1])) << 16) | (uint32_t(uint8_t(text[2])) << 8) |
+         uint32_t(uint8_t(text[3]));
 }
 
 // Every read either succeeds whole or reports false and leaves the cursor and the output untouched.

@@ -43,11 +43,10 @@ struct ScalarField {
   float ChunkImage::*field;
 };
 constexpr ScalarField kScalars[] = {
-    {38032, &ChunkImage::mainLevl},        {38036, &ChunkImage::bufstart},
-    {38040, &ChunkImage::morph},           {38044, &ChunkImage::trigmode},
-    {38048, &ChunkImage::move},            {38052, &ChunkImage::loadAudioButton},
-    {38056, &ChunkImage::reservedScalar},  {38060, &ChunkImage::bankMenuValue},
-    {38064, &ChunkImage::saveBankButton},  {38068, &ChunkImage::flood},
+    {38032, &ChunkImage::mainLevl},       {38036, &ChunkImage::bufstart},      {38040, &ChunkImage::morph},
+    {38044, &ChunkImage::trigmode},       {38048, &ChunkImage::move},          {38052, &ChunkImage::loadAudioButton},
+    {38056, &ChunkImage::reservedScalar}, {38060, &ChunkImage::bankMenuValue}, {38064, &ChunkImage::saveBankButton},
+    {38068, &ChunkImage::flood},
 };
 
 }  // namespace
@@ -73,9 +72,8 @@ void writeChunkRecord(const EngineState& s, uint8_t* out) {
     putF32(out + kOffPasteStates + 4 * slot, s.pasteState[slot]);
   }
   putF32(out + kOffEditMode, s.editMode);
-  const float values[] = {s.mainLevl,       s.bufstart,       s.morph,         s.trigmode,
-                          s.move,           s.loadAudioButton, s.reservedScalar, s.bankMenuValue,
-                          s.saveBankButton, s.flood};
+  const float values[] = {s.mainLevl,        s.bufstart,       s.morph,         s.trigmode,       s.move,
+                          s.loadAudioButton, s.reservedScalar, s.bankMenuValue, s.saveBankButton, s.flood};
   for (size_t i = 0; i < std::size(kScalars); ++i) putF32(out + kScalars[i].offset, values[i]);
   putI32(out + kOffEditRow, s.editRow);
   putI32(out + kOffPlayRow, s.playRow);
@@ -85,7 +83,8 @@ void writeChunkRecord(const EngineState& s, uint8_t* out) {
 
 bool parseChunkRecord(const uint8_t* data, size_t size, ChunkImage& im) {
   if (!data || size != kChunkSize) return false;
-  if (getI32(data + kChunkVersionOffset) != kChunkVersion || getI32(data + kChunkRevisionOffset) != kChunkRevision) return false;
+  if (getI32(data + kChunkVersionOffset) != kChunkVersion || getI32(data + kChunkRevisionOffset) != kChunkRevision)
+    return false;
   const size_t pathLength = strnlen(reinterpret_cast<const char*>(data), kChunkPathBytes);
   im.pathTooLong = pathLength >= static_cast<size_t>(kPathCapacity);  // includes "no terminator at all"
   std::memset(im.path, 0, sizeof im.path);

@@ -59,9 +59,7 @@ struct Signed16be {
 // most 24 significant bits, so the conversion to float and the power-of-two scale are exact.
 struct Signed24le {
   static constexpr size_t bytes = 3;
-  static float convert(const uint8_t* p) {
-    return float(int32_t(load32le(p - 1) & 0xFFFFFF00u)) * kScale24;
-  }
+  static float convert(const uint8_t* p) { return float(int32_t(load32le(p - 1) & 0xFFFFFF00u)) * kScale24; }
 };
 
 struct Signed24be {
@@ -74,8 +72,7 @@ struct Signed24be {
 };
 
 template <typename Sample>
-void convertMono(const uint8_t* __restrict data, size_t frames, float* __restrict left,
-                 float* __restrict right) {
+void convertMono(const uint8_t* __restrict data, size_t frames, float* __restrict left, float* __restrict right) {
   constexpr size_t kBlock = 16;
   size_t i = 0;
   for (; i + kBlock <= frames; i += kBlock) {
@@ -94,8 +91,7 @@ void convertMono(const uint8_t* __restrict data, size_t frames, float* __restric
 }
 
 template <typename Sample>
-void convertStereo(const uint8_t* __restrict data, size_t frames, float* __restrict left,
-                   float* __restrict right) {
+void convertStereo(const uint8_t* __restrict data, size_t frames, float* __restrict left, float* __restrict right) {
   constexpr size_t kStride = 2 * Sample::bytes;
   constexpr size_t kBlock = 16;
   size_t i = 0;
@@ -123,8 +119,8 @@ void convert(int32_t channels, const uint8_t* data, size_t frames, float* left, 
 
 }  // namespace
 
-void convertSamples(SampleEncoding encoding, int32_t channels, const uint8_t* data,
-                    size_t frameCount, float* left, float* right) {
+void convertSamples(SampleEncoding encoding, int32_t channels, const uint8_t* data, size_t frameCount, float* left,
+                    float* right) {
   switch (encoding) {
     case SampleEncoding::unsigned8: return convert<Unsigned8>(channels, data, frameCount, left, right);
     case SampleEncoding::signed8: return convert<Signed8>(channels, data, frameCount, left, right);

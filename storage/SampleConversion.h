@@ -12,7 +12,7 @@ namespace tarnwick {
 // file fills both with the same values. Exact results: 8-bit WAV u/128 - 1, 8-bit AIFF s/128,
 // 16-bit s/32767, 24-bit (sample << 8)/2^31. The byte before data must be readable: 24-bit
 // samples are fetched with a 4-byte load that starts one byte early.
-void convertSamples(SampleEncoding encoding, int32_t channels, const uint8_t* data,
-                    size_t frameCount, float* left, float* right);
+void convertSamples(SampleEncoding encoding, int32_t channels, const uint8_t* data, size_t frameCount, float* left,
+                    float* right);
 
 }  // namespace tarnwick

@@ -32,12 +32,11 @@ WavFormat parseFmt(const uint8_t* body, size_t size) {
   if (tag == kFormatPcm) {
     format.pcm = true;
   } else if (tag == kFormatExtensible && size >= kSubFormatOffset + sizeof kPcmSubFormat) {
-    format.pcm = std::equal(std::begin(kPcmSubFormat), std::end(kPcmSubFormat),
-                            body + kSubFormatOffset);
+    format.pcm = std::equal(std::begin(kPcmSubFormat), std::end(kPcmSubFormat), body + kSubFormatOffset);
   }
   // Byte rate and block align are not used: the frame size follows from channels and bits.
-  const bool complete = cursor.u16le(format.channels) && cursor.u32le(format.sampleRate) &&
-                        cursor.skip(6) && cursor.u16le(format.bits);
+  const bool complete =
+      cursor.u16le(format.channels) && cursor.u32le(format.sampleRate) && cursor.skip(6) && cursor.u16le(format.bits);
   if (!complete) format.bits = 0;
   return format;
 }

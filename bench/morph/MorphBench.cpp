@@ -24,8 +24,8 @@ constexpr int kN = RealFft4096::kSize;
 constexpr int kBins = kN / 2 + 1;
 constexpr int kMiddleGrains = 30;
 constexpr int kFrames = 3 * 44100;
-constexpr int32_t kReadA = 10000;  // inside the first tone
-constexpr int32_t kReadB = 80000;  // inside the second tone
+constexpr int32_t kReadA = 10000;        // inside the first tone
+constexpr int32_t kReadB = 80000;        // inside the second tone
 constexpr int32_t kGrainLength = 10000;  // capped to 4096 by the analysis
 
 // Two sung-like tones one after the other: 40 partials with a falling spectrum, a slow vibrato, and

@@ -3,8 +3,8 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <random>
 #include <vector>
@@ -134,7 +134,8 @@ int main(int argc, char** argv) {
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   if (gIdeal > 0) {
-    std::printf("render normal : %.3f ns per grain-sample, %.2fx the ideal kernel (%.3f ns)\n", gNormal, gNormal / gIdeal, gIdeal);
+    std::printf("render normal : %.3f ns per grain-sample, %.2fx the ideal kernel (%.3f ns)\n", gNormal,
+                gNormal / gIdeal, gIdeal);
     std::printf("render trigger: %.3f ns per grain-sample, %.2fx the ideal kernel\n", gTrigger, gTrigger / gIdeal);
   }
   return 0;

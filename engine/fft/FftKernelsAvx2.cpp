@@ -13,6 +13,6 @@ namespace tarnwick::fftdetail {
 extern const FftKernelSet kAvx2Kernels;
 const FftKernelSet kAvx2Kernels{"avx2", &avx2::forward, &avx2::inverse};
 
-} // namespace tarnwick::fftdetail
+}  // namespace tarnwick::fftdetail
 
 #endif

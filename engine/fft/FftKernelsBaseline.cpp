@@ -8,4 +8,4 @@ namespace tarnwick::fftdetail {
 
 const FftKernelSet kBaselineKernels{"baseline", &baseline::forward, &baseline::inverse};
 
-} // namespace tarnwick::fftdetail
+}  // namespace tarnwick::fftdetail

@@ -12,23 +12,23 @@ namespace tarnwick {
 // All working memory is the caller's Scratch, so instances on different threads never share it.
 // Neither call allocates. `in` and `out` may be the same array.
 class RealFft4096 {
-public:
-    static constexpr int kSize = 4096;
-    static constexpr int kHalfSize = kSize / 2;
+ public:
+  static constexpr int kSize = 4096;
+  static constexpr int kHalfSize = kSize / 2;
 
-    struct Scratch {
-        alignas(64) float data[2 * kSize]; // two split-complex buffers of 2048 points
-    };
+  struct Scratch {
+    alignas(64) float data[2 * kSize];  // two split-complex buffers of 2048 points
+  };
 
-    // [any-thread]
-    static void forward(const float* in, float* packedOut, Scratch& scratch);
-    // [any-thread]
-    static void inverse(const float* packedIn, float* out, Scratch& scratch);
+  // [any-thread]
+  static void forward(const float* in, float* packedOut, Scratch& scratch);
+  // [any-thread]
+  static void inverse(const float* packedIn, float* out, Scratch& scratch);
 
-    // Builds the tables now instead of on the first transform (e.g. on the UI thread at load time).
-    static void prepare();
-    // Name of the kernel chosen for this processor ("avx2" or "baseline").
-    static const char* kernelName();
+  // Builds the tables now instead of on the first transform (e.g. on the UI thread at load time).
+  static void prepare();
+  // Name of the kernel chosen for this processor ("avx2" or "baseline").
+  static const char* kernelName();
 };
 
-} // namespace tarnwick
+}  // namespace tarnwick

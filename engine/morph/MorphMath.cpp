@@ -68,9 +68,12 @@ bool anyNonFinite(const float* x, int32_t n) {
 void clampNonFinite(float* x, int32_t n) {
   if (!anyNonFinite(x, n)) return;
   for (int32_t i = 0; i < n; ++i) {
-    if (x[i] != x[i]) x[i] = 0.0f;
-    else if (x[i] > FLT_MAX) x[i] = FLT_MAX;
-    else if (x[i] < -FLT_MAX) x[i] = -FLT_MAX;
+    if (x[i] != x[i])
+      x[i] = 0.0f;
+    else if (x[i] > FLT_MAX)
+      x[i] = FLT_MAX;
+    else if (x[i] < -FLT_MAX)
+      x[i] = -FLT_MAX;
   }
 }
 

@@ -12,9 +12,9 @@ namespace morphdetail {
 
 constexpr float kPi = 3.1415925f;
 constexpr float kTwoPi = 2.0f * kPi;
-constexpr float kLoud = 1.0f;           // a bin is loud above this magnitude
-constexpr float kTinySquare = 1e-36f;   // squared magnitudes below this give magnitude 0
-constexpr int32_t kBatch = 512;         // pair positions gathered before each vectorised pass
+constexpr float kLoud = 1.0f;          // a bin is loud above this magnitude
+constexpr float kTinySquare = 1e-36f;  // squared magnitudes below this give magnitude 0
+constexpr int32_t kBatch = 512;        // pair positions gathered before each vectorised pass
 
 // Positions of region pairs collected across pairs, then turned into spectrum additions in a few
 // long vectorised passes (pairs are often only a handful of bins wide).

@@ -49,13 +49,9 @@ MorphState::MorphState() : m_(std::make_unique<Memory>()) {
 
 MorphState::~MorphState() = default;
 
-float* MorphState::grainBuffer(int32_t g) {
-  return g >= 0 && g < kGrainCount ? m_->grains[g] : m_->spare;
-}
+float* MorphState::grainBuffer(int32_t g) { return g >= 0 && g < kGrainCount ? m_->grains[g] : m_->spare; }
 
-const float* MorphState::grainBuffer(int32_t g) const {
-  return g >= 0 && g < kGrainCount ? m_->grains[g] : m_->spare;
-}
+const float* MorphState::grainBuffer(int32_t g) const { return g >= 0 && g < kGrainCount ? m_->grains[g] : m_->spare; }
 
 float* MorphState::spectrum(MorphSlot slot) { return m_->spectrum[slotIndex(slot)]; }
 const float* MorphState::spectrum(MorphSlot slot) const { return m_->spectrum[slotIndex(slot)]; }
@@ -63,8 +59,8 @@ const float* MorphState::magnitudes(MorphSlot slot) const { return m_->magnitude
 const PeakRegionList& MorphState::regions(MorphSlot slot) const { return m_->regions[slotIndex(slot)]; }
 const float* MorphState::spectrumOut() const { return m_->spectrumOut; }
 
-void MorphState::analyseEndpoint(const float* left, const float* right, int64_t sourceLength,
-                                 int32_t readPos, int32_t& remaining, int32_t g, MorphSlot slot) {
+void MorphState::analyseEndpoint(const float* left, const float* right, int64_t sourceLength, int32_t readPos,
+                                 int32_t& remaining, int32_t g, MorphSlot slot) {
   if (g < 0 || g >= kGrainCount) return;
   if (remaining >= kGrainLength - 1) remaining = kGrainLength;
   const int32_t length = remaining > 0 ? remaining : 0;

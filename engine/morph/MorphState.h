@@ -40,8 +40,8 @@ class MorphState {
   // analyses it into the slot's spectrum and peak regions. `remaining` is the grain length; 4095 or
   // more becomes 4096 and is written back, 0 or less gives a silent endpoint. Samples outside
   // 0 .. sourceLength - 1, and samples that are not finite, read as 0.
-  void analyseEndpoint(const float* left, const float* right, int64_t sourceLength, int32_t readPos,
-                       int32_t& remaining, int32_t g, MorphSlot slot);
+  void analyseEndpoint(const float* left, const float* right, int64_t sourceLength, int32_t readPos, int32_t& remaining,
+                       int32_t g, MorphSlot slot);
 
   // [audio-thread] Magnitudes and peak regions from the slot's spectrum. Values in the spectrum that
   // are not finite are replaced first (NaN by 0, infinities by the largest float of their sign).

@@ -69,8 +69,10 @@ void MorphState::synthesiseGrain(int32_t g, int32_t algorithm, float morphGrainC
 
     float stepA = 1.0f, stepB = 1.0f, accA = 0.0f, accB = 0.0f;
     if (algorithm == 2) {
-      if (countA > countB) stepB = static_cast<float>(countB) / static_cast<float>(countA);
-      else stepA = static_cast<float>(countA) / static_cast<float>(countB);
+      if (countA > countB)
+        stepB = static_cast<float>(countB) / static_cast<float>(countA);
+      else
+        stepA = static_cast<float>(countA) / static_cast<float>(countB);
     }
     const morphdetail::BlendSource source{specA, mem.magnitude[0], specB, mem.magnitude[1], e, d, out};
     mem.batch.count = 0;

@@ -12,8 +12,8 @@ constexpr int32_t kBins = MorphState::kBinCount;
 constexpr int32_t kLastTarget = kBins - 2;  // a target bin T also receives T + 1
 constexpr float kShiftScale = 1.0f / 4096.0f;
 
-void gather(const float* spectrum, const float* mag, const float* pos, int32_t n, float* re, float* im,
-            float* low, float* high) {
+void gather(const float* spectrum, const float* mag, const float* pos, int32_t n, float* re, float* im, float* low,
+            float* high) {
   for (int32_t i = 0; i < n; ++i) {
     const int32_t k = std::clamp(static_cast<int32_t>(pos[i]), 1, kBins - 2);
     re[i] = spectrum[k];
@@ -28,8 +28,7 @@ inline float fraction(float p) { return p - static_cast<float>(static_cast<int32
 // The value at a position p = i + f. On a bin (f = 0) it is the bin's own value. Between bins it is
 // the lower bin's value scaled to the interpolated magnitude and turned by pi f; a lower bin of
 // magnitude 0 gives no direction to scale, so it contributes nothing.
-inline void valueAt(float f, float re, float im, float low, float high, float sine, float cosine, float& x,
-                    float& y) {
+inline void valueAt(float f, float re, float im, float low, float high, float sine, float cosine, float& x, float& y) {
   // Every operand computed unconditionally and then selected, so that the loop stays branch-free.
   const float ratio = ((1.0f - f) * low + f * high) / (low > 0.0f ? low : 1.0f);
   const float gain = low > 0.0f ? ratio : 0.0f;

@@ -10,21 +10,21 @@ constexpr int32_t kLastChar = 126;
 constexpr int32_t kGlyphCount = kLastChar - kFirstChar + 1;
 
 struct Glyph {
-  int16_t left;     // pixels from the pen position to the coverage box
-  int16_t top;      // pixels from the baseline to the box's top row (negative above the baseline)
-  uint16_t width;   // coverage box
+  int16_t left;    // pixels from the pen position to the coverage box
+  int16_t top;     // pixels from the baseline to the box's top row (negative above the baseline)
+  uint16_t width;  // coverage box
   uint16_t height;
   int32_t advance;  // pen advance in 1/64 pixel
   uint32_t offset;  // first coverage byte in Face::coverage
 };
 
 struct Face {
-  int32_t pixelSize;  // em height in pixels
-  int32_t style;      // bit 0 bold, bit 1 oblique
-  int32_t ascent;     // pixels above the baseline (rounded up)
-  int32_t descent;    // pixels below the baseline (rounded up)
-  const Glyph* glyphs;       // kGlyphCount entries
-  const uint8_t* coverage;   // 0..255 per pixel, row by row per glyph
+  int32_t pixelSize;        // em height in pixels
+  int32_t style;            // bit 0 bold, bit 1 oblique
+  int32_t ascent;           // pixels above the baseline (rounded up)
+  int32_t descent;          // pixels below the baseline (rounded up)
+  const Glyph* glyphs;      // kGlyphCount entries
+  const uint8_t* coverage;  // 0..255 per pixel, row by row per glyph
 };
 
 extern const Face kFaces[];

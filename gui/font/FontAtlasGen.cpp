@@ -63,8 +63,12 @@ int main(int argc, char** argv) {
         stbtt_GetCodepointHMetrics(&info, c, &advance, &bearing);
         int x0, y0, x1, y1;
         stbtt_GetCodepointBitmapBox(&info, c, scale, scale, &x0, &y0, &x1, &y1);
-        GlyphOut g{x0, y0, std::max(0, x1 - x0), std::max(0, y1 - y0),
-                   static_cast<int>(std::lround(advance * scale * 64.0f)), coverage.size()};
+        GlyphOut g{x0,
+                   y0,
+                   std::max(0, x1 - x0),
+                   std::max(0, y1 - y0),
+                   static_cast<int>(std::lround(advance * scale * 64.0f)),
+                   coverage.size()};
         if (g.width > 0 && g.height > 0) {
           std::vector<unsigned char> pixels(static_cast<size_t>(g.width) * g.height);
           stbtt_MakeCodepointBitmap(&info, pixels.data(), g.width, g.height, g.width, scale, scale, c);
@@ -75,9 +79,8 @@ int main(int argc, char** argv) {
       const std::string name = "f" + std::to_string(style) + "s" + std::to_string(size);
       out += "const Glyph " + name + "Glyphs[] = {\n";
       for (const GlyphOut& g : glyphs) {
-        out += "  {" + std::to_string(g.left) + ", " + std::to_string(g.top) + ", " + std::to_string(g.width) +
-               ", " + std::to_string(g.height) + ", " + std::to_string(g.advance) + ", " +
-               std::to_string(g.offset) + "},\n";
+        out += "  {" + std::to_string(g.left) + ", " + std::to_string(g.top) + ", " + std::to_string(g.width) + ", " +
+               std::to_string(g.height) + ", " + std::to_string(g.advance) + ", " + std::to_string(g.offset) + "},\n";
       }
       out += "};\nconst uint8_t " + name + "Coverage[] = {";
       for (size_t i = 0; i < coverage.size(); ++i) {
@@ -93,8 +96,8 @@ int main(int argc, char** argv) {
       ++faceCount;
     }
   }
-  out += "}  // namespace\n\nconst Face kFaces[] = {\n" + faces + "};\nconst int32_t kFaceCount = " +
-         std::to_string(faceCount) + ";\n\n}  // namespace tarnwick::gui::font\n";
+  out += "}  // namespace\n\nconst Face kFaces[] = {\n" + faces +
+         "};\nconst int32_t kFaceCount = " + std::to_string(faceCount) + ";\n\n}  // namespace tarnwick::gui::font\n";
   FILE* f = std::fopen(argv[1], "wb");
   if (!f || std::fwrite(out.data(), 1, out.size(), f) != out.size() || std::fclose(f) != 0) {
     std::fprintf(stderr, "FontAtlasGen: cannot write %s\n", argv[1]);

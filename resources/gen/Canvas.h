@@ -7,11 +7,11 @@
 namespace tarnwick::art {
 
 struct Colour {
-    uint8_t r = 0, g = 0, b = 0, a = 255;
+  uint8_t r = 0, g = 0, b = 0, a = 255;
 };
 
 constexpr Colour rgb(int r, int g, int b) {
-    return Colour{static_cast<uint8_t>(r), static_cast<uint8_t>(g), static_cast<uint8_t>(b), 255};
+  return Colour{static_cast<uint8_t>(r), static_cast<uint8_t>(g), static_cast<uint8_t>(b), 255};
 }
 constexpr Colour withAlpha(Colour c, int a) { return Colour{c.r, c.g, c.b, static_cast<uint8_t>(a)}; }
 
@@ -21,38 +21,38 @@ uint32_t packArgb(Colour c);
 Colour unpackArgb(uint32_t p);
 
 class Image {
-public:
-    Image() = default;
-    Image(int width, int height, Colour fill = Colour{0, 0, 0, 0});
+ public:
+  Image() = default;
+  Image(int width, int height, Colour fill = Colour{0, 0, 0, 0});
 
-    int width() const { return w_; }
-    int height() const { return h_; }
-    const std::vector<uint32_t>& pixels() const { return px_; }
-    bool contains(int x, int y) const { return x >= 0 && y >= 0 && x < w_ && y < h_; }
+  int width() const { return w_; }
+  int height() const { return h_; }
+  const std::vector<uint32_t>& pixels() const { return px_; }
+  bool contains(int x, int y) const { return x >= 0 && y >= 0 && x < w_ && y < h_; }
 
-    Colour get(int x, int y) const;
-    void set(int x, int y, Colour c);  // replaces, clipped
-    // Source-over with straight alpha; coverage 0..255 scales the source alpha.
-    void blend(int x, int y, Colour c, int coverage = 255);
+  Colour get(int x, int y) const;
+  void set(int x, int y, Colour c);  // replaces, clipped
+  // Source-over with straight alpha; coverage 0..255 scales the source alpha.
+  void blend(int x, int y, Colour c, int coverage = 255);
 
-    // Rectangles are half-open: [x0, x1) × [y0, y1).
-    void fill(int x0, int y0, int x1, int y1, Colour c);
-    void blendRect(int x0, int y0, int x1, int y1, Colour c);
-    void hLine(int x0, int x1, int y, Colour c);  // x1 exclusive
-    void vLine(int x, int y0, int y1, Colour c);  // y1 exclusive
-    void frame(int x0, int y0, int x1, int y1, Colour c);
-    void verticalGradient(int x0, int y0, int x1, int y1, Colour top, Colour bottom);
+  // Rectangles are half-open: [x0, x1) × [y0, y1).
+  void fill(int x0, int y0, int x1, int y1, Colour c);
+  void blendRect(int x0, int y0, int x1, int y1, Colour c);
+  void hLine(int x0, int x1, int y, Colour c);  // x1 exclusive
+  void vLine(int x, int y0, int y1, Colour c);  // y1 exclusive
+  void frame(int x0, int y0, int x1, int y1, Colour c);
+  void verticalGradient(int x0, int y0, int x1, int y1, Colour top, Colour bottom);
 
-    // Copies src into this image at (x, y): blended (alpha over) or replacing every pixel.
-    void draw(const Image& src, int x, int y);
-    void paste(const Image& src, int x, int y);
-    Image crop(int x, int y, int width, int height) const;
-    // Alpha below one half becomes 0, the rest 255 (colours kept).
-    void hardenAlpha();
+  // Copies src into this image at (x, y): blended (alpha over) or replacing every pixel.
+  void draw(const Image& src, int x, int y);
+  void paste(const Image& src, int x, int y);
+  Image crop(int x, int y, int width, int height) const;
+  // Alpha below one half becomes 0, the rest 255 (colours kept).
+  void hardenAlpha();
 
-private:
-    int w_ = 0, h_ = 0;
-    std::vector<uint32_t> px_;
+ private:
+  int w_ = 0, h_ = 0;
+  std::vector<uint32_t> px_;
 };
 
 // Stacks images of equal width top to bottom (the buttons' state strips).

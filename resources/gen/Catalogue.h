@@ -9,9 +9,9 @@
 namespace tarnwick::art {
 
 struct Bitmap {
-    int id;
-    const char* name;  // file name stem of the preview PNG
-    Image image;
+  int id;
+  const char* name;  // file name stem of the preview PNG
+  Image image;
 };
 
 using Catalogue = std::vector<Bitmap>;

@@ -11,10 +11,10 @@
 namespace tarnwick::art {
 
 struct EncodedImage {
-    std::vector<uint32_t> palette;  // 0xAARRGGBB, in order of first appearance
-    // Per row: (length, palette index) pairs as LEB128 numbers covering the row, or a single 0 that repeats
-    // the row above.
-    std::vector<uint8_t> runs;
+  std::vector<uint32_t> palette;  // 0xAARRGGBB, in order of first appearance
+  // Per row: (length, palette index) pairs as LEB128 numbers covering the row, or a single 0 that repeats
+  // the row above.
+  std::vector<uint8_t> runs;
 };
 
 EncodedImage encode(const Image& img);

@@ -37,9 +37,9 @@ namespace layout {
 namespace ed = ::tarnwick::layout;
 inline constexpr int windowWidth = ed::kWindowWidth, windowHeight = ed::kWindowHeight;
 struct Rect {
-    int left, top, right, bottom;
-    int width() const { return right - left; }
-    int height() const { return bottom - top; }
+  int left, top, right, bottom;
+  int width() const { return right - left; }
+  int height() const { return bottom - top; }
 };
 constexpr Rect fromEditor(const ::tarnwick::gui::CRect& r) { return {r.left, r.top, r.right, r.bottom}; }
 inline constexpr Rect statusLabel = fromEditor(ed::kStatusRect);

@@ -14,12 +14,12 @@ void recess(Image& img, int x0, int y0, int x1, int y1, Colour fill);
 void plate(Image& img, int x0, int y0, int x1, int y1);
 
 struct KeyLook {
-    std::string label;
-    bool led = false;      // on/off switch: a lamp left of the label
-    bool on = false;       // lamp lit, label in the accent colour
-    bool pressed = false;  // kick button held down
-    bool hover = false;    // the mouse rests on it
-    bool menu = false;     // a small triangle after the label
+  std::string label;
+  bool led = false;      // on/off switch: a lamp left of the label
+  bool on = false;       // lamp lit, label in the accent colour
+  bool pressed = false;  // kick button held down
+  bool hover = false;    // the mouse rests on it
+  bool menu = false;     // a small triangle after the label
 };
 
 // One state of a push button, w × h, opaque except for its rounded corners.

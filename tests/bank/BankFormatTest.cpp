@@ -10,8 +10,8 @@
 #include <limits>
 
 #include "storage/BankFile.h"
-#include "tests/support/AllocationWatch.h"
 #include "tests/bank/BankTestSupport.h"
+#include "tests/support/AllocationWatch.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include "platform/Registry.h"
 #include "plugin/aPlug.h"
 #include "storage/BankFile.h"
-#include "tests/support/AllocationWatch.h"
 #include "tests/bank/BankTestSupport.h"
 #include "tests/plugin/TestSupport.h"
+#include "tests/support/AllocationWatch.h"
 
 namespace {
 
@@ -54,7 +54,8 @@ class Bank : public ::testing::Test {
 
   std::unique_ptr<aPlug> plugWithAudio(int32_t frames, double freq = 220.0) {
     auto plug = newPlug();
-    const std::string wav = writeTestWav("bank_" + std::to_string(frames) + "_" + std::to_string(int(freq)) + ".wav", frames, freq);
+    const std::string wav =
+        writeTestWav("bank_" + std::to_string(frames) + "_" + std::to_string(int(freq)) + ".wav", frames, freq);
     EXPECT_EQ(plug->loadAudioFile(wav.c_str()), kStorageOk);
     return plug;
   }

@@ -58,7 +58,8 @@ struct ScriptedBoxes {
       answers.erase(answers.begin());
       return next;
     }
-    return buttons == platform::MessageBoxButtons::kOk ? platform::MessageBoxAnswer::kOk : platform::MessageBoxAnswer::kNo;
+    return buttons == platform::MessageBoxButtons::kOk ? platform::MessageBoxAnswer::kOk
+                                                       : platform::MessageBoxAnswer::kNo;
   }
   static void install() {
     shown.clear();

@@ -129,8 +129,8 @@ TEST_F(Recent, AddingPutsNewPathsFirstAndWritesAllTwenty) {
   RecentFiles list;
   list.read();
   EXPECT_TRUE(list.add("/banks/a.vlb"));
-  std::vector<std::string> expected = {"00", "01", "02", "03", "04", "05", "06", "07", "08", "09",
-                                       "10", "11", "12", "13", "14", "15", "16", "17", "18", "19", "stray"};
+  std::vector<std::string> expected = {"00", "01", "02", "03", "04", "05", "06", "07", "08", "09",   "10",
+                                       "11", "12", "13", "14", "15", "16", "17", "18", "19", "stray"};
   EXPECT_EQ(valueNames(), expected);
   EXPECT_EQ(valueOf("00"), std::string("/banks/a.vlb\0", 13));
   EXPECT_EQ(valueOf("01"), std::string(1, '\0'));  // an empty entry is a single zero byte
@@ -155,7 +155,7 @@ TEST_F(Recent, AddingAKnownPathChangesNothing) {
   EXPECT_STREQ(list.entry(0), "/banks/new.vlb");
   EXPECT_STREQ(list.entry(1), "/banks/old.vlb");
   EXPECT_EQ(valueNames(), (std::vector<std::string>{"00", "01"}));  // nothing written
-  EXPECT_TRUE(list.add("/banks/OLD.vlb"));  // case matters
+  EXPECT_TRUE(list.add("/banks/OLD.vlb"));                          // case matters
   EXPECT_STREQ(list.entry(0), "/banks/OLD.vlb");
   EXPECT_FALSE(list.add(std::string(1024, 'x').c_str()));
   EXPECT_FALSE(list.add(nullptr));
@@ -206,8 +206,7 @@ TEST_F(Recent, HiveFollowsTheConfigurationFolder) {
   platform::setRegistryRootForTesting(nullptr);
   const fs::path config = hive_ / "xdg";
   fs::create_directories(config / "Software" / "Pemberlo Audio" / "Tarnwick" / "Recent");
-  writeBytes(config / "Software" / "Pemberlo Audio" / "Tarnwick" / "Recent" / "00",
-             {'/', 'x', '.', 'v', 'l', 'b', 0});
+  writeBytes(config / "Software" / "Pemberlo Audio" / "Tarnwick" / "Recent" / "00", {'/', 'x', '.', 'v', 'l', 'b', 0});
   const char* oldXdg = std::getenv("XDG_CONFIG_HOME");
   const std::string saved = oldXdg ? oldXdg : "";
   setenv("XDG_CONFIG_HOME", config.c_str(), 1);

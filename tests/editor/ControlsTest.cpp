@@ -35,7 +35,7 @@ TEST_F(EditorFixture, SlidersKnobAndButtonsWriteThroughToTheInstrument) {
   EXPECT_EQ(c().move->getValue(), 1.0f);
 
   host.plain.clear();
-  click(21 + 45 * 2 + 8, 300);  // copy button of slot 2: press and release
+  click(21 + 45 * 2 + 8, 300);   // copy button of slot 2: press and release
   click(21 + 45 * 2 + 24, 298);  // paste button of slot 2
   EXPECT_EQ(host.plain, (Writes{{44, 1.0f}, {44, 0.0f}, {60, 1.0f}, {60, 0.0f}}));
 }

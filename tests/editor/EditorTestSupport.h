@@ -136,10 +136,9 @@ inline ::testing::AssertionResult showsBitmap(const platform::OffscreenWindow& w
       ++opaque;
       const uint32_t shown = w.pixel(at.x + x - source.left, at.y + y - source.top);
       if (rgb(shown) != rgb(p)) {
-        return ::testing::AssertionFailure() << "bitmap " << id << " pixel (" << x << ", " << y << ") is "
-                                             << std::hex << rgb(p) << " but the window shows " << rgb(shown)
-                                             << std::dec << " at (" << at.x + x - source.left << ", "
-                                             << at.y + y - source.top << ")";
+        return ::testing::AssertionFailure() << "bitmap " << id << " pixel (" << x << ", " << y << ") is " << std::hex
+                                             << rgb(p) << " but the window shows " << rgb(shown) << std::dec << " at ("
+                                             << at.x + x - source.left << ", " << at.y + y - source.top << ")";
       }
     }
   }

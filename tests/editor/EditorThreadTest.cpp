@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "editor/ADEditor.h"
+#include "platform/OffscreenWindow.h"
 #include "plugin/EditorLink.h"
 #include "plugin/aPlug.h"
-#include "platform/OffscreenWindow.h"
 #include "tests/plugin/TestSupport.h"
 
 namespace tarnwick::test {

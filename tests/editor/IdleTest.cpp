@@ -9,7 +9,7 @@ using namespace layout;
 int32_t handleOf(const EditorControls& c, int bar) { return c.bars[bar]->getHandle()->getResourceId(); }
 
 TEST_F(EditorFixture, BarHoverCountsOnlyStrictlyInsideTheBarArea) {
-  openEditor();  // the playing grain is bar 0
+  openEditor();    // the playing grain is bar 0
   hover(15, 200);  // left edge of bar 0
   EXPECT_EQ(editor->hoveredBar(), -1);
   hover(16, 200);

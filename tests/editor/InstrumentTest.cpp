@@ -209,8 +209,13 @@ TEST_F(InstrumentFixture, MenuPicksSetTheEngineOptionsAndMoveTheCheckMark) {
 
   // Again, and pick " quantized to tempo".
   const CCoord x = subX + 30, y = subY + popupRowTop(c().delayRange, 3) + 8;
-  for (const auto& [px, py, b] : {std::tuple<int, int, int>{500, 45, kLButton}, {500, 45, 0}, {500, rootRow0, 0},
-                                  {x, rootRow0, 0}, {x, y, 0}, {x, y, kLButton}, {x, y, 0}}) {
+  for (const auto& [px, py, b] : {std::tuple<int, int, int>{500, 45, kLButton},
+                                  {500, 45, 0},
+                                  {500, rootRow0, 0},
+                                  {x, rootRow0, 0},
+                                  {x, y, 0},
+                                  {x, y, kLButton},
+                                  {x, y, 0}}) {
     window->queueMouse(px, py, b);
   }
   editor->idle();
@@ -221,8 +226,11 @@ TEST_F(InstrumentFixture, MenuPicksSetTheEngineOptionsAndMoveTheCheckMark) {
 
   // "About" in the main menu opens the about screen.
   const CCoord aboutRow = 55 + popupRowTop(c().mainMenu, 6) + 8;
-  for (const auto& [px, py, b] : {std::tuple<int, int, int>{500, 45, kLButton}, {500, 45, 0}, {500, aboutRow, 0},
-                                  {500, aboutRow, kLButton}, {500, aboutRow, 0}}) {
+  for (const auto& [px, py, b] : {std::tuple<int, int, int>{500, 45, kLButton},
+                                  {500, 45, 0},
+                                  {500, aboutRow, 0},
+                                  {500, aboutRow, kLButton},
+                                  {500, aboutRow, 0}}) {
     window->queueMouse(px, py, b);
   }
   editor->idle();

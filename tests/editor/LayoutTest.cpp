@@ -70,10 +70,10 @@ TEST_F(EditorFixture, ControlsAreAddedInTableOrderAtTheirRectangles) {
   EXPECT_EQ(c().level->getViewSize(), CRect(471, 292, 517, 337));
   EXPECT_EQ(editor->getKnobMode(), kLinearMode);
   const std::pair<CControl*, std::pair<CRect, int32_t>> topRow[] = {
-      {c().loadAudio, {CRect(14, 39, 79, 51), 260}}, {c().move, {CRect(310, 42, 353, 51), 5}},
-      {c().morph, {CRect(359, 38, 409, 55), 6}},     {c().bankMenu, {CRect(144, 39, 218, 51), 261}},
+      {c().loadAudio, {CRect(14, 39, 79, 51), 260}},  {c().move, {CRect(310, 42, 353, 51), 5}},
+      {c().morph, {CRect(359, 38, 409, 55), 6}},      {c().bankMenu, {CRect(144, 39, 218, 51), 261}},
       {c().saveBank, {CRect(224, 39, 298, 51), 262}}, {c().flood, {CRect(90, 39, 130, 51), 263}},
-      {c().trigger, {CRect(419, 39, 472, 56), 4}},   {c().mainMenu, {CRect(484, 39, 543, 55), 264}}};
+      {c().trigger, {CRect(419, 39, 472, 56), 4}},    {c().mainMenu, {CRect(484, 39, 543, 55), 264}}};
   int32_t index = 73;
   for (const auto& [control, expected] : topRow) {
     EXPECT_EQ(frame->getView(index++), control);

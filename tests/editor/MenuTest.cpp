@@ -33,10 +33,10 @@ TEST_F(EditorFixture, MainMenuHoldsTheSubmenusAndAbout) {
                                       "  76 keys - map from E0 to G6", "  61 keys - map from C1 to C6",
                                       "  49 keys - map from C1 to C5", "  37 keys - map from C2 to C5",
                                       "  25 keys - map from C2 to C4"}));
-  EXPECT_EQ(entries(c().morphAlgorithm), (std::vector<std::string>{"1 - a/b weighted copy", "2 - a/b linear copy",
-                                                                   "3 - equally distributed"}));
-  EXPECT_EQ(entries(c().reset), (std::vector<std::string>{" Delay values", " Copybuffer", " Options",
-                                                          " All except audiobuffer"}));
+  EXPECT_EQ(entries(c().morphAlgorithm),
+            (std::vector<std::string>{"1 - a/b weighted copy", "2 - a/b linear copy", "3 - equally distributed"}));
+  EXPECT_EQ(entries(c().reset),
+            (std::vector<std::string>{" Delay values", " Copybuffer", " Options", " All except audiobuffer"}));
   EXPECT_EQ(c().delayRange->getStyle(), 0x1400);
   EXPECT_EQ(c().reset->getStyle(), 0x1000);
   // Check marks at the instrument's values; Reset shows none.

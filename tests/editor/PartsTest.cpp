@@ -51,8 +51,8 @@ TEST(Label, TextIsCutTo255CharactersAndNullKeepsIt) {
 TEST(WaveSummary, ColumnsTakeTheSamplesThatFitTheirPixel) {
   constexpr int32_t frames = 176400;
   std::vector<float> left(frames + 1, 0.0f), right(frames + 1, 0.0f);
-  left[331] = 0.5f;    // last sample of column 0: 332 samples per column
-  left[332] = 0.25f;   // first of column 1
+  left[331] = 0.5f;     // last sample of column 0: 332 samples per column
+  left[332] = 0.25f;    // first of column 1
   right[663] = -0.75f;  // last of column 1
   left[frames] = 1.0f;  // the guard sample is never read
   WaveSummary s;

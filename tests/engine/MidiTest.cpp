@@ -173,7 +173,7 @@ TEST_F(Midi, RepeatedNoteOnRestartsTheKey) {
 }
 
 TEST_F(Midi, OtherMessagesAreIgnored) {
-  MidiMessage others[] = {{0, 0xA0, 50, 100}, {0, 0xC0, 5, 0},   {0, 0xD0, 90, 0},
+  MidiMessage others[] = {{0, 0xA0, 50, 100}, {0, 0xC0, 5, 0},    {0, 0xD0, 90, 0},
                           {0, 0xE0, 0, 64},   {0, 0xF0, 50, 100}, {0, 0xF8, 0, 0}};
   e.processMidi(others, 6);
   for (int k = 0; k < kRowCount; ++k) ASSERT_EQ(voice(k).keyState, kIdle) << k;

@@ -202,8 +202,8 @@ TEST_F(Params, EveryTextFitsInEightCharacters) {
           if (kind == 0) parameterName(index, t.buf);
           if (kind == 1) parameterLabel(e, index, t.buf);
           if (kind == 2) parameterDisplay(e, index, t.buf);
-          EXPECT_TRUE(t.untouched() || t.fits()) << "index " << index << " kind " << kind << " value " << v
-                                                 << " range " << range << ": \"" << t.str() << "\"";
+          EXPECT_TRUE(t.untouched() || t.fits()) << "index " << index << " kind " << kind << " value " << v << " range "
+                                                 << range << ": \"" << t.str() << "\"";
         }
       }
     }

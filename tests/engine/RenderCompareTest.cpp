@@ -12,8 +12,8 @@ namespace {
 constexpr int kFrames = 61 * 1500;  // 61 slices of 1500 frames
 
 const std::array<float, 32> kShapeA =
-    shapeOf({0.1f, 0.12f, 0.08f, 0.15f, 0.2f, 0.09f, 0.11f, 0.0f, 0.13f, 0.17f, 0.1f, 0.08f, 0.25f, 0.1f, 0.14f,
-             0.16f, 0.3f, 0.05f, 0.1f, 0.0f, 0.12f},
+    shapeOf({0.1f,  0.12f, 0.08f, 0.15f, 0.2f,  0.09f, 0.11f, 0.0f, 0.13f, 0.17f, 0.1f,
+             0.08f, 0.25f, 0.1f,  0.14f, 0.16f, 0.3f,  0.05f, 0.1f, 0.0f,  0.12f},
             0.1f);
 const std::array<float, 32> kShapeB =
     shapeOf({0.2f, 0.3f, 0.25f, 0.4f, 0.22f, 0.35f, 0.28f, 0.2f, 0.33f, 0.27f}, 0.21f);
@@ -53,8 +53,8 @@ TEST_P(RenderCompare, NormalLayoutWithOverlappingKeysAndReleases) {
   s.master.delays = kShapeA;
   Harness h(s);
   expectMatch(h,
-              {on(37, 40, 100), on(3000, 52, 64), off(20000, 40), on(25000, 60, 127), off(30000, 52),
-               on(31000, 40, 90), off(45000, 60), off(50000, 40)},
+              {on(37, 40, 100), on(3000, 52, 64), off(20000, 40), on(25000, 60, 127), off(30000, 52), on(31000, 40, 90),
+               off(45000, 60), off(50000, 40)},
               90000);
 }
 
@@ -192,12 +192,12 @@ TEST_P(RenderCompare, QuantizedRangeFollowsTheHostTempoBlockByBlock) {
   s.master.release = 0.4f;
   s.master.delays = shapeOf({0.15f, 0.3f, 0.08f, 0.22f, 0.0f, 0.36f, 0.15f, 0.08f}, 0.08f);
   Harness h(s);
-  expectMatch(h,
-              {on(100, 40, 100), on(12000, 50, 90), on(26000, 60, 80), on(33000, 45, 70), on(47000, 55, 127),
-               off(60000, 40), off(61000, 50), off(70000, 60), off(80000, 45), off(90000, 55)},
-              110000,
-              {{5000, 60.0, true}, {20000, 90.0, true}, {30000, 90.0, false}, {40000, 133.7, true},
-               {52000, 240.0, true}});
+  expectMatch(
+      h,
+      {on(100, 40, 100), on(12000, 50, 90), on(26000, 60, 80), on(33000, 45, 70), on(47000, 55, 127), off(60000, 40),
+       off(61000, 50), off(70000, 60), off(80000, 45), off(90000, 55)},
+      110000,
+      {{5000, 60.0, true}, {20000, 90.0, true}, {30000, 90.0, false}, {40000, 133.7, true}, {52000, 240.0, true}});
 }
 
 TEST_P(RenderCompare, ControllersCutEveryGrainButKeepKeysHeld) {
@@ -208,8 +208,8 @@ TEST_P(RenderCompare, ControllersCutEveryGrainButKeepKeysHeld) {
   s.master.delays = kShapeA;
   Harness h(s);
   expectMatch(h,
-              {on(0, 40, 100), on(100, 50, 100), cc(8000, 123), on(9000, 45, 100), cc(15000, 126),
-               off(16000, 40), on(17000, 40, 50), off(30000, 45), off(40000, 50), off(41000, 40)},
+              {on(0, 40, 100), on(100, 50, 100), cc(8000, 123), on(9000, 45, 100), cc(15000, 126), off(16000, 40),
+               on(17000, 40, 50), off(30000, 45), off(40000, 50), off(41000, 40)},
               60000);
 }
 
@@ -253,8 +253,15 @@ TEST_P(RenderCompare, EnvelopeExtremesLevelsAndNoteEdgeCases) {
     s.master.delays = shapeOf({0.1f, 0.08f, 0.0f, 0.12f}, 0.09f);
     Harness h(s);
     expectMatch(h,
-                {on(0, 0, 127), on(10, 127, 100), on(20, 64, 90), on(4000, 64, 60), {6000, noteOn(0, 0)},
-                 on(7000, 30, 100, 1500), off(40000, 127), off(40000, 64), off(41000, 30)},
+                {on(0, 0, 127),
+                 on(10, 127, 100),
+                 on(20, 64, 90),
+                 on(4000, 64, 60),
+                 {6000, noteOn(0, 0)},
+                 on(7000, 30, 100, 1500),
+                 off(40000, 127),
+                 off(40000, 64),
+                 off(41000, 30)},
                 60000);
   }
 }

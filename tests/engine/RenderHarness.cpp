@@ -84,12 +84,12 @@ bool Harness::compareState(int key, int64_t block, std::string& why) {
     for (int g = 0; g < 32; ++g) {
       const GrainSchedule& e = ev.schedule;
       const ModelSchedule& m = mv.grains;
-      if (e.countdown[g] != m.countdown[g] || (m.countdown[g] >= 0 && (e.remaining[g] != m.remaining[g] ||
-                                                                       e.readPos[g] != m.readPos[g] ||
-                                                                       e.fadeInLeft[g] != m.fadeInLeft[g]))) {
+      if (e.countdown[g] != m.countdown[g] ||
+          (m.countdown[g] >= 0 &&
+           (e.remaining[g] != m.remaining[g] || e.readPos[g] != m.readPos[g] || e.fadeInLeft[g] != m.fadeInLeft[g]))) {
         o << "grain " << g << " countdown/remaining/readPos/fadeInLeft " << e.countdown[g] << "/" << e.remaining[g]
-          << "/" << e.readPos[g] << "/" << e.fadeInLeft[g] << " vs " << m.countdown[g] << "/" << m.remaining[g]
-          << "/" << m.readPos[g] << "/" << m.fadeInLeft[g];
+          << "/" << e.readPos[g] << "/" << e.fadeInLeft[g] << " vs " << m.countdown[g] << "/" << m.remaining[g] << "/"
+          << m.readPos[g] << "/" << m.fadeInLeft[g];
         why = o.str();
         return false;
       }
@@ -123,7 +123,8 @@ RunStats Harness::run(const std::vector<TimedEvent>& eventsIn, int64_t total, co
   size_t nextTempo = 0;
   int64_t t = 0;
   for (int64_t b = 0; t < total; ++b) {
-    const int32_t n = static_cast<int32_t>(std::min<int64_t>(blocks[static_cast<size_t>(b) % blocks.size()], total - t));
+    const int32_t n =
+        static_cast<int32_t>(std::min<int64_t>(blocks[static_cast<size_t>(b) % blocks.size()], total - t));
     std::vector<MidiMessage> messages;
     messages.swap(pending);
     while (nextEvent < events.size() && events[nextEvent].at < t + n) {
@@ -177,8 +178,7 @@ RunStats Harness::run(const std::vector<TimedEvent>& eventsIn, int64_t total, co
     }
     if (engine.playingGrain() != model.playingGrain) {
       std::ostringstream o;
-      o << "playing grain after block " << b << ": engine " << engine.playingGrain() << " model "
-        << model.playingGrain;
+      o << "playing grain after block " << b << ": engine " << engine.playingGrain() << " model " << model.playingGrain;
       st.failed = true;
       st.failure = o.str();
       return st;

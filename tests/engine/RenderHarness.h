@@ -37,9 +37,9 @@ struct Scene {
 };
 
 struct TimedEvent {
-  int64_t at = 0;     // sample time at which the block carrying it starts or contains it
+  int64_t at = 0;  // sample time at which the block carrying it starts or contains it
   MidiMessage message;
-  int32_t lateBy = 0; // extra deltaFrames beyond the event's place in its block
+  int32_t lateBy = 0;  // extra deltaFrames beyond the event's place in its block
 };
 
 struct TempoChange {
@@ -50,9 +50,9 @@ struct TempoChange {
 
 struct RunStats {
   int64_t samples = 0;
-  int64_t audible = 0;   // samples where the model's output is not zero
-  int64_t inexact = 0;   // samples where engine and model differ at all
-  double worst = 0.0;    // largest difference relative to the block's peak
+  int64_t audible = 0;  // samples where the model's output is not zero
+  int64_t inexact = 0;  // samples where engine and model differ at all
+  double worst = 0.0;   // largest difference relative to the block's peak
   bool failed = false;
   std::string failure;
 };

@@ -16,7 +16,7 @@ namespace {
 const float kBeats[15] = {0.0f, 0.0208333f, 0.0625f, 0.0833333f, 0.125f, 0.1666667f, 0.25f, 0.3333333f,
                           0.5f, 0.6666667f, 1.0f,    1.3333334f, 2.0f,   2.6666667f, 4.0f};
 const char* const kStepTexts[15] = {"skipped", "1/24 ", "1/64 ", "1/12 ", "1/32 ", "1/6 ", "1/16 ", "1/3 ",
-                                    "1/8 ",    "2/3 ",  "1/4 ",  "4/3 ",  "1/2 ",  "8/3 ",  "1/1 "};
+                                    "1/8 ",    "2/3 ",  "1/4 ",  "4/3 ",  "1/2 ",  "8/3 ", "1/1 "};
 
 std::string display(Engine& e, int index) {
   char t[16] = {};
@@ -368,11 +368,11 @@ TEST_F(Rows, CopyAndPasteIndicesWithoutASlotAreIgnored) {
 }
 
 // The factory delay shape as the millisecond ranges apply it (0.079999 raised to 0.08).
-const float kFactoryShapeApplied[32] = {
-    0.133801f, 0.147887f, 0.169014f, 0.190139f, 0.204225f, 0.218309f, 0.239436f, 0.274646f,
-    0.295774f, 0.338028f, 0.373239f, 0.415491f, 0.450704f, 0.478873f, 0.5f,       0.535211f,
-    0.556338f, 0.577463f, 0.577463f, 0.549295f, 0.478873f, 0.401407f, 0.28169f,  0.190139f,
-    0.112676f, 0.08f,      0.0f,      0.0f,      0.0f,      0.0f,      0.08f,     0.08f};
+const float kFactoryShapeApplied[32] = {0.133801f, 0.147887f, 0.169014f, 0.190139f, 0.204225f, 0.218309f, 0.239436f,
+                                        0.274646f, 0.295774f, 0.338028f, 0.373239f, 0.415491f, 0.450704f, 0.478873f,
+                                        0.5f,      0.535211f, 0.556338f, 0.577463f, 0.577463f, 0.549295f, 0.478873f,
+                                        0.401407f, 0.28169f,  0.190139f, 0.112676f, 0.08f,     0.0f,      0.0f,
+                                        0.0f,      0.0f,      0.08f,     0.08f};
 
 TEST_F(Rows, ResetDelaysRestoresEveryRow) {
   e.setParameter(kPasteFirst + 7, 1.0f);

@@ -58,7 +58,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   s.buffer.saved = size % 3 != 0;  // sometimes the question is asked
   const tarnwick::StorageResult result = rig.plug->loadBank(rig.file.c_str());
   switch (result) {
-    case 0: case 20: case 21: case 22: case 23: case 26: case 40: break;
+    case 0:
+    case 20:
+    case 21:
+    case 22:
+    case 23:
+    case 26:
+    case 40: break;
     default: std::abort();
   }
   const tarnwick::AudioBuffer& b = s.buffer;

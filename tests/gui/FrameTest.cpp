@@ -124,8 +124,8 @@ TEST_F(FrameFixture, SplashScreenIsModalWhileOpenAndUncoversTheWindowWhenClosed)
   EXPECT_EQ(splash->getValue(), 1.0f);
   editor.idle();
   EXPECT_EQ(editor.window().pixel(20, 20), 0xFFAA5500u);  // drawn above the button
-  editor.click(20, 20, kRButton);                          // neither closes it nor reaches the button
-  editor.click(20, 75);                                    // outside the display area: ignored
+  editor.click(20, 20, kRButton);                         // neither closes it nor reaches the button
+  editor.click(20, 75);                                   // outside the display area: ignored
   EXPECT_TRUE(log.empty());
   EXPECT_EQ(splash->getValue(), 1.0f);
   editor.click(20, 20);

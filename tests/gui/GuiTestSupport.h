@@ -83,7 +83,6 @@ inline CBitmap* stackedBitmap(CCoord width, CCoord imageHeight, uint32_t top, ui
   return new CBitmap(width, imageHeight * 2, pixels.data());
 }
 
-
 // Writes the pixels as a PNG into $TARNWICK_GUI_ARTEFACTS (nothing when unset); for looking at results.
 inline void saveArtefact(const char* name, const uint32_t* pixels, int32_t width, int32_t height, int32_t stride) {
   tarnwick::test::savePngArtefact("TARNWICK_GUI_ARTEFACTS", name, pixels, width, height, stride, true);

@@ -174,7 +174,7 @@ TEST_F(PopupFixture, SubmenuOpensOnHoverAndItsPickGoesToTheSubmenu) {
   queue(500, 45, kLButton);
   queue(500, 45, 0);
   queue(500, rootRow(main, 0), 0);  // hover "Keyboard mapping": the submenu opens beside it
-  editor.idle();  // runs until the script ends, which cancels; the submenu was seen meanwhile
+  editor.idle();                    // runs until the script ends, which cancels; the submenu was seen meanwhile
   ASSERT_FALSE(subPixels.empty());
   EXPECT_EQ(subY, 55);
   EXPECT_EQ(editor.window().mostPopups(), 2u);

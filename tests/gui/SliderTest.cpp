@@ -35,7 +35,8 @@ struct SliderFixture : ::testing::Test {
 
 TEST_F(SliderFixture, VerticalHandleForKnownValuesInTopAndBottomStyles) {
   CVerticalSlider* top = bar(kTop);
-  for (const auto& [v, y] : std::vector<std::pair<float, int32_t>>{{0.0f, 135}, {1.0f, 277}, {0.5f, 206}, {0.25f, 170}}) {
+  for (const auto& [v, y] :
+       std::vector<std::pair<float, int32_t>>{{0.0f, 135}, {1.0f, 277}, {0.5f, 206}, {0.25f, 170}}) {
     top->setValue(v);
     EXPECT_EQ(top->getHandleRect(), CRect(15, y, 29, y + 7)) << v;
     editor.idle();
@@ -45,8 +46,8 @@ TEST_F(SliderFixture, VerticalHandleForKnownValuesInTopAndBottomStyles) {
 
   // The release slider: (480, 133, 500, 263), handle 14 × 7 travelling 133..256, style bottom.
   CBitmap* handle = test::solidBitmap(14, 7, kHandle);
-  auto* release = new CVerticalSlider(CRect(480, 133, 500, 263), &listener, 2, 133, 256, handle, nullptr, CPoint(480, 133),
-                                      kBottom);
+  auto* release = new CVerticalSlider(CRect(480, 133, 500, 263), &listener, 2, 133, 256, handle, nullptr,
+                                      CPoint(480, 133), kBottom);
   handle->forget();
   release->setValue(1.0f);
   EXPECT_EQ(release->getHandleRect().top, 133);
@@ -107,8 +108,8 @@ TEST_F(SliderFixture, ShiftMakesTheDragTenTimesFiner) {
   // Shift pressed during a drag: finer from where the value was at that moment.
   s->setValue(0.5f);
   editor.window().queueMouse(20, 208, kLButton);
-  editor.window().queueMouse(20, 222, kLButton);               // 0.5985...
-  editor.window().queueMouse(20, 222, kLButton | kShift);      // no jump
+  editor.window().queueMouse(20, 222, kLButton);                 // 0.5985...
+  editor.window().queueMouse(20, 222, kLButton | kShift);        // no jump
   editor.window().queueMouse(20, 222 + 142, kLButton | kShift);  // + 0.1
   editor.window().queueMouse(20, 222 + 142, 0);
   editor.idle();

@@ -70,8 +70,8 @@ TEST(Text, DrawStringAlignsAndStaysInsideItsRectangle) {
   EXPECT_NEAR((centre.box.left + centre.box.right) / 2.0, (rect.left + rect.right) / 2.0, 3.0);
   // Vertically centred: as much room above as below, within the font's descender.
   EXPECT_NEAR(centre.box.top - rect.top, rect.bottom - centre.box.bottom, 5);
-  const Ink longText = inkOf(*render(kLeftText, "A line far too long for its rectangle, cut at the edge"), rect,
-                             0xFF000000u);
+  const Ink longText =
+      inkOf(*render(kLeftText, "A line far too long for its rectangle, cut at the edge"), rect, 0xFF000000u);
   EXPECT_EQ(longText.outside, 0);
   EXPECT_GT(longText.inside, 200);
 }
@@ -154,7 +154,7 @@ TEST(ParamDisplay, OpaqueDisplayFillsBackWithFrameAndFormatsTheValue) {
   int lit = 0;
   for (int32_t y = 5; y < 25; ++y)
     for (int32_t x = 5; x < 55; ++x) lit += ((w.pixel(x, y) >> 16) & 0xFF) > 128;  // white text on navy
-  EXPECT_GT(lit, 10);  // "0.50"
+  EXPECT_GT(lit, 10);                                                              // "0.50"
   display->setStyle(kNoDrawStyle);
   display->setValue(0.75f);
   editor.getFrame()->invalidate(CRect(0, 0, 60, 30));

@@ -27,23 +27,23 @@ inline float rightSample(int32_t i) { return -static_cast<float>(i) / 1000.0f; }
 
 // effVendorSpecific requests: the index selects the request, value and ptr are its arguments.
 enum Request : int32_t {
-    kEventCount = 1000,      // number of events in the last effProcessEvents list
-    kCopyEvent,              // copies raw event [value] of that list into ptr (a VstEvent)
-    kListReserved,           // the list's reserved field
-    kSampleRate,             // the last effSetSampleRate value, truncated
-    kBlockSize,              // the last effSetBlockSize value
-    kResumeCount,            // number of effMainsChanged(1) received
-    kInputsWereZero,         // 1 when every input sample ever seen was 0
-    kTempoMilli,             // tempo kept from the last time request, times 1000
-    kCallAutomate,           // applies opt to parameter [value], then audioMasterAutomate(value, opt)
-    kCallEdit,               // audioMasterBeginEdit(value) then audioMasterEndEdit(value)
-    kCallGetTime,            // audioMasterGetTime(mask = value); copies the record into ptr; 0 when null
-    kCallCurrentId,          // answers what audioMasterCurrentId answered
-    kCallEchoEvents,         // sends the last received list back through audioMasterProcessEvents
-    kCallHostVendor,         // audioMasterGetVendorString into ptr
-    kCallCanDo,              // audioMasterCanDo(ptr)
-    kCallIdle,               // audioMasterIdle
-    kResvd1SeenByDispatcher, // resvd1 as the dispatcher saw it on this call
+  kEventCount = 1000,       // number of events in the last effProcessEvents list
+  kCopyEvent,               // copies raw event [value] of that list into ptr (a VstEvent)
+  kListReserved,            // the list's reserved field
+  kSampleRate,              // the last effSetSampleRate value, truncated
+  kBlockSize,               // the last effSetBlockSize value
+  kResumeCount,             // number of effMainsChanged(1) received
+  kInputsWereZero,          // 1 when every input sample ever seen was 0
+  kTempoMilli,              // tempo kept from the last time request, times 1000
+  kCallAutomate,            // applies opt to parameter [value], then audioMasterAutomate(value, opt)
+  kCallEdit,                // audioMasterBeginEdit(value) then audioMasterEndEdit(value)
+  kCallGetTime,             // audioMasterGetTime(mask = value); copies the record into ptr; 0 when null
+  kCallCurrentId,           // answers what audioMasterCurrentId answered
+  kCallEchoEvents,          // sends the last received list back through audioMasterProcessEvents
+  kCallHostVendor,          // audioMasterGetVendorString into ptr
+  kCallCanDo,               // audioMasterCanDo(ptr)
+  kCallIdle,                // audioMasterIdle
+  kResvd1SeenByDispatcher,  // resvd1 as the dispatcher saw it on this call
 };
 
 }  // namespace fake

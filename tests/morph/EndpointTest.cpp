@@ -119,7 +119,7 @@ TEST_F(MorphEndpoint, FramesOutsideTheRecordingReadAsSilence) {
   analyse(rec, -10, 2000);  // fade of 680
   for (int j = 0; j < 10; ++j) ASSERT_EQ(grain()[j], 0.0f) << j;
   EXPECT_NEAR(grain()[10], 10.0 / 1360.0, 1e-6);
-  EXPECT_NE(grain()[1000], 0.0f);  // frame 990
+  EXPECT_NE(grain()[1000], 0.0f);                                      // frame 990
   for (int j = 1011; j < 2000; ++j) ASSERT_EQ(grain()[j], 0.0f) << j;  // frame 1001 on
   analyse(rec, 2000000000, 4096);
   expectSilentFrom(0);

@@ -107,10 +107,10 @@ TEST_F(MorphPeakRegions, MagnitudesAreTheBinLengthsWithTheRawDcValueFirst) {
   setBin(spectrum(), 0, -7.5f);
   setBin(spectrum(), 3, 3.0f, 4.0f);
   setBin(spectrum(), 4, -3.0f, -4.0f);
-  setBin(spectrum(), 5, 1e-19f, 1e-19f);   // squares sum below 1e-36: magnitude 0
-  setBin(spectrum(), 6, 4e-18f, 0.0f);     // squares sum 1.6e-35: kept
-  setBin(spectrum(), 7, 1e30f, 1e30f);     // squares overflow float; the length does not
-  setBin(spectrum(), 8, 3e38f, 3e38f);     // the length itself is beyond float: capped
+  setBin(spectrum(), 5, 1e-19f, 1e-19f);  // squares sum below 1e-36: magnitude 0
+  setBin(spectrum(), 6, 4e-18f, 0.0f);    // squares sum 1.6e-35: kept
+  setBin(spectrum(), 7, 1e30f, 1e30f);    // squares overflow float; the length does not
+  setBin(spectrum(), 8, 3e38f, 3e38f);    // the length itself is beyond float: capped
   setBin(spectrum(), 2047, 0.0f, 2.0f);
   morph.findPeakRegions(MorphSlot::kA);
   const float* mag = morph.magnitudes(MorphSlot::kA);

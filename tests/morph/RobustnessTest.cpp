@@ -46,12 +46,15 @@ std::vector<Source> sources() {
       make("spike", [](int n, std::mt19937&) { return n == 1500 ? 1e30f : 0.0f; }),
       make("max spike", [](int n, std::mt19937&) { return n % 997 == 0 ? FLT_MAX : 0.0f; }),
       make("denormal", [](int n, std::mt19937&) { return n % 3 ? 1e-40f : -1e-42f; }),
-      make("non-finite", [&](int n, std::mt19937& r) { return n % 5 == 0 ? kNan : n % 7 == 0 ? -kInf : unit(r); }),
-      make("harmonics", [](int n, std::mt19937&) {
-        double v = 0.0;
-        for (int h = 1; h <= 40; ++h) v += std::sin(2.0 * 3.14159265358979 * 220.0 * h * n / 44100.0) / h;
-        return static_cast<float>(0.3 * v);
-      }),
+      make("non-finite", [&](int n, std::mt19937& r) { return n % 5 == 0   ? kNan
+                                                              : n % 7 == 0 ? -kInf
+                                                                           : unit(r); }),
+      make("harmonics",
+           [](int n, std::mt19937&) {
+             double v = 0.0;
+             for (int h = 1; h <= 40; ++h) v += std::sin(2.0 * 3.14159265358979 * 220.0 * h * n / 44100.0) / h;
+             return static_cast<float>(0.3 * v);
+           }),
   };
 }
 

@@ -122,8 +122,7 @@ TEST_F(MorphThreeAgainstFive, LinearCopyAddsBsRestUnscaled) {
 TEST_F(MorphThreeAgainstFive, EquallyDistributedSpreadsAsRegionsOverBsAndAddsNothing) {
   synthesise(2, kCount, 1);
   Expected want;
-  want.addPairs(A(), B(), starts(MorphSlot::kA), starts(MorphSlot::kB), {{0, 0}, {0, 1}, {1, 2}, {1, 3}, {2, 4}},
-                kD);
+  want.addPairs(A(), B(), starts(MorphSlot::kA), starts(MorphSlot::kB), {{0, 0}, {0, 1}, {1, 2}, {1, 3}, {2, 4}}, kD);
   expectSpectrum(out(), want, kDc, 2e-5);
 }
 
@@ -158,8 +157,7 @@ TEST_F(MorphSynthesis, EquallyDistributedWithMoreRegionsInASpreadsBsRegions) {
   analyse();
   synthesise(2, 5.0f, 1);
   Expected want;
-  want.addPairs(A(), B(), starts(MorphSlot::kA), starts(MorphSlot::kB), {{0, 0}, {1, 0}, {2, 1}, {3, 1}, {4, 2}},
-                0.25);
+  want.addPairs(A(), B(), starts(MorphSlot::kA), starts(MorphSlot::kB), {{0, 0}, {1, 0}, {2, 1}, {3, 1}, {4, 2}}, 0.25);
   expectSpectrum(out(), want, 0.0, 2e-5);
 }
 
@@ -177,10 +175,10 @@ TEST_F(MorphSynthesis, TargetsBetweenBinsAreSharedByTheTwoBinsAround) {
 
 TEST_F(MorphSynthesis, IdenticalEndpointsGiveBackTheirRegionsWithSharedValleysTwice) {
   setFloor(A(), 1, 2047, 0.6f);
-  setRun(A(), 40, {2.0f, 5.0f, 3.0f, 6.0f, 0.4f});                // regions 40..42 and 42..44
-  setRun(A(), 100, {0.5f, 4.0f, 0.3f});                            // 100..102
-  setRun(A(), 700, {0.2f, 3.0f, 8.0f, 2.0f, 9.0f, 1.5f, 0.1f});   // 700..703 and 703..706
-  setRun(A(), 1900, {0.5f, 3.0f, 0.5f});                           // 1900..1902
+  setRun(A(), 40, {2.0f, 5.0f, 3.0f, 6.0f, 0.4f});               // regions 40..42 and 42..44
+  setRun(A(), 100, {0.5f, 4.0f, 0.3f});                          // 100..102
+  setRun(A(), 700, {0.2f, 3.0f, 8.0f, 2.0f, 9.0f, 1.5f, 0.1f});  // 700..703 and 703..706
+  setRun(A(), 1900, {0.5f, 3.0f, 0.5f});                         // 1900..1902
   setBin(A(), 0, -4.0f);
   for (int k = 1; k < kBins; ++k) {  // give every bin its own phase
     const Value v = binValue(A(), k) * std::polar(1.0, 1.3 * k);

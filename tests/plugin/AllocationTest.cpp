@@ -68,15 +68,15 @@ TEST(AudioThread, AllocatesNothingOverALongRun) {
   // Short delays so that held keys loop many times.
   for (int32_t i = 8; i < 40; ++i) plug.setParameter(i, 0.1f);
   run(600);
-  plug.setParameter(4, 1.0f);    // trigger layout
+  plug.setParameter(4, 1.0f);  // trigger layout
   plug.setParameter(7, 0.3f);
   run(600);
   plug.setParameter(265, 3.0f);  // quantized to tempo: the render asks for the tempo every block
   plug.setParameter(1, 0.5f);
   run(600);
-  plug.setParameter(5, 1.0f);    // move
+  plug.setParameter(5, 1.0f);  // move
   run(600);
-  plug.setParameter(6, 1.0f);    // morph: two forward and up to thirty inverse transforms per note
+  plug.setParameter(6, 1.0f);  // morph: two forward and up to thirty inverse transforms per note
   run(300);
   plug.setParameter(4, 0.0f);
   run(300);

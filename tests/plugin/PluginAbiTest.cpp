@@ -76,15 +76,15 @@ TEST(PluginIdentity, FixedAnswers) {
   EXPECT_EQ(host->dispatch(effGetNumMidiInputChannels), 1);
   EXPECT_EQ(host->dispatch(effGetNumMidiOutputChannels), 1);
   EXPECT_EQ(host->dispatch(effSetTotalSampleToProcess, 0, 4321), 4321);
-  for (int32_t op : {effSetBypass, effGetTailSize, effGetParameterProperties, effString2Parameter,
-                     effGetMidiProgramName, effGetMidiProgramCategory, effHasMidiProgramsChanged,
-                     effGetMidiKeyName, effBeginSetProgram, effEndSetProgram, effEditGetRect, effEditOpen,
-                     effEditIdle, effEditKeyDown, effEditKeyUp, effStartProcess,
-                     effStopProcess}) {
+  for (int32_t op :
+       {effSetBypass, effGetTailSize, effGetParameterProperties, effString2Parameter, effGetMidiProgramName,
+        effGetMidiProgramCategory, effHasMidiProgramsChanged, effGetMidiKeyName, effBeginSetProgram, effEndSetProgram,
+        effEditGetRect, effEditOpen, effEditIdle, effEditKeyDown, effEditKeyUp, effStartProcess, effStopProcess}) {
     EXPECT_EQ(host->dispatch(op, 0, 1), 0) << "opcode " << op;
   }
   void* arrangements[2] = {&arrangements, &arrangements};
-  EXPECT_EQ(host->dispatch(effGetSpeakerArrangement, 0, reinterpret_cast<intptr_t>(&arrangements[0]), &arrangements[1]), 0);
+  EXPECT_EQ(host->dispatch(effGetSpeakerArrangement, 0, reinterpret_cast<intptr_t>(&arrangements[0]), &arrangements[1]),
+            0);
   EXPECT_EQ(arrangements[0], nullptr);
   EXPECT_EQ(arrangements[1], nullptr);
 }

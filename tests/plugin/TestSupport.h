@@ -16,13 +16,30 @@ namespace tarnwick::test {
 inline std::string writeTestWav(const std::string& name, int32_t frames, double freqL = 220.0, double freqR = 330.0) {
   const std::string path = std::string(::testing::TempDir()) + name;
   std::vector<uint8_t> bytes;
-  auto u32 = [&](uint32_t v) { for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<uint8_t>(v >> (8 * i))); };
-  auto u16 = [&](uint16_t v) { bytes.push_back(static_cast<uint8_t>(v)); bytes.push_back(static_cast<uint8_t>(v >> 8)); };
-  auto tag = [&](const char* t) { for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<uint8_t>(t[i])); };
+  auto u32 = [&](uint32_t v) {
+    for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<uint8_t>(v >> (8 * i)));
+  };
+  auto u16 = [&](uint16_t v) {
+    bytes.push_back(static_cast<uint8_t>(v));
+    bytes.push_back(static_cast<uint8_t>(v >> 8));
+  };
+  auto tag = [&](const char* t) {
+    for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<uint8_t>(t[i]));
+  };
   const uint32_t dataSize = static_cast<uint32_t>(frames) * 4;
-  tag("RIFF"); u32(36 + dataSize); tag("WAVE");
-  tag("fmt "); u32(16); u16(1); u16(2); u32(44100); u32(44100 * 4); u16(4); u16(16);
-  tag("data"); u32(dataSize);
+  tag("RIFF");
+  u32(36 + dataSize);
+  tag("WAVE");
+  tag("fmt ");
+  u32(16);
+  u16(1);
+  u16(2);
+  u32(44100);
+  u32(44100 * 4);
+  u16(4);
+  u16(16);
+  tag("data");
+  u32(dataSize);
   for (int32_t i = 0; i < frames; ++i) {
     u16(static_cast<uint16_t>(static_cast<int16_t>(std::lround(16000.0 * std::sin(2 * M_PI * freqL * i / 44100.0)))));
     u16(static_cast<uint16_t>(static_cast<int16_t>(std::lround(12000.0 * std::sin(2 * M_PI * freqR * i / 44100.0)))));
@@ -37,7 +54,6 @@ inline std::string writeTestWav(const std::string& name, int32_t frames, double 
 
 // A minimal host for instances built in-process: answers the version and the time requests.
 struct InProcessHost {
-
   static inline std::atomic<bool> timeAvailable{true};
   static inline std::atomic<double> tempo{120.0};
 

@@ -9,8 +9,8 @@
 #include <thread>
 #include <vector>
 
-#include "plugin/aPlug.h"
 #include "platform/MessageBox.h"
+#include "plugin/aPlug.h"
 #include "tests/plugin/TestSupport.h"
 
 namespace {
@@ -91,9 +91,7 @@ TEST(ThreadStress, RenderAgainstParameterLoadAndRestoreTraffic) {
         plug.getChunk(&out);
         break;
       }
-      default:
-        plug.setParameter(static_cast<int32_t>(rng() % 40), static_cast<float>(rng() % 100) / 100.0f);
-        break;
+      default: plug.setParameter(static_cast<int32_t>(rng() % 40), static_cast<float>(rng() % 100) / 100.0f); break;
     }
     InProcessHost::tempo.store(60.0 + static_cast<double>(rng() % 120));
     ++operations;

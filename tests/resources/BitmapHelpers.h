@@ -8,7 +8,7 @@
 namespace tarnwick::testing {
 
 inline uint32_t pixelAt(const BitmapResource& b, int x, int y) {
-    return b.pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(b.width) + static_cast<std::size_t>(x)];
+  return b.pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(b.width) + static_cast<std::size_t>(x)];
 }
 inline int alphaOf(uint32_t p) { return static_cast<int>(p >> 24); }
 inline int redOf(uint32_t p) { return static_cast<int>((p >> 16) & 0xFF); }

@@ -21,7 +21,6 @@ using test::ssndBody;
 
 const Bytes kStereo16 = {0x00, 0x01, 0xFF, 0xFF, 0x80, 0x00, 0x7F, 0xFF};  // 1, -1 | -32768, 32767
 
-
 Bytes swapPairs(Bytes samples) {
   for (size_t i = 0; i + 1 < samples.size(); i += 2) std::swap(samples[i], samples[i + 1]);
   return samples;
@@ -30,10 +29,7 @@ Bytes swapPairs(Bytes samples) {
 TEST(AiffChunkWalkTest, CommThenSsnd) { expectStereo16(aiff(2, 16, kStereo16)); }
 
 TEST(AiffChunkWalkTest, SsndBeforeComm) {
-  expectStereo16(form(ByteWriter(true)
-                          .chunk("SSND", ssndBody(0, kStereo16))
-                          .chunk("COMM", commBody(2, 2, 16))
-                          .data()));
+  expectStereo16(form(ByteWriter(true).chunk("SSND", ssndBody(0, kStereo16)).chunk("COMM", commBody(2, 2, 16)).data()));
 }
 
 TEST(AiffChunkWalkTest, OtherChunksAreSkippedWithPadding) {
@@ -52,12 +48,9 @@ TEST(AiffChunkWalkTest, OtherChunksAreSkippedWithPadding) {
 TEST(AiffChunkWalkTest, SsndOffsetSkipsLeadingBytes) {
   DecodedAudio out;
   const Bytes samples = {0x40, 0x00, 0xC0, 0x00, 0x20, 0x00};
-  ASSERT_EQ(decode(form(ByteWriter(true)
-                            .chunk("COMM", commBody(1, 3, 16))
-                            .chunk("SSND", ssndBody(6, samples))
-                            .data()),
-                   out),
-            kStorageOk);
+  ASSERT_EQ(
+      decode(form(ByteWriter(true).chunk("COMM", commBody(1, 3, 16)).chunk("SSND", ssndBody(6, samples)).data()), out),
+      kStorageOk);
   EXPECT_EQ(channel(out, false),
             (std::vector<float>{float(16384 / 32767.0), float(-16384 / 32767.0), float(8192 / 32767.0)}));
   EXPECT_EQ(channel(out, true), channel(out, false));
@@ -108,12 +101,11 @@ TEST(AifcTest, SowtTwentyFourBit) {
 TEST(AifcTest, CompressedTypesAreRefused) {
   for (const char* type : {"ima4", "raw ", "fl32", "ulaw", "none", "SOWT"}) {
     SCOPED_TRACE(type);
-    EXPECT_EQ(decodeCode(form(ByteWriter(true)
-                                  .chunk("COMM", aifcCommBody(2, 2, 16, type))
-                                  .chunk("SSND", ssndBody(0, kStereo16))
-                                  .data(),
-                              "AIFC")),
-              kStorageAifcCompressed);
+    EXPECT_EQ(
+        decodeCode(form(
+            ByteWriter(true).chunk("COMM", aifcCommBody(2, 2, 16, type)).chunk("SSND", ssndBody(0, kStereo16)).data(),
+            "AIFC")),
+        kStorageAifcCompressed);
   }
   // An AIFC COMM too short to hold the compression type.
   EXPECT_EQ(decodeCode(form(ByteWriter(true).chunk("COMM", commBody(2, 2, 16)).data(), "AIFC")),
@@ -125,10 +117,8 @@ TEST(AiffRefusalTest, FormAndMissingChunks) {
   EXPECT_EQ(decodeCode(form({}, "AIFX")), kStorageNoAiffChunk);
   EXPECT_EQ(decodeCode(form({}, "8SVX")), kStorageNoAiffChunk);
   EXPECT_EQ(decodeCode(form({})), kStorageNoCommChunk);
-  EXPECT_EQ(decodeCode(form(ByteWriter(true).chunk("COMM", commBody(2, 2, 16)).data())),
-            kStorageNoCommChunk);
-  EXPECT_EQ(decodeCode(form(ByteWriter(true).chunk("SSND", ssndBody(0, kStereo16)).data())),
-            kStorageNoCommChunk);
+  EXPECT_EQ(decodeCode(form(ByteWriter(true).chunk("COMM", commBody(2, 2, 16)).data())), kStorageNoCommChunk);
+  EXPECT_EQ(decodeCode(form(ByteWriter(true).chunk("SSND", ssndBody(0, kStereo16)).data())), kStorageNoCommChunk);
 }
 
 TEST(AiffRefusalTest, SampleFormat) {
@@ -139,8 +129,7 @@ TEST(AiffRefusalTest, SampleFormat) {
   EXPECT_EQ(decodeCode(withComm(commBody(2, 2, 0))), kStorageBadBits);
   EXPECT_EQ(decodeCode(withComm(commBody(2, 2, 16, rate80(48000)))), kStorageBadRate);
   EXPECT_EQ(decodeCode(withComm(commBody(2, 2, 16, rate80(-44100)))), kStorageBadRate);
-  EXPECT_EQ(decodeCode(withComm(commBody(2, 2, 16, {0x7F, 0xFF, 0xAC, 0x44, 0, 0, 0, 0, 0, 0}))),
-            kStorageBadRate);
+  EXPECT_EQ(decodeCode(withComm(commBody(2, 2, 16, {0x7F, 0xFF, 0xAC, 0x44, 0, 0, 0, 0, 0, 0}))), kStorageBadRate);
   EXPECT_EQ(decodeCode(withComm(commBody(0, 2, 16))), kStorageBadChannels);
   EXPECT_EQ(decodeCode(withComm(commBody(3, 2, 16))), kStorageBadChannels);
   EXPECT_EQ(decodeCode(withComm(commBody(-1, 2, 16))), kStorageBadChannels);
@@ -148,8 +137,7 @@ TEST(AiffRefusalTest, SampleFormat) {
   EXPECT_EQ(decodeCode(withComm(commBody(3, 2, 32, rate80(48000)))), kStorageBadBits);
   EXPECT_EQ(decodeCode(withComm(commBody(3, 2, 16, rate80(48000)))), kStorageBadRate);
   // COMM fields are checked where the COMM chunk stands, even with SSND missing.
-  EXPECT_EQ(decodeCode(form(ByteWriter(true).chunk("COMM", commBody(2, 2, 32)).data())),
-            kStorageBadBits);
+  EXPECT_EQ(decodeCode(form(ByteWriter(true).chunk("COMM", commBody(2, 2, 32)).data())), kStorageBadBits);
   Bytes shortComm = commBody(2, 2, 16);
   shortComm.resize(12);
   EXPECT_EQ(decodeCode(withComm(shortComm)), kStorageBadBits);
@@ -157,10 +145,7 @@ TEST(AiffRefusalTest, SampleFormat) {
 
 TEST(AiffRefusalTest, SoundDataProblems) {
   auto withSsnd = [](const Bytes& ssnd, int64_t statedSize = -1) {
-    return form(ByteWriter(true)
-                    .chunk("COMM", commBody(2, 2, 16))
-                    .chunk("SSND", ssnd, statedSize)
-                    .data());
+    return form(ByteWriter(true).chunk("COMM", commBody(2, 2, 16)).chunk("SSND", ssnd, statedSize).data());
   };
   EXPECT_EQ(decodeCode(withSsnd(ssndBody(0, {}))), kStorageFileError);  // size 8: no sound data
   EXPECT_EQ(decodeCode(withSsnd({0, 0, 0, 0})), kStorageFileError);     // offset only
@@ -184,14 +169,12 @@ TEST(AiffSampleTest, EightBitIsSigned) {
 
 TEST(AiffSampleTest, TwentyFourBitStereoAndPartialFrame) {
   DecodedAudio out;
-  ASSERT_EQ(decode(aiff(2, 24, {0x80, 0x00, 0x00, 0x7F, 0xFF, 0xFF, 0x12, 0x34, 0x56, 0xFF, 0xFF,
-                                0xFF, 0x01, 0x02}),
-                   out),
-            kStorageOk);
+  ASSERT_EQ(
+      decode(aiff(2, 24, {0x80, 0x00, 0x00, 0x7F, 0xFF, 0xFF, 0x12, 0x34, 0x56, 0xFF, 0xFF, 0xFF, 0x01, 0x02}), out),
+      kStorageOk);
   EXPECT_EQ(out.frameCount, 2);
   EXPECT_EQ(channel(out, false), (std::vector<float>{-1.0f, float(0x12345600 / 2147483648.0)}));
-  EXPECT_EQ(channel(out, true),
-            (std::vector<float>{float(0x7FFFFF00 / 2147483648.0), float(-256 / 2147483648.0)}));
+  EXPECT_EQ(channel(out, true), (std::vector<float>{float(0x7FFFFF00 / 2147483648.0), float(-256 / 2147483648.0)}));
 }
 
 }  // namespace

@@ -57,8 +57,7 @@ Bytes extensibleFmtBody(uint16_t channels, uint32_t rate, uint16_t bits, uint16_
   ByteWriter writer;
   writer.bytes(fmtBody(kExtensibleTag, channels, rate, bits));
   writer.u16(22).u16(bits).u32(channels == 2 ? 3 : 4);
-  writer.u16(subFormat).bytes({0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00,
-                               0x38, 0x9B, 0x71});
+  writer.u16(subFormat).bytes({0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71});
   return writer.data();
 }
 
@@ -67,10 +66,7 @@ Bytes riff(const Bytes& chunks, const char* formType) {
 }
 
 Bytes wav(uint16_t channels, uint16_t bits, const Bytes& samples, uint32_t rate) {
-  return riff(ByteWriter()
-                  .chunk("fmt ", fmtBody(kPcmTag, channels, rate, bits))
-                  .chunk("data", samples)
-                  .data());
+  return riff(ByteWriter().chunk("fmt ", fmtBody(kPcmTag, channels, rate, bits)).chunk("data", samples).data());
 }
 
 Bytes rate80(double rate) {
@@ -107,10 +103,8 @@ Bytes form(const Bytes& chunks, const char* formType) {
 
 Bytes aiff(int16_t channels, int16_t bits, const Bytes& samples) {
   const uint32_t frames = uint32_t(samples.size() / size_t(channels * bits / 8));
-  return form(ByteWriter(true)
-                  .chunk("COMM", commBody(channels, frames, bits))
-                  .chunk("SSND", ssndBody(0, samples))
-                  .data());
+  return form(
+      ByteWriter(true).chunk("COMM", commBody(channels, frames, bits)).chunk("SSND", ssndBody(0, samples)).data());
 }
 
 TempDir::TempDir() {
@@ -170,8 +164,14 @@ SndfileSamples readWithSndfile(const std::filesystem::path& path) {
 }
 
 std::vector<int32_t> testSignal(size_t count, uint32_t seed) {
-  std::vector<int32_t> signal = {std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max(),
-                                 0, -1, 1 << 24, -(1 << 24), 0x7FFF0000, int32_t(0x80010000)};
+  std::vector<int32_t> signal = {std::numeric_limits<int32_t>::min(),
+                                 std::numeric_limits<int32_t>::max(),
+                                 0,
+                                 -1,
+                                 1 << 24,
+                                 -(1 << 24),
+                                 0x7FFF0000,
+                                 int32_t(0x80010000)};
   std::mt19937 random(seed);
   while (signal.size() < count) signal.push_back(int32_t(random()));
   signal.resize(count);

@@ -2,8 +2,8 @@
 // caller's previous audio surviving every failure.
 #include <gtest/gtest.h>
 
-#include "tests/support/AllocationWatch.h"
 #include "tests/storage/DecodeHelpers.h"
+#include "tests/support/AllocationWatch.h"
 
 namespace tarnwick {
 namespace {
@@ -45,10 +45,10 @@ TEST(ReadAudioFileTest, OpenFailures) {
 TEST(ReadAudioFileTest, ClaimedDataBeyondTheFileFailsWithoutAllocatingIt) {
   TempDir folder;
   const auto wavFile = folder.file("huge-claim.wav");
-  test::writeFile(wavFile, test::riff(ByteWriter()
-                                          .chunk("fmt ", test::fmtBody(1, 2, 44100, 24))
-                                          .chunk("data", stereo24(100), 0xFFFFFFF0)
-                                          .data()));
+  test::writeFile(
+      wavFile,
+      test::riff(
+          ByteWriter().chunk("fmt ", test::fmtBody(1, 2, 44100, 24)).chunk("data", stereo24(100), 0xFFFFFFF0).data()));
   const auto aiffFile = folder.file("huge-claim.aiff");
   test::writeFile(aiffFile, test::form(ByteWriter(true)
                                            .chunk("COMM", test::commBody(2, 100, 24))
@@ -116,12 +116,9 @@ TEST(ReadAudioFileTest, EveryBlockSizeGivesTheSameSamples) {
   TempDir folder;
   const Bytes samples = stereo24(1001);  // 1001 stereo 24-bit frames; fewer of the wider kinds
   const std::pair<const char*, Bytes> files[] = {
-      {"s24.wav", test::wav(2, 24, samples)},
-      {"m24.wav", test::wav(1, 24, samples)},
-      {"s16.wav", test::wav(2, 16, samples)},
-      {"m8.wav", test::wav(1, 8, samples)},
-      {"s24.aiff", test::aiff(2, 24, samples)},
-      {"m16.aiff", test::aiff(1, 16, samples)},
+      {"s24.wav", test::wav(2, 24, samples)},   {"m24.wav", test::wav(1, 24, samples)},
+      {"s16.wav", test::wav(2, 16, samples)},   {"m8.wav", test::wav(1, 8, samples)},
+      {"s24.aiff", test::aiff(2, 24, samples)}, {"m16.aiff", test::aiff(1, 16, samples)},
   };
   for (const auto& [name, image] : files) {
     SCOPED_TRACE(name);

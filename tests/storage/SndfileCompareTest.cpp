@@ -26,8 +26,7 @@ class SndfileCompareTest : public ::testing::Test {
 
   static std::filesystem::path path(const std::string& name) { return folder_->file(name); }
 
-  static std::filesystem::path writeFixture(const std::string& name, int format, int channels,
-                                            int rate = 44100) {
+  static std::filesystem::path writeFixture(const std::string& name, int format, int channels, int rate = 44100) {
     const auto file = path(name);
     const auto signal = test::testSignal(kFrames * size_t(channels), uint32_t(name.size() * 7919 + format));
     EXPECT_TRUE(test::writeWithSndfile(file, format, channels, rate, signal)) << name;
@@ -35,8 +34,7 @@ class SndfileCompareTest : public ::testing::Test {
   }
 
   // Runs sox on a fixture; false when sox is not installed.
-  static bool sox(const std::filesystem::path& from, const std::string& options,
-                  const std::filesystem::path& to) {
+  static bool sox(const std::filesystem::path& from, const std::string& options, const std::filesystem::path& to) {
 #ifdef TARNWICK_SOX
     if (!std::filesystem::exists(TARNWICK_SOX)) return false;
 #ifdef _WIN32
@@ -44,8 +42,8 @@ class SndfileCompareTest : public ::testing::Test {
 #else
     const char* quiet = " 2>/dev/null";
 #endif
-    const std::string command = std::string("\"") + TARNWICK_SOX + "\" \"" + from.string() + "\" " +
-                                options + " \"" + to.string() + "\"" + quiet;
+    const std::string command = std::string("\"") + TARNWICK_SOX + "\" \"" + from.string() + "\" " + options + " \"" +
+                                to.string() + "\"" + quiet;
     EXPECT_EQ(std::system(command.c_str()), 0) << command;
     return true;
 #else
@@ -72,12 +70,11 @@ class SndfileCompareTest : public ::testing::Test {
         const size_t base = i * size_t(reference.channels);
         const float expectedLeft = test::expectedSample(reference.samples[base], reference.bits);
         const float expectedRight =
-            reference.channels == 2 ? test::expectedSample(reference.samples[base + 1], reference.bits)
-                                    : expectedLeft;
+            reference.channels == 2 ? test::expectedSample(reference.samples[base + 1], reference.bits) : expectedLeft;
         if (left[i] != expectedLeft || right[i] != expectedRight) {
           if (++mismatches <= 3) {
-            ADD_FAILURE() << "frame " << i << ": " << left[i] << "/" << right[i] << " expected "
-                          << expectedLeft << "/" << expectedRight;
+            ADD_FAILURE() << "frame " << i << ": " << left[i] << "/" << right[i] << " expected " << expectedLeft << "/"
+                          << expectedRight;
           }
         }
       }
@@ -192,15 +189,12 @@ TEST_F(SndfileCompareTest, RefusedEncodings) {
 TEST_F(SndfileCompareTest, SoxConversions) {
   const auto source = writeFixture("sox-source.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2);
   const std::pair<const char*, const char*> conversions[] = {
-      {"-b 24", "sox24.wav"},            // WAVE_FORMAT_EXTENSIBLE with a fact chunk
-      {"-b 24 -c 1", "sox24m.wav"},
-      {"-b 8", "sox8.wav"},
-      {"-b 8", "sox8.aiff"},              // COMT chunk before COMM
-      {"-b 24 -c 1", "sox24m.aiff"},
-      {"", "sox16.aiff"},
-      {"-c 1", "sox16m.aifc"},            // FVER, long COMM with "NONE"
-      {"-b 24", "sox24.aifc"},
-      {"--comment tarnwick", "soxc.wav"},
+      {"-b 24", "sox24.wav"},  // WAVE_FORMAT_EXTENSIBLE with a fact chunk
+      {"-b 24 -c 1", "sox24m.wav"},  {"-b 8", "sox8.wav"},
+      {"-b 8", "sox8.aiff"},  // COMT chunk before COMM
+      {"-b 24 -c 1", "sox24m.aiff"}, {"", "sox16.aiff"},
+      {"-c 1", "sox16m.aifc"},  // FVER, long COMM with "NONE"
+      {"-b 24", "sox24.aifc"},       {"--comment tarnwick", "soxc.wav"},
   };
   for (const auto& [options, name] : conversions) {
     if (!sox(source, options, path(name))) GTEST_SKIP() << "sox is not installed";
@@ -211,12 +205,9 @@ TEST_F(SndfileCompareTest, SoxConversions) {
 TEST_F(SndfileCompareTest, SoxRefusals) {
   const auto source = writeFixture("sox-refusal.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2);
   const std::tuple<const char*, const char*, StorageResult> conversions[] = {
-      {"-r 48000", "sox48k.wav", kStorageBadRate},
-      {"-b 32", "sox32.wav", kStorageBadBits},
-      {"-e floating-point", "soxf.wav", kStorageNotPcm},
-      {"-e ima-adpcm", "soxima.wav", kStorageNotPcm},
-      {"-c 4", "sox4.wav", kStorageBadChannels},
-      {"-e floating-point", "soxf.aifc", kStorageAifcCompressed},
+      {"-r 48000", "sox48k.wav", kStorageBadRate},       {"-b 32", "sox32.wav", kStorageBadBits},
+      {"-e floating-point", "soxf.wav", kStorageNotPcm}, {"-e ima-adpcm", "soxima.wav", kStorageNotPcm},
+      {"-c 4", "sox4.wav", kStorageBadChannels},         {"-e floating-point", "soxf.aifc", kStorageAifcCompressed},
       {"-r 22050", "sox22k.aiff", kStorageBadRate},
   };
   for (const auto& [options, name, code] : conversions) {

@@ -18,7 +18,6 @@ using test::wav;
 
 const Bytes kStereo16 = {0x01, 0x00, 0xFF, 0xFF, 0x00, 0x80, 0xFF, 0x7F};  // 1, -1 | -32768, 32767
 
-
 TEST(WavChunkWalkTest, PlainFmtAndData) { expectStereo16(wav(2, 16, kStereo16)); }
 
 TEST(WavChunkWalkTest, SkipsChunksBetweenFmtAndData) {
@@ -67,10 +66,8 @@ TEST(WavChunkWalkTest, LongerFmtChunkIsAccepted) {
 }
 
 TEST(WavChunkWalkTest, ExtensibleFormatWithPcmGuidLoads) {
-  expectStereo16(riff(ByteWriter()
-                          .chunk("fmt ", test::extensibleFmtBody(2, 44100, 16, 1))
-                          .chunk("data", kStereo16)
-                          .data()));
+  expectStereo16(
+      riff(ByteWriter().chunk("fmt ", test::extensibleFmtBody(2, 44100, 16, 1)).chunk("data", kStereo16).data()));
 }
 
 TEST(WavRefusalTest, UnknownFormatAndMissingChunks) {
@@ -81,12 +78,10 @@ TEST(WavRefusalTest, UnknownFormatAndMissingChunks) {
   EXPECT_EQ(decodeCode(rifx), kStorageUnknownFormat);
 
   EXPECT_EQ(decodeCode({'R', 'I', 'F', 'F'}), kStorageNoWaveChunk);
-  EXPECT_EQ(decodeCode(riff(ByteWriter().chunk("fmt ", fmtBody(1, 2, 44100, 16)).data(), "AVI ")),
-            kStorageNoWaveChunk);
+  EXPECT_EQ(decodeCode(riff(ByteWriter().chunk("fmt ", fmtBody(1, 2, 44100, 16)).data(), "AVI ")), kStorageNoWaveChunk);
   EXPECT_EQ(decodeCode(riff({})), kStorageNoFmtChunk);
   EXPECT_EQ(decodeCode(riff(ByteWriter().chunk("data", kStereo16).data())), kStorageNoFmtChunk);
-  EXPECT_EQ(decodeCode(riff(ByteWriter().chunk("fmt ", fmtBody(1, 2, 44100, 16)).data())),
-            kStorageNoDataChunk);
+  EXPECT_EQ(decodeCode(riff(ByteWriter().chunk("fmt ", fmtBody(1, 2, 44100, 16)).data())), kStorageNoDataChunk);
   // A chunk header cut short ends the walk.
   Bytes cut = riff(ByteWriter().chunk("fmt ", fmtBody(1, 2, 44100, 16)).tag("dat").data());
   EXPECT_EQ(decodeCode(cut), kStorageNoDataChunk);
@@ -124,8 +119,7 @@ TEST(WavRefusalTest, ChecksComeInTheirOrder) {
   EXPECT_EQ(decodeCode(withFormat(fmtBody(1, 3, 48000, 32))), kStorageBadBits);
   EXPECT_EQ(decodeCode(withFormat(fmtBody(1, 3, 48000, 16))), kStorageBadRate);
   EXPECT_EQ(decodeCode(withFormat(fmtBody(1, 3, 44100, 16), {})), kStorageBadChannels);
-  EXPECT_EQ(decodeCode(riff(ByteWriter().chunk("fmt ", fmtBody(3, 2, 44100, 32)).data())),
-            kStorageNoDataChunk);
+  EXPECT_EQ(decodeCode(riff(ByteWriter().chunk("fmt ", fmtBody(3, 2, 44100, 32)).data())), kStorageNoDataChunk);
   // A sample format failure outranks data that the file does not hold.
   Bytes truncated = withFormat(fmtBody(1, 2, 48000, 16));
   truncated.resize(truncated.size() - 4);
@@ -143,10 +137,8 @@ TEST(WavRefusalTest, DataBeyondTheImage) {
   Bytes image = wav(2, 16, kStereo16);
   image.pop_back();
   EXPECT_EQ(decodeCode(image), kStorageFileError);
-  const Bytes huge = riff(ByteWriter()
-                              .chunk("fmt ", fmtBody(1, 2, 44100, 16))
-                              .chunk("data", kStereo16, 0xFFFFFFF0)
-                              .data());
+  const Bytes huge =
+      riff(ByteWriter().chunk("fmt ", fmtBody(1, 2, 44100, 16)).chunk("data", kStereo16, 0xFFFFFFF0).data());
   EXPECT_EQ(decodeCode(huge), kStorageFileError);
 }
 
@@ -173,13 +165,13 @@ TEST(WavSampleTest, SixteenBitDividesBy32767WithoutClipping) {
 
 TEST(WavSampleTest, TwentyFourBitIsScaledBy2To31) {
   DecodedAudio out;
-  ASSERT_EQ(decode(wav(2, 24, {0x00, 0x00, 0x80, 0xFF, 0xFF, 0x7F,  // min | max
-                               0x01, 0x00, 0x00, 0xFF, 0xFF, 0xFF}),  // 1 | -1
+  ASSERT_EQ(decode(wav(2, 24,
+                       {0x00, 0x00, 0x80, 0xFF, 0xFF, 0x7F,    // min | max
+                        0x01, 0x00, 0x00, 0xFF, 0xFF, 0xFF}),  // 1 | -1
                    out),
             kStorageOk);
   EXPECT_EQ(channel(out, false), (std::vector<float>{-1.0f, float(256 / 2147483648.0)}));
-  EXPECT_EQ(channel(out, true),
-            (std::vector<float>{float(0x7FFFFF00 / 2147483648.0), float(-256 / 2147483648.0)}));
+  EXPECT_EQ(channel(out, true), (std::vector<float>{float(0x7FFFFF00 / 2147483648.0), float(-256 / 2147483648.0)}));
 }
 
 TEST(WavSampleTest, PartialLastFrameIsDropped) {

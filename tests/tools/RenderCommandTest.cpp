@@ -23,127 +23,133 @@ const std::string kDemo = TARNWICK_BUILT_DEMO_MIDI;
 const std::string kRecording = TARNWICK_BUILT_RECORDING;
 
 struct RunResult {
-    int code;
-    std::string out;
+  int code;
+  std::string out;
 };
 
 RunResult run(std::vector<std::string> args) {
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    ::testing::internal::CaptureStdout();
-    const int code = runRender(static_cast<int>(argv.size()), argv.data());
-    return {code, ::testing::internal::GetCapturedStdout()};
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  ::testing::internal::CaptureStdout();
+  const int code = runRender(static_cast<int>(argv.size()), argv.data());
+  return {code, ::testing::internal::GetCapturedStdout()};
 }
 
 struct Wav {
-    SF_INFO info{};
-    std::vector<float> samples;  // interleaved
+  SF_INFO info{};
+  std::vector<float> samples;  // interleaved
 };
 
 Wav readWav(const std::string& path) {
-    Wav w;
-    SNDFILE* f = sf_open(path.c_str(), SFM_READ, &w.info);
-    if (!f) return w;
-    w.samples.resize(static_cast<std::size_t>(w.info.frames * w.info.channels));
-    sf_readf_float(f, w.samples.data(), w.info.frames);
-    sf_close(f);
-    return w;
+  Wav w;
+  SNDFILE* f = sf_open(path.c_str(), SFM_READ, &w.info);
+  if (!f) return w;
+  w.samples.resize(static_cast<std::size_t>(w.info.frames * w.info.channels));
+  sf_readf_float(f, w.samples.data(), w.info.frames);
+  sf_close(f);
+  return w;
 }
 
 double peakOf(const Wav& w) {
-    double peak = 0.0;
-    for (float x : w.samples) peak = std::max(peak, static_cast<double>(std::fabs(x)));
-    return peak;
+  double peak = 0.0;
+  for (float x : w.samples) peak = std::max(peak, static_cast<double>(std::fabs(x)));
+  return peak;
 }
 
 class RenderCommand : public ::testing::Test {
-protected:
-    void SetUp() override {
-        dir_ = ::testing::TempDir() + "tarnwick-render-" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "/";
-        std::filesystem::create_directories(dir_);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-    void requirePlugin() {
-        if (kPlugin.empty() || !std::filesystem::exists(kPlugin)) GTEST_SKIP() << "the plug-in is not built";
-    }
-    std::string dir_;
+ protected:
+  void SetUp() override {
+    dir_ = ::testing::TempDir() + "tarnwick-render-" + ::testing::UnitTest::GetInstance()->current_test_info()->name() +
+           "/";
+    std::filesystem::create_directories(dir_);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+  void requirePlugin() {
+    if (kPlugin.empty() || !std::filesystem::exists(kPlugin)) GTEST_SKIP() << "the plug-in is not built";
+  }
+  std::string dir_;
 };
 
 TEST_F(RenderCommand, BadArgumentsUnreadableMidiAndMissingPluginHaveTheirExitCodes) {
-    EXPECT_EQ(run({}).code, 2);
-    EXPECT_EQ(run({"p.so", "--midi", kDemo}).code, 2);
-    EXPECT_EQ(run({"p.so", "--midi", dir_ + "none.mid", "--out", dir_ + "o.wav"}).code, 3);
-    EXPECT_EQ(run({"p.so", "--midi", kRecording, "--out", dir_ + "o.wav"}).code, 3);  // not a MIDI file
-    EXPECT_EQ(run({"p.so", "--midi", kDemo, "--out", dir_ + "o.wav", "--sample", kDemo}).code, 3);  // not audio
-    EXPECT_EQ(run({dir_ + "none.so", "--midi", kDemo, "--out", dir_ + "o.wav"}).code, 4);
-    EXPECT_EQ(run({"p.so", "--midi", kDemo, "--out", dir_ + "no/such/dir/o.wav"}).code, 5);
-    EXPECT_FALSE(std::filesystem::exists(dir_ + "o.wav"));
+  EXPECT_EQ(run({}).code, 2);
+  EXPECT_EQ(run({"p.so", "--midi", kDemo}).code, 2);
+  EXPECT_EQ(run({"p.so", "--midi", dir_ + "none.mid", "--out", dir_ + "o.wav"}).code, 3);
+  EXPECT_EQ(run({"p.so", "--midi", kRecording, "--out", dir_ + "o.wav"}).code, 3);                // not a MIDI file
+  EXPECT_EQ(run({"p.so", "--midi", kDemo, "--out", dir_ + "o.wav", "--sample", kDemo}).code, 3);  // not audio
+  EXPECT_EQ(run({dir_ + "none.so", "--midi", kDemo, "--out", dir_ + "o.wav"}).code, 4);
+  EXPECT_EQ(run({"p.so", "--midi", kDemo, "--out", dir_ + "no/such/dir/o.wav"}).code, 5);
+  EXPECT_FALSE(std::filesystem::exists(dir_ + "o.wav"));
 }
 
 TEST_F(RenderCommand, RendersTheDemoOverTheDefaultRecording) {
-    requirePlugin();
-    const RunResult r = run({kPlugin, "--midi", kDemo, "--out", dir_ + "demo.wav"});
-    ASSERT_EQ(r.code, 0);
-    for (const char* word : {"peak", "dBFS", "rms", "realtime"}) EXPECT_NE(r.out.find(word), std::string::npos) << word;
+  requirePlugin();
+  const RunResult r = run({kPlugin, "--midi", kDemo, "--out", dir_ + "demo.wav"});
+  ASSERT_EQ(r.code, 0);
+  for (const char* word : {"peak", "dBFS", "rms", "realtime"}) EXPECT_NE(r.out.find(word), std::string::npos) << word;
 
-    const Wav w = readWav(dir_ + "demo.wav");
-    EXPECT_EQ(w.info.channels, 2);
-    EXPECT_EQ(w.info.samplerate, 44100);
-    const double seconds = static_cast<double>(w.info.frames) / 44100.0;
-    EXPECT_GE(seconds, 17.0);  // the phrase's last note-off is at 17.2 s
-    EXPECT_LE(seconds, 17.3 + 10.0);
-    for (float x : w.samples) ASSERT_TRUE(std::isfinite(x));
-    EXPECT_GT(peakOf(w), 0.01);
-    std::size_t differing = 0;
-    for (std::size_t i = 0; i + 1 < w.samples.size(); i += 2) differing += w.samples[i] != w.samples[i + 1];
-    EXPECT_GT(differing, w.samples.size() / 8);  // the recording is stereo, so is the result
+  const Wav w = readWav(dir_ + "demo.wav");
+  EXPECT_EQ(w.info.channels, 2);
+  EXPECT_EQ(w.info.samplerate, 44100);
+  const double seconds = static_cast<double>(w.info.frames) / 44100.0;
+  EXPECT_GE(seconds, 17.0);  // the phrase's last note-off is at 17.2 s
+  EXPECT_LE(seconds, 17.3 + 10.0);
+  for (float x : w.samples) ASSERT_TRUE(std::isfinite(x));
+  EXPECT_GT(peakOf(w), 0.01);
+  std::size_t differing = 0;
+  for (std::size_t i = 0; i + 1 < w.samples.size(); i += 2) differing += w.samples[i] != w.samples[i + 1];
+  EXPECT_GT(differing, w.samples.size() / 8);  // the recording is stereo, so is the result
 
-    ASSERT_EQ(run({kPlugin, "--midi", kDemo, "--out", dir_ + "again.wav"}).code, 0);
-    EXPECT_EQ(readWav(dir_ + "again.wav").samples, w.samples);
+  ASSERT_EQ(run({kPlugin, "--midi", kDemo, "--out", dir_ + "again.wav"}).code, 0);
+  EXPECT_EQ(readWav(dir_ + "again.wav").samples, w.samples);
 }
 
 TEST_F(RenderCommand, ParametersByNameAndByInternalIndexChangeTheResult) {
-    requirePlugin();
-    ASSERT_EQ(run({kPlugin, "--midi", kDemo, "--out", dir_ + "plain.wav"}).code, 0);
-    ASSERT_EQ(run({kPlugin, "--midi", kDemo, "--out", dir_ + "level.wav", "--param", "mainLevl=0.25"}).code, 0);
-    ASSERT_EQ(run({kPlugin, "--midi", kDemo, "--out", dir_ + "keys.wav", "--param", "266=6"}).code, 0);
-    const double plain = peakOf(readWav(dir_ + "plain.wav"));
-    // mainLevl 0.5 gives gain 0.5, 0.25 gives 0.125: a quarter of the level.
-    EXPECT_NEAR(peakOf(readWav(dir_ + "level.wav")), plain / 4.0, plain * 1e-5);
-    EXPECT_NE(readWav(dir_ + "keys.wav").samples, readWav(dir_ + "plain.wav").samples);
-    EXPECT_EQ(run({kPlugin, "--midi", kDemo, "--out", dir_ + "x.wav", "--param", "noSuchP=1"}).code, 2);
+  requirePlugin();
+  ASSERT_EQ(run({kPlugin, "--midi", kDemo, "--out", dir_ + "plain.wav"}).code, 0);
+  ASSERT_EQ(run({kPlugin, "--midi", kDemo, "--out", dir_ + "level.wav", "--param", "mainLevl=0.25"}).code, 0);
+  ASSERT_EQ(run({kPlugin, "--midi", kDemo, "--out", dir_ + "keys.wav", "--param", "266=6"}).code, 0);
+  const double plain = peakOf(readWav(dir_ + "plain.wav"));
+  // mainLevl 0.5 gives gain 0.5, 0.25 gives 0.125: a quarter of the level.
+  EXPECT_NEAR(peakOf(readWav(dir_ + "level.wav")), plain / 4.0, plain * 1e-5);
+  EXPECT_NE(readWav(dir_ + "keys.wav").samples, readWav(dir_ + "plain.wav").samples);
+  EXPECT_EQ(run({kPlugin, "--midi", kDemo, "--out", dir_ + "x.wav", "--param", "noSuchP=1"}).code, 2);
 }
 
 TEST_F(RenderCommand, ChunkFileKeepsItsOwnRecordingUnlessSampleIsGiven) {
-    requirePlugin();
-    std::vector<uint8_t> fresh;
-    {
-        std::string error;
-        std::unique_ptr<PluginHost> host = PluginHost::load(kPlugin, &error);
-        ASSERT_TRUE(host) << error;
-        fresh = host->getChunk(false);
-    }
-    ASSERT_GE(fresh.size(), kChunkPathField);
-    ASSERT_EQ(chunkPath(fresh), "");  // a fresh instance has no recording
-    std::vector<uint8_t> withPath = fresh;
-    ASSERT_TRUE(writeChunkPath(withPath, std::filesystem::absolute(kRecording).string(), nullptr));
-    auto save = [](const std::string& path, const std::vector<uint8_t>& bytes) {
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    };
-    save(dir_ + "empty.chunk", fresh);
-    save(dir_ + "path.chunk", withPath);
-    save(dir_ + "short.chunk", std::vector<uint8_t>(100, 0));
+  requirePlugin();
+  std::vector<uint8_t> fresh;
+  {
+    std::string error;
+    std::unique_ptr<PluginHost> host = PluginHost::load(kPlugin, &error);
+    ASSERT_TRUE(host) << error;
+    fresh = host->getChunk(false);
+  }
+  ASSERT_GE(fresh.size(), kChunkPathField);
+  ASSERT_EQ(chunkPath(fresh), "");  // a fresh instance has no recording
+  std::vector<uint8_t> withPath = fresh;
+  ASSERT_TRUE(writeChunkPath(withPath, std::filesystem::absolute(kRecording).string(), nullptr));
+  auto save = [](const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  };
+  save(dir_ + "empty.chunk", fresh);
+  save(dir_ + "path.chunk", withPath);
+  save(dir_ + "short.chunk", std::vector<uint8_t>(100, 0));
 
-    ASSERT_EQ(run({kPlugin, "--midi", kDemo, "--out", dir_ + "own.wav", "--chunk", dir_ + "path.chunk"}).code, 0);
-    EXPECT_GT(peakOf(readWav(dir_ + "own.wav")), 0.01);
-    ASSERT_EQ(run({kPlugin, "--midi", kDemo, "--out", dir_ + "none.wav", "--chunk", dir_ + "empty.chunk"}).code, 0);
-    EXPECT_EQ(peakOf(readWav(dir_ + "none.wav")), 0.0);  // no path, nothing to play
-    ASSERT_EQ(run({kPlugin, "--midi", kDemo, "--out", dir_ + "given.wav", "--chunk", dir_ + "empty.chunk", "--sample",
-                   kRecording}).code, 0);
-    EXPECT_EQ(readWav(dir_ + "given.wav").samples, readWav(dir_ + "own.wav").samples);
-    EXPECT_EQ(run({kPlugin, "--midi", kDemo, "--out", dir_ + "x.wav", "--chunk", dir_ + "short.chunk", "--sample",
-                   kRecording}).code, 3);
-    EXPECT_EQ(run({kPlugin, "--midi", kDemo, "--out", dir_ + "x.wav", "--chunk", dir_ + "missing.chunk"}).code, 3);
+  ASSERT_EQ(run({kPlugin, "--midi", kDemo, "--out", dir_ + "own.wav", "--chunk", dir_ + "path.chunk"}).code, 0);
+  EXPECT_GT(peakOf(readWav(dir_ + "own.wav")), 0.01);
+  ASSERT_EQ(run({kPlugin, "--midi", kDemo, "--out", dir_ + "none.wav", "--chunk", dir_ + "empty.chunk"}).code, 0);
+  EXPECT_EQ(peakOf(readWav(dir_ + "none.wav")), 0.0);  // no path, nothing to play
+  ASSERT_EQ(run({kPlugin, "--midi", kDemo, "--out", dir_ + "given.wav", "--chunk", dir_ + "empty.chunk", "--sample",
+                 kRecording})
+                .code,
+            0);
+  EXPECT_EQ(readWav(dir_ + "given.wav").samples, readWav(dir_ + "own.wav").samples);
+  EXPECT_EQ(
+      run({kPlugin, "--midi", kDemo, "--out", dir_ + "x.wav", "--chunk", dir_ + "short.chunk", "--sample", kRecording})
+          .code,
+      3);
+  EXPECT_EQ(run({kPlugin, "--midi", kDemo, "--out", dir_ + "x.wav", "--chunk", dir_ + "missing.chunk"}).code, 3);
 }
 
 }  // namespace

@@ -340,8 +340,8 @@ TEST_F(X11Editor, MainMenuOpensAsAPopupAndEscapeClosesIt) {
   ASSERT_FALSE(popupPixels.empty());
   saveArtefact("main-menu-popup", popupPixels, popupWidth, popupHeight);
   // The menu was drawn (not left blank) before it closed.
-  const size_t distinct = std::count_if(popupPixels.begin(), popupPixels.end(),
-                                        [&](uint32_t p) { return p != popupPixels[0]; });
+  const size_t distinct =
+      std::count_if(popupPixels.begin(), popupPixels.end(), [&](uint32_t p) { return p != popupPixels[0]; });
   EXPECT_GT(distinct, popupPixels.size() / 50);
 #endif
 }

@@ -11,11 +11,11 @@ namespace {
 
 TEST(PixelLayout, RefusesMasksNoTrueColourVisualHas) {
   PixelLayout layout;
-  EXPECT_FALSE(layout.init(0, 0xFF00, 0xFF, 24, 32));              // empty
-  EXPECT_FALSE(layout.init(0xFF0F00, 0x00F000, 0xFF, 24, 32));     // hole in red
-  EXPECT_FALSE(layout.init(0xFF0000, 0xFFFF00, 0xFF, 24, 32));     // overlap
-  EXPECT_FALSE(layout.init(0xFF000000, 0xFF00, 0xFF, 24, 32));     // beyond the depth
-  EXPECT_FALSE(layout.init(0xFF0000, 0xFF00, 0xFF, 24, 12));       // no such pixel size
+  EXPECT_FALSE(layout.init(0, 0xFF00, 0xFF, 24, 32));           // empty
+  EXPECT_FALSE(layout.init(0xFF0F00, 0x00F000, 0xFF, 24, 32));  // hole in red
+  EXPECT_FALSE(layout.init(0xFF0000, 0xFFFF00, 0xFF, 24, 32));  // overlap
+  EXPECT_FALSE(layout.init(0xFF000000, 0xFF00, 0xFF, 24, 32));  // beyond the depth
+  EXPECT_FALSE(layout.init(0xFF0000, 0xFF00, 0xFF, 24, 12));    // no such pixel size
   EXPECT_FALSE(layout.init(0xFF0000, 0xFF00, 0xFF, 33, 32));
   EXPECT_FALSE(layout.init(0xFFFFE000u, 0xF00, 0xFF, 32, 32));  // a 19-bit channel
   EXPECT_TRUE(layout.init(0xFF0000, 0xFF00, 0xFF, 24, 32));

@@ -29,7 +29,11 @@ class ElfReader {
 
   // Null when the file is no little-endian ELF64 or a table lies outside it.
   std::optional<DynamicInfo> read() const {
-    if (bytes_.size() < 64 || std::memcmp(bytes_.data(), "\x7F" "ELF", 4) != 0) return std::nullopt;
+    if (bytes_.size() < 64 || std::memcmp(bytes_.data(),
+                                          "\x7F"
+                                          "ELF",
+                                          4) != 0)
+      return std::nullopt;
     if (bytes_[4] != 2 || bytes_[5] != 1) return std::nullopt;  // ELFCLASS64, ELFDATA2LSB
     const uint64_t sectionTable = u64(0x28);
     const uint16_t entrySize = u16(0x3A), count = u16(0x3C);
@@ -73,9 +77,7 @@ class ElfReader {
     uint64_t offset = 0, size = 0;
   };
 
-  bool fits(uint64_t offset, uint64_t size) const {
-    return offset <= bytes_.size() && size <= bytes_.size() - offset;
-  }
+  bool fits(uint64_t offset, uint64_t size) const { return offset <= bytes_.size() && size <= bytes_.size() - offset; }
   uint64_t le(uint64_t at, int size) const {
     if (!fits(at, static_cast<uint64_t>(size))) return 0;
     uint64_t value = 0;

@@ -41,7 +41,7 @@ TEST_F(X11Failure, NoDisplayGivesNoWindow) {
 TEST_F(X11Failure, ParentThatIsNoWindowGivesNoWindowAndTheHostHandlerSeesNothing) {
   gHostErrors = 0;
   const XErrorHandler before = XSetErrorHandler(&countingHandler);
-  EXPECT_EQ(createX11EditorWindow(0x1234567, kEditorWidth, kEditorHeight), nullptr);  // BadWindow on the server
+  EXPECT_EQ(createX11EditorWindow(0x1234567, kEditorWidth, kEditorHeight), nullptr);   // BadWindow on the server
   EXPECT_EQ(createX11EditorWindow(0x7FFFFFFF, kEditorWidth, kEditorHeight), nullptr);  // not an X id at all
   EXPECT_EQ(createX11EditorWindow(0, kEditorWidth, kEditorHeight), nullptr);
   EXPECT_EQ(createX11EditorWindow(parent_, 0, kEditorHeight), nullptr);

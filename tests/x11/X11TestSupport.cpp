@@ -54,8 +54,10 @@ void X11Test::TearDown() {
   if (host_ != nullptr) XCloseDisplay(host_);
   host_ = nullptr;
   server_.stop();
-  if (hadDisplay_) setenv("DISPLAY", savedDisplay_.c_str(), 1);
-  else unsetenv("DISPLAY");
+  if (hadDisplay_)
+    setenv("DISPLAY", savedDisplay_.c_str(), 1);
+  else
+    unsetenv("DISPLAY");
 }
 
 ::Window X11Test::makeParent(Visual* visual, int depth) {

@@ -96,7 +96,8 @@ TEST_F(X11Window, PresentShowsTheExactPixelsOfTheGivenAreaOnly) {
   for (int32_t y = 0; y < kEditorHeight; ++y) {
     for (int32_t x = 0; x < kEditorWidth; ++x) {
       const bool inside = x >= px && x < px + pw && y >= py && y < py + ph;
-      const uint32_t expected = inside ? second[static_cast<size_t>(y) * stride + x] : first[static_cast<size_t>(y) * kEditorWidth + x];
+      const uint32_t expected =
+          inside ? second[static_cast<size_t>(y) * stride + x] : first[static_cast<size_t>(y) * kEditorWidth + x];
       ASSERT_EQ(shown[static_cast<size_t>(y) * kEditorWidth + x], expected & 0xFFFFFF) << x << "," << y;
     }
   }

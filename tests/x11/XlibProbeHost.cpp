@@ -2,8 +2,8 @@
 // given parent window and reports on stdout whether libX11 was mapped at each step, for XlibLoadingTest.
 // Usage: tarnwick_xlib_probe_host PLUGIN PARENT_WINDOW_ID
 #include <cmath>
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>

@@ -1,11 +1,11 @@
 // Starts Xvfb with -displayfd, so the server picks a free display number and tells it once it is ready.
 #include "XvfbServer.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -71,8 +71,10 @@ bool XvfbServer::start(int width, int height, int depth) {
     char c = 0;
     const ssize_t got = read(fds[0], &c, 1);
     if (got <= 0) break;  // the server ended without telling a number
-    if (c == '\n') done = true;
-    else number += c;
+    if (c == '\n')
+      done = true;
+    else
+      number += c;
   }
   close(fds[0]);
   if (!done || number.empty()) {

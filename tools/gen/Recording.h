@@ -9,18 +9,18 @@ namespace tarnwick::gen {
 inline constexpr int kRecordingSampleRate = 44100;
 
 struct StereoBuffer {
-    std::vector<float> left;
-    std::vector<float> right;
-    StereoBuffer() = default;
-    explicit StereoBuffer(std::size_t frames) : left(frames, 0.0f), right(frames, 0.0f) {}
-    std::size_t frames() const { return left.size(); }
+  std::vector<float> left;
+  std::vector<float> right;
+  StereoBuffer() = default;
+  explicit StereoBuffer(std::size_t frames) : left(frames, 0.0f), right(frames, 0.0f) {}
+  std::size_t frames() const { return left.size(); }
 };
 
 struct RecordingSection {
-    const char* name;
-    double startSeconds;
-    double endSeconds;
-    bool noisy;  // broadband material rather than pitched partials
+  const char* name;
+  double startSeconds;
+  double endSeconds;
+  bool noisy;  // broadband material rather than pitched partials
 };
 
 // The sections in playing order; they abut and cover the whole recording.

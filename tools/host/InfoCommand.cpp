@@ -18,171 +18,177 @@ constexpr int32_t kMaxListed = 4096;
 
 // Every capability text a host may ask about, then two that no plug-in should claim.
 const char* const kCapabilities[] = {
-    "sendVstEvents",   "sendVstMidiEvent",      "sendVstTimeInfo", "receiveVstEvents", "receiveVstMidiEvent",
-    "receiveVstTimeInfo", "offline",           "plugAsChannelInsert", "plugAsSend",   "mixDryWet",
-    "noRealTime",      "multipass",             "metapass",        "1in1out",          "1in2out",
-    "2in1out",         "2in2out",               "2in4out",         "4in2out",          "4in4out",
-    "4in8out",         "8in4out",               "8in8out",         "midiProgramNames", "conformsToWindowRules",
-    "bypass",          "Bypass",                "noSuchCapability",
+    "sendVstEvents",
+    "sendVstMidiEvent",
+    "sendVstTimeInfo",
+    "receiveVstEvents",
+    "receiveVstMidiEvent",
+    "receiveVstTimeInfo",
+    "offline",
+    "plugAsChannelInsert",
+    "plugAsSend",
+    "mixDryWet",
+    "noRealTime",
+    "multipass",
+    "metapass",
+    "1in1out",
+    "1in2out",
+    "2in1out",
+    "2in2out",
+    "2in4out",
+    "4in2out",
+    "4in4out",
+    "4in8out",
+    "8in4out",
+    "8in8out",
+    "midiProgramNames",
+    "conformsToWindowRules",
+    "bypass",
+    "Bypass",
+    "noSuchCapability",
 };
 
-const char* categoryName(intptr_t category)
-{
-    static const char* const names[] = {"unknown",     "effect",    "synth",         "analysis",
-                                        "mastering",   "spatializer", "room effect", "surround effect",
-                                        "restoration", "offline",   "shell",         "generator"};
-    if (category < 0 || category >= static_cast<intptr_t>(sizeof names / sizeof names[0]))
-        return "not a known category";
-    return names[category];
+const char* categoryName(intptr_t category) {
+  static const char* const names[] = {"unknown",     "effect",      "synth",       "analysis",
+                                      "mastering",   "spatializer", "room effect", "surround effect",
+                                      "restoration", "offline",     "shell",       "generator"};
+  if (category < 0 || category >= static_cast<intptr_t>(sizeof names / sizeof names[0])) return "not a known category";
+  return names[category];
 }
 
-std::string flagNames(int32_t flags)
-{
-    struct Named {
-        int32_t bit;
-        const char* name;
-    };
-    static const Named names[] = {{effFlagsHasEditor, "hasEditor"},
-                                  {effFlagsCanReplacing, "canReplacing"},
-                                  {effFlagsProgramChunks, "programChunks"},
-                                  {effFlagsIsSynth, "isSynth"},
-                                  {effFlagsNoSoundInStop, "noSoundInStop"},
-                                  {effFlagsCanDoubleReplacing, "canDoubleReplacing"}};
-    std::string text;
-    int32_t rest = flags;
-    for (const Named& named : names) {
-        if (flags & named.bit) {
-            text += text.empty() ? "" : " ";
-            text += named.name;
-            rest &= ~named.bit;
-        }
+std::string flagNames(int32_t flags) {
+  struct Named {
+    int32_t bit;
+    const char* name;
+  };
+  static const Named names[] = {
+      {effFlagsHasEditor, "hasEditor"},         {effFlagsCanReplacing, "canReplacing"},
+      {effFlagsProgramChunks, "programChunks"}, {effFlagsIsSynth, "isSynth"},
+      {effFlagsNoSoundInStop, "noSoundInStop"}, {effFlagsCanDoubleReplacing, "canDoubleReplacing"}};
+  std::string text;
+  int32_t rest = flags;
+  for (const Named& named : names) {
+    if (flags & named.bit) {
+      text += text.empty() ? "" : " ";
+      text += named.name;
+      rest &= ~named.bit;
     }
-    if (rest) {
-        char other[32];
-        std::snprintf(other, sizeof other, "%sother 0x%" PRIX32, text.empty() ? "" : " ", static_cast<uint32_t>(rest));
-        text += other;
+  }
+  if (rest) {
+    char other[32];
+    std::snprintf(other, sizeof other, "%sother 0x%" PRIX32, text.empty() ? "" : " ", static_cast<uint32_t>(rest));
+    text += other;
+  }
+  return text.empty() ? "none" : text;
+}
+
+std::string fourCharacters(int32_t code) {
+  std::string text;
+  for (int shift = 24; shift >= 0; shift -= 8) {
+    const char c = static_cast<char>((static_cast<uint32_t>(code) >> shift) & 0xFF);
+    text += (c >= 0x20 && c < 0x7F) ? c : '?';
+  }
+  return text;
+}
+
+std::string pinFlagNames(int32_t flags) {
+  std::string text;
+  if (flags & kVstPinIsActive) text += "active";
+  if (flags & kVstPinIsStereo) text += text.empty() ? "stereo" : " stereo";
+  if (flags & kVstPinUseSpeaker) text += text.empty() ? "use-speaker" : " use-speaker";
+  return text.empty() ? "none" : text;
+}
+
+void printIdentity(PluginHost& host, const std::string& path) {
+  const AEffect& effect = *host.effect();
+  std::printf("Plug-in          %s\n", path.c_str());
+  std::printf("Effect name      %s\n", host.effectName().c_str());
+  std::printf("Vendor           %s\n", host.vendorString().c_str());
+  std::printf("Product          %s\n", host.productString().c_str());
+  std::printf("Vendor version   %" PRIdPTR "\n", host.dispatch(effGetVendorVersion));
+  std::printf("VST version      %" PRIdPTR "\n", host.dispatch(effGetVstVersion));
+  std::printf("Unique ID        '%s' (0x%08" PRIX32 ")\n", fourCharacters(effect.uniqueID).c_str(),
+              static_cast<uint32_t>(effect.uniqueID));
+  const intptr_t category = host.dispatch(effGetPlugCategory);
+  std::printf("Category         %" PRIdPTR " (%s)\n", category, categoryName(category));
+}
+
+void printRecord(const AEffect& effect) {
+  std::printf("\nEffect record\n");
+  std::printf("  numPrograms    %" PRId32 "\n", effect.numPrograms);
+  std::printf("  numParams      %" PRId32 "\n", effect.numParams);
+  std::printf("  numInputs      %" PRId32 "\n", effect.numInputs);
+  std::printf("  numOutputs     %" PRId32 "\n", effect.numOutputs);
+  std::printf("  flags          0x%08" PRIX32 " (%s)\n", static_cast<uint32_t>(effect.flags),
+              flagNames(effect.flags).c_str());
+  std::printf("  initialDelay   %" PRId32 "\n", effect.initialDelay);
+  std::printf("  version        %" PRId32 "\n", effect.version);
+}
+
+void printPins(PluginHost& host, bool output, int32_t count) {
+  for (int32_t index = 0; index < std::min(count, kMaxListed); ++index) {
+    VstPinProperties props{};
+    const char* kind = output ? "output" : "input";
+    if (!host.pinProperties(output, index, props)) {
+      std::printf("  %-6s %-3" PRId32 " (no answer)\n", kind, index);
+      continue;
     }
-    return text.empty() ? "none" : text;
+    props.label[sizeof props.label - 1] = '\0';
+    std::printf("  %-6s %-3" PRId32 " %-24s flags 0x%" PRIX32 " (%s)\n", kind, index,
+                ("\"" + std::string(props.label) + "\"").c_str(), static_cast<uint32_t>(props.flags),
+                pinFlagNames(props.flags).c_str());
+  }
 }
 
-std::string fourCharacters(int32_t code)
-{
-    std::string text;
-    for (int shift = 24; shift >= 0; shift -= 8) {
-        const char c = static_cast<char>((static_cast<uint32_t>(code) >> shift) & 0xFF);
-        text += (c >= 0x20 && c < 0x7F) ? c : '?';
-    }
-    return text;
+void printCapabilities(PluginHost& host) {
+  std::printf("\nCapabilities\n");
+  for (const char* text : kCapabilities) {
+    const int32_t answer = host.canDo(text);
+    const char* meaning = answer > 0 ? "yes" : answer < 0 ? "no" : "don't know";
+    std::printf("  %-24s %3" PRId32 " (%s)\n", ("\"" + std::string(text) + "\"").c_str(), answer, meaning);
+  }
 }
 
-std::string pinFlagNames(int32_t flags)
-{
-    std::string text;
-    if (flags & kVstPinIsActive)
-        text += "active";
-    if (flags & kVstPinIsStereo)
-        text += text.empty() ? "stereo" : " stereo";
-    if (flags & kVstPinUseSpeaker)
-        text += text.empty() ? "use-speaker" : " use-speaker";
-    return text.empty() ? "none" : text;
-}
-
-void printIdentity(PluginHost& host, const std::string& path)
-{
-    const AEffect& effect = *host.effect();
-    std::printf("Plug-in          %s\n", path.c_str());
-    std::printf("Effect name      %s\n", host.effectName().c_str());
-    std::printf("Vendor           %s\n", host.vendorString().c_str());
-    std::printf("Product          %s\n", host.productString().c_str());
-    std::printf("Vendor version   %" PRIdPTR "\n", host.dispatch(effGetVendorVersion));
-    std::printf("VST version      %" PRIdPTR "\n", host.dispatch(effGetVstVersion));
-    std::printf("Unique ID        '%s' (0x%08" PRIX32 ")\n", fourCharacters(effect.uniqueID).c_str(),
-                static_cast<uint32_t>(effect.uniqueID));
-    const intptr_t category = host.dispatch(effGetPlugCategory);
-    std::printf("Category         %" PRIdPTR " (%s)\n", category, categoryName(category));
-}
-
-void printRecord(const AEffect& effect)
-{
-    std::printf("\nEffect record\n");
-    std::printf("  numPrograms    %" PRId32 "\n", effect.numPrograms);
-    std::printf("  numParams      %" PRId32 "\n", effect.numParams);
-    std::printf("  numInputs      %" PRId32 "\n", effect.numInputs);
-    std::printf("  numOutputs     %" PRId32 "\n", effect.numOutputs);
-    std::printf("  flags          0x%08" PRIX32 " (%s)\n", static_cast<uint32_t>(effect.flags),
-                flagNames(effect.flags).c_str());
-    std::printf("  initialDelay   %" PRId32 "\n", effect.initialDelay);
-    std::printf("  version        %" PRId32 "\n", effect.version);
-}
-
-void printPins(PluginHost& host, bool output, int32_t count)
-{
-    for (int32_t index = 0; index < std::min(count, kMaxListed); ++index) {
-        VstPinProperties props{};
-        const char* kind = output ? "output" : "input";
-        if (!host.pinProperties(output, index, props)) {
-            std::printf("  %-6s %-3" PRId32 " (no answer)\n", kind, index);
-            continue;
-        }
-        props.label[sizeof props.label - 1] = '\0';
-        std::printf("  %-6s %-3" PRId32 " %-24s flags 0x%" PRIX32 " (%s)\n", kind, index,
-                    ("\"" + std::string(props.label) + "\"").c_str(), static_cast<uint32_t>(props.flags),
-                    pinFlagNames(props.flags).c_str());
-    }
-}
-
-void printCapabilities(PluginHost& host)
-{
-    std::printf("\nCapabilities\n");
-    for (const char* text : kCapabilities) {
-        const int32_t answer = host.canDo(text);
-        const char* meaning = answer > 0 ? "yes" : answer < 0 ? "no" : "don't know";
-        std::printf("  %-24s %3" PRId32 " (%s)\n", ("\"" + std::string(text) + "\"").c_str(), answer, meaning);
-    }
-}
-
-void printParameters(PluginHost& host, int32_t count)
-{
-    std::printf("\nParameters\n");
-    std::printf("  %5s  %-10s %-10s %-12s %s\n", "index", "name", "value", "display", "label");
-    for (int32_t index = 0; index < std::min(count, kMaxListed); ++index) {
-        std::printf("  %5" PRId32 "  %-10s %-10.6f %-12s %s\n", index, host.parameterName(index).c_str(),
-                    static_cast<double>(host.getParameter(index)), host.parameterDisplay(index).c_str(),
-                    host.parameterLabel(index).c_str());
-    }
+void printParameters(PluginHost& host, int32_t count) {
+  std::printf("\nParameters\n");
+  std::printf("  %5s  %-10s %-10s %-12s %s\n", "index", "name", "value", "display", "label");
+  for (int32_t index = 0; index < std::min(count, kMaxListed); ++index) {
+    std::printf("  %5" PRId32 "  %-10s %-10.6f %-12s %s\n", index, host.parameterName(index).c_str(),
+                static_cast<double>(host.getParameter(index)), host.parameterDisplay(index).c_str(),
+                host.parameterLabel(index).c_str());
+  }
 }
 
 }  // namespace
 
-int runInfo(int argc, char** argv)
-{
-    if (argc != 1) {
-        std::fprintf(stderr, "Usage: tarnwick-host info PLUGIN.so\n");
-        return 2;
-    }
-    const std::string path = argv[0];
-    std::string error;
-    auto host = PluginHost::load(path, &error);
-    if (!host) {
-        std::fprintf(stderr, "tarnwick-host info: %s\n", error.c_str());
-        return 1;
-    }
-    host->setSampleRate(kInfoSampleRate);
-    host->setBlockSize(kInfoBlockSize);
-    host->resume();
+int runInfo(int argc, char** argv) {
+  if (argc != 1) {
+    std::fprintf(stderr, "Usage: tarnwick-host info PLUGIN.so\n");
+    return 2;
+  }
+  const std::string path = argv[0];
+  std::string error;
+  auto host = PluginHost::load(path, &error);
+  if (!host) {
+    std::fprintf(stderr, "tarnwick-host info: %s\n", error.c_str());
+    return 1;
+  }
+  host->setSampleRate(kInfoSampleRate);
+  host->setBlockSize(kInfoBlockSize);
+  host->resume();
 
-    printIdentity(*host, path);
-    printRecord(*host->effect());
-    std::printf("\nPins\n");
-    printPins(*host, false, host->effect()->numInputs);
-    printPins(*host, true, host->effect()->numOutputs);
-    printCapabilities(*host);
-    std::printf("\nProgram          \"%s\"\n", host->programName().c_str());
-    printParameters(*host, host->effect()->numParams);
+  printIdentity(*host, path);
+  printRecord(*host->effect());
+  std::printf("\nPins\n");
+  printPins(*host, false, host->effect()->numInputs);
+  printPins(*host, true, host->effect()->numOutputs);
+  printCapabilities(*host);
+  std::printf("\nProgram          \"%s\"\n", host->programName().c_str());
+  printParameters(*host, host->effect()->numParams);
 
-    host->suspend();
-    host->close();
-    return 0;
+  host->suspend();
+  host->close();
+  return 0;
 }
 
 }  // namespace tarnwick::host

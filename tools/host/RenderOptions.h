@@ -12,23 +12,23 @@ enum class WavSampleFormat { float32, pcm24, pcm16 };
 
 // One --param NAME=VALUE; NAME is a host parameter name or a number (any index, internal ones included).
 struct ParamSetting {
-    std::string name;  // as given
-    bool byIndex = false;
-    int32_t index = 0;  // when byIndex
-    float value = 0.0f;
+  std::string name;  // as given
+  bool byIndex = false;
+  int32_t index = 0;  // when byIndex
+  float value = 0.0f;
 };
 
 struct RenderOptions {
-    std::string pluginPath;
-    std::string midiPath;
-    std::string outPath;
-    std::optional<std::string> samplePath;
-    std::optional<std::string> chunkPath;
-    std::optional<double> tempo;
-    int32_t blockSize = 512;
-    WavSampleFormat format = WavSampleFormat::float32;
-    std::vector<ParamSetting> params;  // in command-line order
-    bool help = false;
+  std::string pluginPath;
+  std::string midiPath;
+  std::string outPath;
+  std::optional<std::string> samplePath;
+  std::optional<std::string> chunkPath;
+  std::optional<double> tempo;
+  int32_t blockSize = 512;
+  WavSampleFormat format = WavSampleFormat::float32;
+  std::vector<ParamSetting> params;  // in command-line order
+  bool help = false;
 };
 
 inline constexpr int32_t kMaxRenderBlock = 65536;

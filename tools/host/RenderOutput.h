@@ -11,10 +11,10 @@
 namespace tarnwick::host {
 
 struct LevelStats {
-    double peak = 0.0;       // largest magnitude of both channels, linear
-    double peakDb = -1e9;    // dBFS, very negative for silence
-    double rmsDb = -1e9;     // dBFS over both channels
-    int64_t nonFinite = 0;   // NaN or infinite samples (left out of peak and RMS)
+  double peak = 0.0;      // largest magnitude of both channels, linear
+  double peakDb = -1e9;   // dBFS, very negative for silence
+  double rmsDb = -1e9;    // dBFS over both channels
+  int64_t nonFinite = 0;  // NaN or infinite samples (left out of peak and RMS)
 };
 
 LevelStats measureLevels(const std::vector<float>& left, const std::vector<float>& right);
@@ -27,15 +27,15 @@ bool stderrIsTerminal();
 
 // A one-line bar on stderr, redrawn at most every 100 ms; inactive when disabled.
 class ProgressBar {
-public:
-    explicit ProgressBar(bool enabled) : enabled_(enabled) {}
-    void update(int64_t framesDone, int64_t songFrames, double sampleRate);
-    void finish();
+ public:
+  explicit ProgressBar(bool enabled) : enabled_(enabled) {}
+  void update(int64_t framesDone, int64_t songFrames, double sampleRate);
+  void finish();
 
-private:
-    bool enabled_;
-    bool drawn_ = false;
-    std::chrono::steady_clock::time_point last_{};
+ private:
+  bool enabled_;
+  bool drawn_ = false;
+  std::chrono::steady_clock::time_point last_{};
 };
 
 }  // namespace tarnwick::host

@@ -7,25 +7,25 @@
 namespace tarnwick::host {
 
 bool writeChunkPath(std::vector<uint8_t>& chunk, const std::string& path, std::string* error) {
-    auto fail = [error](const std::string& text) {
-        if (error) *error = text;
-        return false;
-    };
-    if (chunk.size() < kChunkPathField)
-        return fail("the chunk has " + std::to_string(chunk.size()) + " bytes, too few to carry a recording path");
-    if (path.empty()) return fail("empty recording path");
-    if (path.size() > kChunkPathLimit)
-        return fail("recording path longer than " + std::to_string(kChunkPathLimit) + " characters");
-    if (path.find('\0') != std::string::npos) return fail("recording path contains a zero byte");
-    std::fill(chunk.begin(), chunk.begin() + kChunkPathField, uint8_t{0});
-    std::memcpy(chunk.data(), path.data(), path.size());
-    return true;
+  auto fail = [error](const std::string& text) {
+    if (error) *error = text;
+    return false;
+  };
+  if (chunk.size() < kChunkPathField)
+    return fail("the chunk has " + std::to_string(chunk.size()) + " bytes, too few to carry a recording path");
+  if (path.empty()) return fail("empty recording path");
+  if (path.size() > kChunkPathLimit)
+    return fail("recording path longer than " + std::to_string(kChunkPathLimit) + " characters");
+  if (path.find('\0') != std::string::npos) return fail("recording path contains a zero byte");
+  std::fill(chunk.begin(), chunk.begin() + kChunkPathField, uint8_t{0});
+  std::memcpy(chunk.data(), path.data(), path.size());
+  return true;
 }
 
 std::string chunkPath(const std::vector<uint8_t>& chunk) {
-    const std::size_t field = std::min(chunk.size(), kChunkPathField);
-    const auto end = std::find(chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(field), uint8_t{0});
-    return std::string(chunk.begin(), end);
+  const std::size_t field = std::min(chunk.size(), kChunkPathField);
+  const auto end = std::find(chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(field), uint8_t{0});
+  return std::string(chunk.begin(), end);
 }
 
 }  // namespace tarnwick::host
