@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           libsndfile1-dev sox libfftw3-dev libstb-dev fonts-dejavu-core libx11-dev xvfb xauth
-          libxtst-dev clang-14 libclang-rt-14-dev)
+          libxtst-dev clang-14 libclang-rt-14-dev clang-format-14)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

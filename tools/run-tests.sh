@@ -6,6 +6,9 @@ cd "$(dirname "$0")/.."
 tools/install-deps.sh
 jobs=$(nproc)
 
+echo "== format"
+tools/check-format.sh
+
 echo "== normal build"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$jobs"

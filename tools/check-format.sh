@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Fails when a C or C++ file of the tree differs from what clang-format 14 makes of it (.clang-format).
+#   tools/check-format.sh          check, list the files that need formatting
+#   tools/check-format.sh --fix    format them in place
+set -euo pipefail
+cd "$(dirname "$0")/.."
+formatter=$(command -v clang-format-14 || true)
+if [ -z "$formatter" ]; then
+  echo "clang-format-14 is missing (Debian package clang-format-14)" >&2
+  exit 1
+fi
+mapfile -t files < <(git ls-files '*.cpp' '*.h' '*.c' '*.inc')
+if [ "${1:-}" = "--fix" ]; then
+  "$formatter" -i "${files[@]}"
+  exit 0
+fi
+unformatted=()
+for f in "${files[@]}"; do
+  if ! "$formatter" "$f" | cmp -s - "$f"; then unformatted+=("$f"); fi
+done
+if [ ${#unformatted[@]} -gt 0 ]; then
+  echo "not formatted (run tools/check-format.sh --fix):" >&2
+  printf '  %s\n' "${unformatted[@]}" >&2
+  exit 1
+fi
+echo "format: ${#files[@]} files clean"
