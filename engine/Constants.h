@@ -15,6 +15,9 @@ constexpr int kHostParamCount = 40;  // the host sees indices 0..39 only
 constexpr int kPathCapacity = 1024;  // audio and bank file paths, terminator included
 constexpr int kMorphGrainCapacity = 4096;
 constexpr float kDefaultFadeLength = 220.0f;
+// Largest sample magnitude a recording may hold: far beyond any real audio, and small enough that every
+// sum the render and the morph form stays finite.
+constexpr float kSampleLimit = 1.0e6f;
 
 // Parameter indices: host parameters 0..39, then the editor's internal indices.
 enum ParamIndex : int32_t {
@@ -40,6 +43,7 @@ enum ParamIndex : int32_t {
   kBankMenuValue = 261,
   kSaveBankButton = 262,
   kFlood = 263,
+  kMainMenuValue = 264,
   kDelayRange = 265,
   kKeyMapping = 266,
   kResetAction = 267,

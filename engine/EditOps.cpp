@@ -3,7 +3,6 @@
 
 #include "engine/Engine.h"
 #include "engine/Numeric.h"
-#include "engine/TempoSteps.h"
 
 namespace tarnwick {
 
@@ -15,62 +14,55 @@ struct Mapping {
 constexpr Mapping kMappings[7] = {{128, 0, 127}, {88, 21, 108}, {76, 28, 103}, {61, 36, 96},
                                   {49, 36, 84},  {37, 48, 84},  {25, 48, 72}};
 
+constexpr int32_t kFullsizeStep = 8;
+
+bool fullsize(const KeyRow& row) { return truncToInt(8.0f * row.unitDura) == kFullsizeStep; }
+
 }  // namespace
 
 float Engine::writeDelay(int32_t grain, float v) {
   EngineState& s = *s_;
   KeyRow& row = s.rows[s.editRow];
-  if (s.quantized()) {
-    const int32_t q = tempoStepOf(v);
-    v = static_cast<float>(q) / 14.0f;
-    row.delayTime[grain] = kTempoStepBeats[q];
-  } else {
-    if (v != 0.0f && v < 0.08f) v = 0.08f;
-    row.delayTime[grain] = v;
-  }
-  row.delayValue[grain] = v;
-  return v;
-}
-
-int32_t Engine::grainLengthForStep(int32_t step) const {
-  const EngineState& s = *s_;
-  if (step == 0) return truncSaturate(s.buffer.frameCountF / static_cast<float>(s.keyCount));
-  if (step >= 1 && step <= 7) {
-    return truncSaturate(kGrainStepBeats[step] * 60.0f * s.sampleRate / static_cast<float>(s.tempo));
-  }
-  if (step == 8) return s.buffer.frameCount;
-  return 0;
+  const DelayValue d = deriveDelay(v, s.quantized());
+  row.delayValue[grain] = d.value;
+  row.delayTime[grain] = d.time;
+  return d.value;
 }
 
 float Engine::writeUnitDura(float v) {
   EngineState& s = *s_;
   KeyRow& row = s.rows[s.editRow];
   row.unitDura = v;
-  const int32_t step = truncToInt(8.0f * v);
-  row.grainLength = grainLengthForStep(step);
-  if (step == 8) s.keySplitStart = 0.0f;
+  row.grainLength = grainLengthFor(v, rowContext());
+  if (fullsize(row)) s.keySplitStart = 0.0f;
   s.editRowGrainLength = static_cast<float>(row.grainLength);
-  // The editor shows the step; a value far outside the table keeps its own value.
-  return (step >= -8 && step <= 16) ? static_cast<float>(step) / 8.0f : v;
+  // The editor shows the step.
+  return static_cast<float>(truncToInt(8.0f * v)) / 8.0f;
+}
+
+void Engine::setLayoutSwitch(float EngineState::*field, float v) {
+  EngineState& s = *s_;
+  silenceAll();
+  s.*field = v;
+  reapplyRows();
+  selectKey(s.editRow);
 }
 
 void Engine::setDelayRange(float v) {
   EngineState& s = *s_;
   silenceAll();
-  s.options[kOptDelayRange] = v;
+  if (menuEntry(*parameterInfo(kDelayRange), v) >= 0) s.options[kOptDelayRange] = v;
   refreshDelayUnit();
-  if (truncToInt(v) == kQuantizedRange) {
-    for (int i = 0; i < kGrainCount; ++i) setParameter(kDelay01 + i, getParameter(kDelay01 + i));
-  }
+  // Re-deriving the rows quantizes every delay (the edit row's too) when the range is quantized.
   reapplyRows();
   selectKey(s.editRow);
 }
 
 void Engine::setKeyMapping(float v) {
   EngineState& s = *s_;
-  s.options[kOptKeyMapping] = v;
-  const int32_t m = truncToInt(v);
-  if (m >= 0 && m < 7) {
+  const int32_t m = menuEntry(*parameterInfo(kKeyMapping), v);
+  if (m >= 0) {
+    s.options[kOptKeyMapping] = v;
     s.keyCount = kMappings[m].keyCount;
     s.lowKey = kMappings[m].lowKey;
     s.highKey = kMappings[m].highKey;
@@ -83,8 +75,9 @@ void Engine::setKeyMapping(float v) {
 void Engine::runReset(float v) {
   EngineState& s = *s_;
   silenceAll();
-  s.options[kOptResetAction] = v;
-  switch (truncToInt(v)) {
+  const int32_t action = menuEntry(*parameterInfo(kResetAction), v);
+  if (action >= 0) s.options[kOptResetAction] = v;
+  switch (action) {
     case 0: resetDelays(); break;
     case 1: resetCopyBuffer(); break;
     case 2: applyOptions(); break;
@@ -94,7 +87,7 @@ void Engine::runReset(float v) {
       selectKey(s.lowKey);
       resetCopyBuffer();
       break;
-    default: break;
+    default: break;  // no action: the keys are still silenced and the rows re-derived
   }
   reapplyRows();
   selectKey(s.editRow);
@@ -107,10 +100,12 @@ void Engine::selectKey(int32_t key) {
     s.editRow = key;
     s.lastSelectedKey = key < kKeyCount ? key : s.lastSelectedKey;
   }
-  for (int i = 0; i < kGrainCount; ++i) setParameter(kDelay01 + i, getParameter(kDelay01 + i));
-  for (int32_t i : {kUnitDura, kRelease, kEnvelope}) setParameter(i, getParameter(i));
+  KeyRow& row = s.rows[s.editRow];
+  deriveRow(row, rowContext());
+  s.editRowGrainLength = static_cast<float>(row.grainLength);
   s.keySplitStart =
       s.masterEditMode() ? 0.0f : static_cast<float>((s.buffer.frameCount / s.keyCount) * (key - s.lowKey));
+  echoEditRow();
 }
 
 void Engine::toggleEditMode() {
@@ -128,14 +123,12 @@ void Engine::toggleEditMode() {
 
 void Engine::reapplyRows() {
   EngineState& s = *s_;
-  const int32_t keep = s.editRow;
-  for (int32_t r = 0; r < kRowCount; ++r) {
-    s.editRow = r;
-    for (int32_t i : {kUnitDura, kRelease, kEnvelope}) setParameter(i, getParameter(i));
-    for (int32_t i = kDelay01; i <= kDelay32; ++i) setParameter(i, getParameter(i));
-  }
-  s.editRow = keep;
-  setParameter(kUnitDura, getParameter(kUnitDura));
+  const RowContext context = rowContext();
+  for (KeyRow& row : s.rows) deriveRow(row, context);
+  const KeyRow& editRow = s.rows[s.editRow];
+  s.editRowGrainLength = static_cast<float>(editRow.grainLength);
+  if (fullsize(editRow)) s.keySplitStart = 0.0f;
+  echoEditRow();
 }
 
 void Engine::loadProgram(int32_t program) {
@@ -143,17 +136,21 @@ void Engine::loadProgram(int32_t program) {
   if (program != 0) return;  // there is one program
   s.currentProgram = program;
   const ProgramRecord& p = s.program;
+  const RowContext context = rowContext();
   for (KeyRow& row : s.rows) {
-    row.envelope = p.envelope;
+    row.envelope = p.envelope;  // as stored, without the 0.01 floor
     row.release = p.release;
+    row.unitDura = p.unitDura;
+    row.grainLength = grainLengthFor(p.unitDura, context);
+    for (int i = 0; i < kGrainCount; ++i) {
+      const DelayValue d = deriveDelay(p.delays[i], context.quantized);
+      row.delayValue[i] = d.value;
+      row.delayTime[i] = d.time;
+    }
   }
-  const int32_t keep = s.editRow;
-  for (int32_t r = 0; r < kRowCount; ++r) {
-    s.editRow = r;
-    setParameter(kUnitDura, p.unitDura);
-    for (int i = 0; i < kGrainCount; ++i) setParameter(kDelay01 + i, p.delays[i]);
-  }
-  s.editRow = keep;
+  s.editRowGrainLength = static_cast<float>(s.rows[s.editRow].grainLength);
+  if (fullsize(s.rows[s.editRow])) s.keySplitStart = 0.0f;
+  echoEditRow();
   setParameter(kMainLevl, p.mainLevl);
   setParameter(kMorph, p.morph);
   setParameter(kMove, p.move);

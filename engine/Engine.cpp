@@ -2,15 +2,13 @@
 #include "engine/Engine.h"
 
 #include <cmath>
-#include <cstring>
 
 #include "engine/Numeric.h"
+#include "engine/ParameterText.h"
 
 namespace tarnwick {
 
-bool EngineState::quantized() const { return truncToInt(options[kOptDelayRange]) == kQuantizedRange; }
-
-Engine::Engine(HostTime* hostTime) : s_(std::make_unique<EngineState>()), hostTime_(hostTime) {
+Engine::Engine(HostTime* hostTime, Role role) : s_(std::make_unique<EngineState>()), hostTime_(hostTime) {
   EngineState& s = *s_;
   for (KeyRow& row : s.rows) {
     for (int g = 0; g < kGrainCount; ++g) row.delayValue[g] = row.delayTime[g] = 0.8f;
@@ -18,7 +16,10 @@ Engine::Engine(HostTime* hostTime) : s_(std::make_unique<EngineState>()), hostTi
   for (auto& slot : s.copyBuffer) {
     for (float& v : slot) v = 0.25f;
   }
-  morph_ = std::make_unique<MorphState>();
+  if (role == Role::kPlays) {
+    voices_ = std::make_unique<Voice[]>(kRowCount);
+    morph_ = std::make_unique<MorphState>();
+  }
   s.program = factoryProgram();
   silenceAll();
   applyOptions();
@@ -29,6 +30,8 @@ Engine::Engine(HostTime* hostTime) : s_(std::make_unique<EngineState>()), hostTi
 }
 
 Engine::~Engine() = default;
+
+RowContext Engine::rowContext() const { return rowContextOf(*s_); }
 
 void Engine::resume(float hostSampleRate) {
   EngineState& s = *s_;
@@ -58,8 +61,23 @@ void Engine::refreshDelayUnit() {
 
 void Engine::silenceAll() {
   EngineState& s = *s_;
+  for (KeyRow& row : s.rows) row.grainLength = 0;
+  if (voices_) {
+    silenceVoices();
+  } else {
+    ++s.silenceRequests;  // the engine that plays stops its voices when it takes this state
+  }
+}
+
+void Engine::followSilenceRequests() {
+  if (!voices_ || silencedAt_ == s_->silenceRequests) return;
+  silenceVoices();
+}
+
+void Engine::silenceVoices() {
+  silencedAt_ = s_->silenceRequests;
   for (int k = 0; k < kRowCount; ++k) {
-    Voice& v = s.voices[k];
+    Voice& v = voices_[k];
     GrainSchedule& gs = v.schedule;
     for (int g = 0; g < kGrainCount; ++g) {
       gs.countdown[g] = -1;
@@ -74,119 +92,121 @@ void Engine::silenceAll() {
     v.velocity = 0;
     v.amplitude = 0.0f;
     v.releaseStep = 0.0f;
-    s.rows[k].grainLength = 0;
   }
 }
 
+float* Engine::storedValue(const ParameterInfo& info, int32_t index) { return storedValueOf(*s_, info, index); }
+
 float Engine::getParameter(int32_t index) {
-  const EngineState& s = *s_;
-  const KeyRow& row = s.rows[s.editRow];
-  if (isDelayIndex(index)) return row.delayValue[index - kDelay01];
-  if (isCopySlot(index)) return s.copyState[index - kCopyFirst];
-  if (isPasteSlot(index)) return s.pasteState[index - kPasteFirst];
-  switch (index) {
-    case kMainLevl: return s.mainLevl;
-    case kUnitDura: return row.unitDura;
-    case kRelease: return row.release;
-    case kEnvelope: return row.envelope;
-    case kTrigmode: return s.trigmode;
-    case kMove: return s.move;
-    case kMorph: return s.morph;
-    case kBufstart: return s.bufstart;
-    case kEditMode: return s.editMode;
-    case kPeakLevel: return readPeakLevel();
-    case kLoadAudioButton: return s.loadAudioButton;
-    case kBankMenuValue: return s.bankMenuValue;
-    case kSaveBankButton: return s.saveBankButton;
-    case kFlood: return s.flood;
-    case kDelayRange: return s.options[kOptDelayRange];
-    case kKeyMapping: return s.options[kOptKeyMapping];
-    case kResetAction: return s.options[kOptResetAction];
-    case kMorphAlgorithm: return s.options[kOptMorphAlgorithm];
-    default: return 0.0f;
-  }
+  const ParameterInfo* info = parameterInfo(index);
+  if (!info) return 0.0f;
+  if (info->stored == Stored::kPeak) return readPeakLevel();
+  const float* value = storedValue(*info, index);
+  return value ? *value : 0.0f;
 }
 
 void Engine::setParameter(int32_t index, float v) {
   if (std::isnan(v)) return;  // a NaN changes nothing
+  const ParameterInfo* info = parameterInfo(index);
+  if (info) {
+    if (!admitValue(*info, v)) return;
+    write(*info, index, v);
+  }
+  echo(index, v);  // unlisted indices are only echoed
+}
+
+void Engine::write(const ParameterInfo& info, int32_t index, float& v) {
   EngineState& s = *s_;
   KeyRow& row = s.rows[s.editRow];
-  if (isDelayIndex(index)) {
-    v = writeDelay(index - kDelay01, v);
-  } else if (isCopySlot(index)) {
-    float& state = s.copyState[index - kCopyFirst];
-    if (v == 0.0f && state == 1.0f) copy(index - kCopyFirst);
-    state = v;
-  } else if (isPasteSlot(index)) {
-    float& state = s.pasteState[index - kPasteFirst];
-    if (v == 0.0f && state == 1.0f) paste(index - kPasteFirst);
-    state = v;
-  } else {
-    switch (index) {
-      case kMainLevl:
-        s.mainLevl = v;
-        s.masterGain = v * v * 2.0f;
-        break;
-      case kUnitDura: v = writeUnitDura(v); break;
-      case kRelease: row.release = v; break;
-      case kEnvelope: row.envelope = v < 0.01f ? 0.01f : v; break;
-      case kTrigmode:
-        s.trigmode = v;
-        silenceAll();
-        reapplyRows();
-        selectKey(s.editRow);
-        break;
-      case kMove:
-      case kMorph:
-        silenceAll();
-        (index == kMove ? s.move : s.morph) = v;
-        reapplyRows();
-        selectKey(s.editRow);
-        break;
-      case kBufstart: s.bufstart = v; break;
-      case kEditMode: toggleEditMode(); break;
-      case kFlood:
-        if (flood(v) != 0) v = 0.0f;
-        s.flood = v;
-        break;
-      case kLoadAudioButton: s.loadAudioButton = v; break;
-      case kSaveBankButton: s.saveBankButton = v; break;
-      case kMorphAlgorithm: s.options[kOptMorphAlgorithm] = v; break;
-      case kDelayRange: setDelayRange(v); break;
-      case kKeyMapping: setKeyMapping(v); break;
-      case kResetAction: runReset(v); break;
-      default: break;  // notifications and editor-only values are only echoed
+  switch (info.behaviour) {
+    case Behaviour::kNone: break;
+    case Behaviour::kStore:
+      if (info.range != ValueRange::kMenu || menuEntry(info, v) >= 0) *storedValue(info, index) = v;
+      break;
+    case Behaviour::kMainLevel:
+      s.mainLevl = v;
+      s.masterGain = v * v * 2.0f;
+      break;
+    case Behaviour::kGrainLength: v = writeUnitDura(v); break;
+    case Behaviour::kRelease: row.release = v; break;
+    case Behaviour::kEnvelope: row.envelope = envelopeFloor(v); break;  // the echo keeps the value given
+    case Behaviour::kLayoutSwitch: setLayoutSwitch(info.scalar, v); break;
+    case Behaviour::kDelay: v = writeDelay(index - kDelay01, v); break;
+    case Behaviour::kCopy:
+    case Behaviour::kPaste: {
+      float& state = *storedValue(info, index);
+      if (v == 0.0f && state == 1.0f) {
+        if (info.behaviour == Behaviour::kCopy)
+          copy(index - info.first);
+        else
+          paste(index - info.first);
+      }
+      state = v;
+      break;
     }
+    case Behaviour::kEditMode: toggleEditMode(); break;
+    case Behaviour::kFlood:
+      if (flood(v) != 0) v = 0.0f;
+      s.flood = v;
+      break;
+    case Behaviour::kDelayRange: setDelayRange(v); break;
+    case Behaviour::kKeyMapping: setKeyMapping(v); break;
+    case Behaviour::kReset: runReset(v); break;
   }
-  echo(index, v);
 }
 
-void Engine::discard(ChannelPair&& arrays) {
-  if (arrays.empty() && !arrays.left && !arrays.right) return;
-  for (ChannelPair& slot : discarded_) {
-    if (!slot.left && !slot.right) {
-      slot = std::move(arrays);
-      return;
-    }
-  }
-  ChannelPair dropped = std::move(arrays);  // pile full: free here rather than leak
+void Engine::echoEditRow() {
+  if (!editor_) return;
+  const KeyRow& row = s_->rows[s_->editRow];
+  for (int i = 0; i < kGrainCount; ++i) echo(kDelay01 + i, row.delayValue[i]);
+  // The editor shows the grain length's step.
+  echo(kUnitDura, static_cast<float>(truncToInt(8.0f * row.unitDura)) / 8.0f);
+  echo(kRelease, row.release);
+  echo(kEnvelope, row.envelope);
 }
 
-void Engine::takeDiscarded(ChannelPair out[3]) {
-  for (int i = 0; i < 3; ++i) out[i] = std::move(discarded_[i]);
+namespace {
+
+// Samples from a file may be any bit patterns: what the render cannot sum without overflowing (NaN,
+// infinities, absurd magnitudes) is brought into range; recordings never come near the limit.
+void keepPlayable(float* samples, int32_t count) {
+  for (int32_t i = 0; i < count; ++i) {
+    const float v = samples[i];
+    if (!(v >= -kSampleLimit && v <= kSampleLimit)) {
+      samples[i] = v > 0.0f ? kSampleLimit : (v < 0.0f ? -kSampleLimit : 0.0f);
+    }
+  }
 }
+
+}  // namespace
 
 void Engine::replaceBuffer(ChannelPair&& fresh) {
   EngineState& s = *s_;
-  AudioBuffer& b = s.buffer;
-  if (b.floodOn()) setParameter(kFlood, 0.0f);
-  discard(std::move(b.stored));
-  b.stored = std::move(fresh);
-  b.frameCount = b.stored.empty() ? 0 : b.stored.frameCount;
+  if (!fresh.empty()) {
+    keepPlayable(fresh.left.get(), fresh.frameCount + 1);  // with the guard sample
+    keepPlayable(fresh.right.get(), fresh.frameCount + 1);
+  }
+  if (s.buffer.floodOn()) setParameter(kFlood, 0.0f);
+  store_.retire(std::move(store_.stored()));
+  store_.stored() = std::move(fresh);
+  const ChannelPair& stored = store_.stored();
+  BufferView& b = s.buffer;
+  b.frameCount = stored.empty() ? 0 : stored.frameCount;
   b.frameCountF = static_cast<float>(b.frameCount);
-  b.left = b.stored.left.get();
-  b.right = b.stored.right.get();
+  b.left = b.storedL = stored.left.get();
+  b.right = b.storedR = stored.right.get();
   ++b.generation;
+}
+
+void Engine::commitRecording(ChannelPair&& arrays, const char* path) {
+  EngineState& s = *s_;
+  silenceAll();
+  if (s.buffer.floodOn()) setParameter(kFlood, 0.0f);
+  replaceBuffer(std::move(arrays));
+  s.buffer.saved = true;
+  if (path) copyText(s.program.audioFileName, path, kPathCapacity);
+  reapplyRows();
+  setParameter(kEditorRefresh, 1.0f);
 }
 
 }  // namespace tarnwick

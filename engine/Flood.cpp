@@ -1,9 +1,11 @@
 // Flood: building the transposed slices, and switching the engine between stored and flooded arrays.
 #include "engine/Flood.h"
 
+#include <algorithm>
 #include <cmath>
 #include <new>
 
+#include "engine/Engine.h"
 #include "engine/Numeric.h"
 
 namespace tarnwick {
@@ -54,58 +56,36 @@ ChannelPair buildFlood(const FloodPlan& plan) {
   return out;
 }
 
-bool Engine::planFlood(FloodPlan& plan) const {
-  const EngineState& s = *s_;
-  const AudioBuffer& b = s.buffer;
-  if (b.frameCount == 0 || b.stored.empty()) return false;
-  const int32_t key = s.lastSelectedKey;
-  plan.sourceLeft = b.storedLeft();
-  plan.sourceRight = b.storedRight();
-  plan.frameCount = b.frameCount;
-  plan.keyCount = s.keyCount;
-  plan.sourceStart = (b.frameCount / s.keyCount) * (key - s.lowKey);
-  plan.grainLength = s.rows[key].grainLength;
-  plan.bufferGeneration = b.generation;
-  return true;
-}
-
-void Engine::offerFlood(ChannelPair&& arrays, const FloodPlan& plan) {
-  discard(std::move(offeredFlood_));
-  offeredFlood_ = std::move(arrays);
-  offeredPlan_ = plan;
-}
-
 int32_t Engine::flood(float v) {
   EngineState& s = *s_;
-  AudioBuffer& b = s.buffer;
+  BufferView& b = s.buffer;
   if (v != 0.0f) {
     if (b.floodOn()) return 0;  // already on: keep the saved unflooded arrays
-    if (b.frameCount == 0) return 1;
+    if (b.frameCount == 0 || !b.storedL || !b.storedR) return 1;
     if (s.rows[s.playRow].unitDura == 1.0f) return 2;
+    const int32_t key = s.lastSelectedKey;
     FloodPlan plan;
-    planFlood(plan);
-    ChannelPair arrays;
-    const FloodPlan& o = offeredPlan_;
-    if (!offeredFlood_.empty() && o.sourceLeft == plan.sourceLeft && o.frameCount == plan.frameCount &&
-        o.keyCount == plan.keyCount && o.sourceStart == plan.sourceStart && o.grainLength == plan.grainLength &&
-        o.bufferGeneration == plan.bufferGeneration) {
-      arrays = std::move(offeredFlood_);
-    } else {
-      discard(std::move(offeredFlood_));
-      arrays = buildFlood(plan);
-    }
+    plan.sourceLeft = b.storedL;
+    plan.sourceRight = b.storedR;
+    plan.frameCount = b.frameCount;
+    plan.keyCount = s.keyCount;
+    plan.sourceStart = (b.frameCount / s.keyCount) * (key - s.lowKey);
+    plan.grainLength = s.rows[key].grainLength;
+    ChannelPair arrays = buildFlood(plan);
     if (arrays.empty()) return 3;  // out of memory: flood stays off
-    b.flooded = std::move(arrays);
-    b.left = b.flooded.left.get();
-    b.right = b.flooded.right.get();
-    s.floodSourceKey = s.lastSelectedKey;
+    store_.flooded() = std::move(arrays);
+    b.left = store_.flooded().left.get();
+    b.right = store_.flooded().right.get();
+    b.flooded = true;
+    s.floodSourceKey = key;
     return 0;
   }
   if (b.floodOn()) {
-    b.left = b.stored.left.get();
-    b.right = b.stored.right.get();
-    discard(std::move(b.flooded));
-    b.flooded = ChannelPair{};
+    b.left = b.storedL;
+    b.right = b.storedR;
+    b.flooded = false;
+    store_.retire(std::move(store_.flooded()));
+    store_.flooded() = ChannelPair{};
   }
   s.floodSourceKey = 0;
   return 0;

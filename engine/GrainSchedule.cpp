@@ -47,7 +47,8 @@ inline void setEdgeFade(GrainSchedule& gs, int g, int32_t remaining, bool leadIn
 
 void Engine::noteStart(int32_t key, int32_t offset) {
   EngineState& s = *s_;
-  Voice& v = s.voices[key];
+  if (!voices_ || key < 0 || key >= kKeyCount) return;
+  Voice& v = voices_[key];
   // The key's own row: a loop re-trigger must not take the row of a note played since.
   const KeyRow& row = s.rows[s.masterEditMode() ? kMasterRow : key];
   const int32_t sliceStart = row.unitDura != 1.0f ? (s.buffer.frameCount / s.keyCount) * (key - s.lowKey) : 0;

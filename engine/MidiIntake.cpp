@@ -7,15 +7,17 @@ namespace tarnwick {
 
 namespace {
 
-void cutAllGrains(EngineState& s) {
-  for (Voice& v : s.voices) {
-    for (int32_t& c : v.schedule.countdown) c = -1;
+void cutAllGrains(Voice* voices) {
+  for (int32_t k = 0; k < kRowCount; ++k) {
+    for (int32_t& c : voices[k].schedule.countdown) c = -1;
   }
 }
 
 }  // namespace
 
 void Engine::processMidi(const MidiMessage* messages, int32_t count) {
+  if (!voices_) return;
+  followSilenceRequests();
   if (s_->buffer.frameCount == 0) return;  // no recording: every event of the call is dropped
   for (int32_t i = 0; i < count; ++i) handleMessage(messages[i]);
 }
@@ -29,7 +31,7 @@ void Engine::handleMessage(const MidiMessage& m) {
   } else if (status == 0x80 || status == 0x90) {
     noteOff(data1);
   } else if (status == 0xB0 && (data1 == 123 || data1 == 126)) {
-    cutAllGrains(*s_);
+    cutAllGrains(voices_.get());
   }
 }
 
@@ -44,12 +46,12 @@ void Engine::noteOn(int32_t key, int32_t velocity, int32_t offset) {
   EngineState& s = *s_;
   if (key < s.lowKey || key > s.highKey) return;
   if (s.morph != 0.0f) {  // the morph is monophonic
-    cutAllGrains(s);
-    for (Voice& v : s.voices) v.keyState = kIdle;
+    cutAllGrains(voices_.get());
+    for (int32_t k = 0; k < kRowCount; ++k) voices_[k].keyState = kIdle;
   }
   selectPlayRow(key);
   s.lastSelectedKey = key;
-  Voice& v = s.voices[key];
+  Voice& v = voices_[key];
   v.velocity = velocity;
   const KeyRow& row = s.rows[s.playRow];
   s.keySplitStart =
@@ -65,7 +67,7 @@ void Engine::noteOff(int32_t key) {
   EngineState& s = *s_;
   selectPlayRow(key);  // before the range test: an unmapped key still moves the edit row
   if (key < s.lowKey || key > s.highKey) return;
-  Voice& v = s.voices[key];
+  Voice& v = voices_[key];
   const float r = s.rows[s.playRow].release;
   float step = r == 1.0f ? v.amplitude / s.sampleRate * 220.0f : v.amplitude / s.sampleRate * r * 6.0f;
   // A negative release would make the key grow louder without end; it holds the level instead.

@@ -14,7 +14,9 @@ void Engine::render(float* outL, float* outR, int32_t frames) {
   std::memset(outL, 0, sizeof(float) * static_cast<size_t>(frames));
   std::memset(outR, 0, sizeof(float) * static_cast<size_t>(frames));
   EngineState& s = *s_;
-  if (!s.buffer.left || !s.buffer.right || s.engineBusy) return;
+  if (!voices_) return;
+  followSilenceRequests();
+  if (!s.buffer.playable() || s.engineBusy) return;
 
   if (s.quantized()) {
     double bpm = 0.0;
@@ -23,9 +25,9 @@ void Engine::render(float* outL, float* outR, int32_t frames) {
       s.delayUnit = s.sampleRate * 60.0f / static_cast<float>(bpm);
     }
   }
-  for (int32_t k = s.lowKey; k <= s.highKey; ++k) s.voices[k].loopMark = 0;
+  for (int32_t k = s.lowKey; k <= s.highKey; ++k) voices_[k].loopMark = 0;
   for (int32_t k = s.lowKey; k <= s.highKey; ++k) {
-    if (s.voices[k].keyState != kIdle) renderKey(k, outL, outR, frames);
+    if (voices_[k].keyState != kIdle) renderKey(k, outL, outR, frames);
   }
 
   const float gain = s.masterGain;
@@ -43,7 +45,7 @@ void Engine::render(float* outL, float* outR, int32_t frames) {
 
 void Engine::renderKey(int32_t key, float* outL, float* outR, int32_t n) {
   EngineState& s = *s_;
-  Voice& v = s.voices[key];
+  Voice& v = voices_[key];
   GrainSchedule& gs = v.schedule;
   const bool morphOn = s.morph != 0.0f;
   const bool trigOn = s.trigmode != 0.0f;

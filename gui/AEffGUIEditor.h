@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "gui/CGeometry.h"
-#include "plugin/VstInterface.h"
+#include "vst/VstInterface.h"
 
 namespace tarnwick::gui {
 

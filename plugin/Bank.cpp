@@ -1,12 +1,11 @@
-// Bank save and load: the state record with the samples, the overwrite questions, and the swap
-// of complete new arrays into the engine.
+// Bank save and load: the state record with the samples, and the overwrite questions, which are asked
+// with no lock held.
+#include <cstdio>
 #include <memory>
-#include <new>
 
 #include "platform/MessageBox.h"
 #include "plugin/aPlug.h"
 #include "storage/BankFile.h"
-#include "storage/ChunkRecord.h"
 
 namespace tarnwick {
 
@@ -33,102 +32,60 @@ bool userAgrees(const char* title, const char* text) {
 // [ui-thread]
 StorageResult aPlug::saveBank(const char* path) {
   if (!path || path[0] == '\0') return kStorageCannotWrite;
-  // The question concerns only the file, so it is asked before any lock is taken.
   if (fileCanBeRead(path) && !userAgrees(kOverwriteFileTitle, kOverwriteFileText)) return kStorageFileExists;
-
-  std::lock_guard<std::mutex> uiGuard(uiLock_);
-  const float* left = nullptr;
-  const float* right = nullptr;
-  int32_t frames = 0;
-  {
-    std::lock_guard<std::mutex> engineGuard(engineLock_);
-    const EngineState& s = engine_.state();
-    writeChunkRecord(s, chunk_.get());
-    // Always the stored arrays, never the flooded copy the engine may be playing.
-    if (!s.buffer.stored.empty()) {
-      left = s.buffer.storedLeft();
-      right = s.buffer.storedRight();
-      frames = s.buffer.frameCount;
-    }
-  }
-  // The stored arrays are replaced only under uiLock_, which this thread holds, so they are
-  // written without the engine lock and the render goes on meanwhile.
-  const StorageResult result = writeBankFile(path, chunk_.get(), left, right, frames);
-  if (result == kStorageOk) {
-    std::lock_guard<std::mutex> engineGuard(engineLock_);
-    engine_.state().buffer.saved = true;
-  }
+  UiScope scope(*this);
+  EngineState& s = model_.state();
+  writeChunkRecord(s, chunk_.get());
+  // Always the stored arrays, never the flooded copy the engine may be playing.
+  const BufferView& b = s.buffer;
+  const bool present = b.storedLeft() && b.storedRight();
+  const StorageResult result =
+      writeBankFile(path, chunk_.get(), b.storedLeft(), b.storedRight(), present ? b.frameCount : 0);
+  if (result == kStorageOk) s.buffer.saved = true;
   return result;
 }
 
 // [ui-thread]
 StorageResult aPlug::loadBank(const char* path) {
-  StorageResult result;
-  {
-    std::lock_guard<std::mutex> uiGuard(uiLock_);
-    // File reading and allocation happen here with no engine lock: the engine keeps playing the
-    // old state until the swap.
-    BankReader reader;
-    result = reader.open(path);
-    if (result != kStorageOk) return result;  // header refused: nothing changed
-    std::unique_ptr<ChunkImage> image(new (std::nothrow) ChunkImage);
-    result = image ? reader.readRecord(*image) : kStorageOutOfMemory;
-    ChannelPair samples;
-    bool takeSamples = false;
-    if (result == kStorageOk && reader.carriesAudio()) {
-      bool saved;
-      {
-        std::lock_guard<std::mutex> engineGuard(engineLock_);
-        saved = engine_.state().buffer.saved;
-      }
-      takeSamples = saved || userAgrees(kOverwriteBufferTitle, kOverwriteBufferText);
-      if (takeSamples) result = reader.readSamples(samples);
-    }
-    reader.close();
-
+  // The file is read with no lock held; the playing engine keeps the old state until the new one
+  // is shipped, complete, at the end.
+  BankReader reader;
+  StorageResult result = reader.open(path);
+  if (result != kStorageOk) return result;  // header refused: nothing changed
+  std::unique_ptr<ChunkImage> image(new (std::nothrow) ChunkImage);
+  result = image ? reader.readRecord(*image) : kStorageOutOfMemory;
+  ChannelPair samples;
+  bool takeSamples = false;
+  if (result == kStorageOk && reader.carriesAudio()) {
+    bool saved;
     {
-      std::lock_guard<std::mutex> engineGuard(engineLock_);
-      EngineState& s = engine_.state();
-      // Past the header every load silences the keys and switches flood off, also one that fails
-      // now; a failed one keeps the rows, the parameters and the buffer as they were.
-      s.engineBusy = true;
-      engine_.silenceAll();
-      if (s.buffer.floodOn()) engine_.setParameter(kFlood, 0.0f);
-      if (result == kStorageOk && takeSamples) {
-        // Complete arrays only; the old ones go to the discard pile, freed after the locks.
-        engine_.replaceBuffer(std::move(samples));
-        s.buffer.saved = true;
-        engine_.reapplyRows();  // no note may start on rows derived from the old length
-        engine_.setParameter(kEditorRefresh, 1.0f);
-      }
-      if (result != kStorageOk) {
-        s.engineBusy = false;
-        refreshMirror();
-      }
+      UiScope scope(*this);
+      saved = model_.state().buffer.saved;
     }
-    if (result == kStorageOk) {
-      // engineBusy stays raised through the restore: the render is silent between its steps.
-      applyChunkImage(*image, false);
-      std::lock_guard<std::mutex> engineGuard(engineLock_);
-      engine_.setParameter(kEditorRefresh, 1.0f);
-      engine_.state().engineBusy = false;
-      engine_.setParameter(kEditorRedraw, 1.0f);
-      refreshMirror();
-    }
+    takeSamples = saved || userAgrees(kOverwriteBufferTitle, kOverwriteBufferText);
+    if (takeSamples) result = reader.readSamples(samples);
   }
-  freeDiscarded();
-  return result;
+  reader.close();
+
+  UiScope scope(*this);
+  // Past the header every load silences the keys and switches flood off, also one that fails now; a
+  // failed one keeps the rows, the parameters and the buffer as they were.
+  model_.silenceAll();
+  if (model_.state().buffer.floodOn()) model_.setParameter(kFlood, 0.0f);
+  if (result != kStorageOk) return result;
+  if (takeSamples) model_.commitRecording(std::move(samples), nullptr);
+  restoreSession(*image, false);
+  model_.setParameter(kEditorRefresh, 1.0f);
+  model_.setParameter(kEditorRedraw, 1.0f);
+  return kStorageOk;
 }
 
 // [ui-thread]
 int32_t aPlug::applyChunkRecord(const uint8_t* record, size_t size) {
   std::unique_ptr<ChunkImage> image(new (std::nothrow) ChunkImage);
   if (!image || !parseBankRecord(record, size, *image)) return 0;
-  {
-    std::lock_guard<std::mutex> uiGuard(uiLock_);
-    applyChunkImage(*image, false);
-  }
-  freeDiscarded();
+  UiScope scope(*this);
+  restoreSession(*image, false);
   return 1;
 }
 

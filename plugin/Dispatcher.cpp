@@ -22,10 +22,10 @@ intptr_t aPlug::dispatcher(int32_t opcode, int32_t index, intptr_t value, void* 
     case effGetParamDisplay: getParameterDisplay(index, text); return 0;
     case effGetParamName: getParameterName(index, text); return 0;
     case effSetSampleRate:
-      if (std::isfinite(opt) && opt > 0.0f) hostSampleRate_ = opt;
+      if (std::isfinite(opt) && opt > 0.0f) hostSampleRate_.store(opt, std::memory_order_relaxed);
       return 0;
     case effSetBlockSize:
-      if (value > 0 && value <= (1 << 24)) blockSize_ = static_cast<int32_t>(value);
+      if (value > 0 && value <= (1 << 24)) blockSize_.store(static_cast<int32_t>(value), std::memory_order_relaxed);
       return 0;
     case effMainsChanged:
       if (value != 0) resume();
@@ -60,8 +60,8 @@ intptr_t aPlug::dispatcher(int32_t opcode, int32_t index, intptr_t value, void* 
       if (value) *reinterpret_cast<void**>(value) = nullptr;
       if (ptr) *static_cast<void**>(ptr) = nullptr;
       return 0;
-    case effStartProcess: hostProcessing_ = true; return 0;
-    case effStopProcess: hostProcessing_ = false; return 0;
+    case effStartProcess: hostProcessing_.store(true, std::memory_order_relaxed); return 0;
+    case effStopProcess: hostProcessing_.store(false, std::memory_order_relaxed); return 0;
     case effSetTotalSampleToProcess: return value;
     case effGetNumMidiInputChannels:
     case effGetNumMidiOutputChannels: return 1;

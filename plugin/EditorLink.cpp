@@ -7,16 +7,10 @@
 #include "editor/Layout.h"
 #include "engine/Engine.h"
 #include "platform/OffscreenWindow.h"
-#include "plugin/EditorProbe.h"
 #include "plugin/aPlug.h"
+#include "vst/EditorProbe.h"
 
 namespace tarnwick {
-
-namespace {
-
-bool isHostParameter(int32_t index) { return index >= 0 && index < kHostParamCount; }
-
-}  // namespace
 
 EditorLink::EditorLink(aPlug& plug) : plug_(plug), editor_(std::make_unique<ADEditor>(this, this)) {}
 
@@ -86,14 +80,6 @@ intptr_t EditorLink::probe(int32_t command, EditorProbeRecord* record) {
   }
 }
 
-void EditorLink::publish(const EngineState& s) {
-  editRow_.store(s.editRow, std::memory_order_relaxed);
-  keySplitStart_.store(s.keySplitStart, std::memory_order_relaxed);
-  grainLength_.store(s.editRowGrainLength, std::memory_order_relaxed);
-  morph_.store(s.morph, std::memory_order_relaxed);
-  busy_.store(s.engineBusy, std::memory_order_relaxed);
-}
-
 void EditorLink::setParameterAutomated(int32_t index, float value) {
   plug_.setParameter(index, value);
   // Only the host's own parameters are reported: the host knows nothing of the internal indices.
@@ -114,21 +100,25 @@ void EditorLink::endEdit(int32_t index) {
 
 void EditorLink::idleHost() { plug_.callHost(audioMasterIdle, 0, 0, nullptr, 0.0f); }
 
+// The editor's reads come from the user-interface side's model, brought up to the playing engine's
+// state first; the peak and the playing grain are the playing engine's atomics.
 void EditorLink::readLive(LiveState& live) {
-  live.editRow = editRow_.load(std::memory_order_relaxed);
-  live.playingGrain = plug_.engine_.playingGrain();
-  live.keySplitStart = keySplitStart_.load(std::memory_order_relaxed);
-  live.grainLength = grainLength_.load(std::memory_order_relaxed);
-  live.morph = morph_.load(std::memory_order_relaxed);
-  live.busy = busy_.load(std::memory_order_relaxed);
+  UiScope scope(plug_);
+  const EngineState& s = plug_.model_.state();
+  live.editRow = s.editRow;
+  live.playingGrain = plug_.live_.playingGrain();
+  live.keySplitStart = s.keySplitStart;
+  live.grainLength = s.editRowGrainLength;
+  live.morph = s.morph;
+  live.busy = s.engineBusy;
 }
 
-float EditorLink::readPeakLevel() { return plug_.engine_.readPeakLevel(); }
+float EditorLink::readPeakLevel() { return plug_.live_.readPeakLevel(); }
 
 void EditorLink::readRow(int32_t row, RowSnapshot& snapshot) {
   if (row < 0 || row >= kRowCount) return;
-  std::lock_guard<std::mutex> engineGuard(plug_.engineLock_);
-  const KeyRow& r = plug_.engine_.state().rows[row];
+  UiScope scope(plug_);
+  const KeyRow& r = plug_.model_.state().rows[row];
   std::copy(std::begin(r.delayValue), std::end(r.delayValue), snapshot.delayValue);
   snapshot.unitDura = r.unitDura;
   snapshot.release = r.release;
@@ -136,8 +126,8 @@ void EditorLink::readRow(int32_t row, RowSnapshot& snapshot) {
 }
 
 void EditorLink::readWave(WaveSummary& summary) {
-  std::lock_guard<std::mutex> engineGuard(plug_.engineLock_);
-  const EngineState& s = plug_.engine_.state();
+  UiScope scope(plug_);
+  const EngineState& s = plug_.model_.state();
   summariseWave(s.buffer.left, s.buffer.right, s.buffer.frameCount, s.buffer.frameCountF, summary);
   summary.keyCount = s.keyCount;
   summary.lowKey = s.lowKey;
@@ -145,8 +135,8 @@ void EditorLink::readWave(WaveSummary& summary) {
 }
 
 void EditorLink::readCopyBuffer(float slots[kCopySlots][kGrainCount]) {
-  std::lock_guard<std::mutex> engineGuard(plug_.engineLock_);
-  const EngineState& s = plug_.engine_.state();
+  UiScope scope(plug_);
+  const EngineState& s = plug_.model_.state();
   for (int32_t j = 0; j < kCopySlots; ++j) std::copy(s.copyBuffer[j], s.copyBuffer[j] + kGrainCount, slots[j]);
 }
 

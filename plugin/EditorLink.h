@@ -2,7 +2,6 @@
 // its writes, EditorModel for what it reads), answers the host's editor requests and the headless probe.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -31,8 +30,6 @@ class EditorLink final : public gui::EditorHost, public EditorModel {
 
   // The host's editor requests (get-rect, open, close, idle, keys, knob mode) and the probe. [ui-thread]
   intptr_t dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);
-  // Publishes what the editor polls every idle. Called with the engine lock held, on any thread.
-  void publish(const EngineState& state);
 
   // gui::EditorHost [ui-thread]
   void setParameterAutomated(int32_t index, float value) override;
@@ -56,12 +53,6 @@ class EditorLink final : public gui::EditorHost, public EditorModel {
   aPlug& plug_;
   std::unique_ptr<ADEditor> editor_;
   platform::OffscreenWindow* probeWindow_ = nullptr;  // owned by the editor's frame while the probe has it open
-
-  std::atomic<int32_t> editRow_{0};
-  std::atomic<float> keySplitStart_{0.0f};
-  std::atomic<float> grainLength_{0.0f};
-  std::atomic<float> morph_{0.0f};
-  std::atomic<bool> busy_{false};
 };
 
 }  // namespace tarnwick

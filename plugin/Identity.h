@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "plugin/VstInterface.h"
+#include "vst/VstInterface.h"
 
 namespace tarnwick {
 

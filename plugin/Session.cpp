@@ -1,127 +1,97 @@
 // Host chunk save and restore, session recovery, and loading the recording from a file.
 #include <cstring>
+#include <memory>
 #include <string>
 
-#include "engine/Flood.h"
 #include "platform/MessageBox.h"
 #include "plugin/aPlug.h"
-#include "storage/AudioCommit.h"
 #include "storage/AudioFileReader.h"
-#include "storage/ChunkRecord.h"
 
 namespace tarnwick {
 
 namespace {
 
 constexpr const char* kRecoveryTitle = "Tarnwick VSTi - Error recovering last session";
+constexpr const char* kUnknownVersionText = "Unknown version of stored data\n\n";
+constexpr const char* kLoadErrorText = "Error loading audio file :\n\n";
 
 }  // namespace
 
 int32_t aPlug::getChunk(void** data) {
   if (!data) return 0;
-  std::lock_guard<std::mutex> uiGuard(uiLock_);
-  {
-    std::lock_guard<std::mutex> engineGuard(engineLock_);
-    writeChunkRecord(engine_.state(), chunk_.get());
-  }
+  UiScope scope(*this);
+  writeChunkRecord(model_.state(), chunk_.get());
   *data = chunk_.get();
   return static_cast<int32_t>(kChunkSize);
 }
 
 StorageResult aPlug::loadAudioFile(const char* path) {
-  StorageResult result;
-  {
-    std::lock_guard<std::mutex> uiGuard(uiLock_);
-    result = loadAudioLocked(path);
-  }
-  freeDiscarded();
-  return result;
+  UiScope scope(*this);
+  return loadAudioLocked(path);
 }
 
 StorageResult aPlug::loadAudioLocked(const char* path) {
   if (!path) return kStorageCannotOpen;
-  // Read and convert to the side; the engine keeps playing the previous buffer meanwhile.
-  DecodedAudio audio;
+  // Read and convert to the side: a refused file changes nothing.
+  ChannelPair audio;
   const StorageResult result = readAudioFile(path, audio);
   if (result != kStorageOk) return result;
-  std::lock_guard<std::mutex> engineGuard(engineLock_);
-  commitAudio(engine_, std::move(audio), path);
-  refreshMirror();
+  model_.commitRecording(std::move(audio), path);
   return kStorageOk;
 }
 
 int32_t aPlug::setChunk(const void* data, intptr_t size) {
   if (size == 0) return 1;  // a chunk of zero length means "no state"
-  ChunkImage image;
-  if (size < 0 || !parseChunkRecord(static_cast<const uint8_t*>(data), static_cast<size_t>(size), image)) {
-    platform::showMessageBox(kRecoveryTitle, "Unknown version of stored data\n\n", platform::MessageBoxButtons::kOk);
+  auto image = std::make_unique<ChunkImage>();
+  if (size < 0 || !parseChunkRecord(static_cast<const uint8_t*>(data), static_cast<size_t>(size), *image)) {
+    platform::showMessageBox(kRecoveryTitle, kUnknownVersionText, platform::MessageBoxButtons::kOk);
     return 1;
   }
+  std::string message;
   {
-    std::lock_guard<std::mutex> uiGuard(uiLock_);
-    applyChunkImage(image, true);
+    UiScope scope(*this);
+    message = restoreSession(*image, true);
   }
-  freeDiscarded();
+  if (!message.empty()) platform::showMessageBox(kRecoveryTitle, message.c_str(), platform::MessageBoxButtons::kOk);
   return 1;
 }
 
-void aPlug::applyChunkImage(const ChunkImage& image, bool reloadAudio) {
+std::string aPlug::restoreSession(const ChunkImage& image, bool reloadAudio) {
+  EngineState& s = model_.state();
+  const EngineState& stored = image.values;
   std::string message;
-  {
-    std::lock_guard<std::mutex> engineGuard(engineLock_);
-    EngineState& s = engine_.state();
-    if (image.pathTooLong) {
-      message = "Error loading audio file :\n\n(-filename too long-)\n";
-    } else {
-      std::memcpy(s.program.audioFileName, image.path, kPathCapacity);
-    }
-    applyChunkFields(image, s);
+  if (image.pathTooLong) {
+    message = std::string(kLoadErrorText) + "(-filename too long-)\n";
+  } else {
+    std::memcpy(s.program.audioFileName, image.path, kPathCapacity);
   }
-  if (!reloadAudio) {
-    message.clear();  // a bank carries its own samples and shows no recovery message
-  } else if (!image.pathTooLong && image.path[0] != '\0' && loadAudioLocked(image.path) != kStorageOk) {
-    message = std::string("Error loading audio file :\n\n") + image.path + "\n";
-  }
-  if (!message.empty()) {
-    platform::showMessageBox(kRecoveryTitle, message.c_str(), platform::MessageBoxButtons::kOk);
+  applyChunkFields(image, s);
+  // A flood from before is rebuilt from the session's own key below, not kept.
+  model_.flood(0.0f);
+  s.flood = 0.0f;
+  if (reloadAudio && !image.pathTooLong && image.path[0] != '\0' && loadAudioLocked(image.path) != kStorageOk) {
+    message = std::string(kLoadErrorText) + image.path + "\n";
   }
 
-  {
-    std::lock_guard<std::mutex> engineGuard(engineLock_);
-    EngineState& s = engine_.state();
-    engine_.setParameter(kDelayRange, image.options[kOptDelayRange]);
-    engine_.setParameter(kKeyMapping, image.options[kOptKeyMapping]);
-    engine_.setParameter(kMorphAlgorithm, image.options[kOptMorphAlgorithm]);
-    // The mapping step selected its lowest key on the way; the session's own keys come back.
-    s.lastSelectedKey = image.lastSelectedKey;
-    s.editRow = s.masterEditMode() ? kMasterRow : image.editRow;
-    engine_.reapplyRows();
-    for (int32_t slot = 0; slot < kCopySlots; ++slot) {
-      engine_.setParameter(kCopyFirst + slot, image.copyState[slot]);
-      engine_.setParameter(kPasteFirst + slot, image.pasteState[slot]);
+  const auto restoreKeys = [&] {
+    s.lastSelectedKey = stored.lastSelectedKey;
+    s.editRow = s.masterEditMode() ? kMasterRow : stored.editRow;
+  };
+  bool rowsDerived = false;
+  for (int32_t index : kRestoreSequence) {
+    if (!rowsDerived && restoreStepOf(*parameterInfo(index), index) >= kRestoreRowsBeforeStep) {
+      // The option menus selected keys of their own on the way; the session's keys come back first.
+      restoreKeys();
+      model_.reapplyRows();
+      rowsDerived = true;
     }
-    engine_.setParameter(kMainLevl, image.mainLevl);
-    engine_.setParameter(kBufstart, image.bufstart);
-    engine_.setParameter(kMorph, image.morph);
-    engine_.setParameter(kMove, image.move);
-    engine_.setParameter(kTrigmode, image.trigmode);
-    // Rebuild the flood from the stored last key's slice rather than keep an older flood.
-    engine_.flood(0.0f);
-    s.flood = 0.0f;
+    model_.setParameter(index, storedParameter(stored, index));
   }
-  if (image.flood != 0.0f) {
-    floodOn(image.flood);
-  } else {
-    std::lock_guard<std::mutex> engineGuard(engineLock_);
-    engine_.setParameter(kFlood, image.flood);
-  }
-  std::lock_guard<std::mutex> engineGuard(engineLock_);
-  EngineState& s = engine_.state();
-  engine_.selectKey(s.masterEditMode() ? kMasterRow : image.editRow);
-  s.lastSelectedKey = image.lastSelectedKey;
-  s.playRow = image.playRow;
-  engine_.setParameter(kEditorRedraw, 1.0f);
-  refreshMirror();
+  model_.selectKey(s.masterEditMode() ? kMasterRow : stored.editRow);
+  s.lastSelectedKey = stored.lastSelectedKey;
+  s.playRow = stored.playRow;
+  model_.setParameter(kEditorRedraw, 1.0f);
+  return message;
 }
 
 }  // namespace tarnwick

@@ -1,16 +1,13 @@
-// The instrument instance: construction, the thread hand-over around the engine, MIDI intake,
-// render, resume and the parameter entries.
+// The instrument instance: construction, the effect record's entries, the user-interface side's
+// operations (parameters, resume, texts, program name) and its bracket around the model.
 #include "plugin/aPlug.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
-#include "engine/Flood.h"
-#include "engine/ParameterText.h"
 #include "plugin/EditorLink.h"
 #include "plugin/Identity.h"
-#include "storage/ChunkRecord.h"
 
 namespace tarnwick {
 
@@ -47,7 +44,12 @@ void VSTCALLBACK processReplacingEntry(AEffect* e, float** inputs, float** outpu
 
 }  // namespace
 
-aPlug::aPlug(audioMasterCallback host) : chunk_(std::make_unique<uint8_t[]>(kChunkSize)), host_(host), engine_(this) {
+aPlug::aPlug(audioMasterCallback host)
+    : host_(host),
+      chunk_(std::make_unique<uint8_t[]>(kChunkSize)),
+      model_(this, Engine::Role::kModel),
+      shippedModel_(std::make_unique<EngineState>()),
+      live_(this, Engine::Role::kPlays) {
   effect_.magic = kEffectMagic;
   effect_.dispatcher = dispatchEntry;
   effect_.process = processEntry;
@@ -65,10 +67,10 @@ aPlug::aPlug(audioMasterCallback host) : chunk_(std::make_unique<uint8_t[]>(kChu
   effect_.version = kEffectVersion;
   effect_.processReplacing = processReplacingEntry;
   effect_.processDoubleReplacing = processDoubleEntry;
-  {
-    std::lock_guard<std::mutex> engineGuard(engineLock_);
-    refreshMirror();
-  }
+  // Both engines start from the model's factory state; nothing renders yet.
+  live_.state() = model_.state();
+  *shippedModel_ = model_.state();
+  mirror_.publishAll(model_.state());
   recentFiles_.read();
   editorLink_ = std::make_unique<EditorLink>(*this);
   setEditor(&editorLink_->editor());
@@ -92,10 +94,10 @@ bool aPlug::onAudioThread() { return tlsAudioThread; }
 void aPlug::markAudioThread() { tlsAudioThread = true; }
 
 void aPlug::setEditor(EditorSink* editor) {
+  // Only called while nothing renders: at construction and destruction.
   std::lock_guard<std::mutex> uiGuard(uiLock_);
-  std::lock_guard<std::mutex> engineGuard(engineLock_);
-  editor_ = editor;
-  engine_.setEditor(editor);
+  model_.setEditor(editor);
+  live_.setEditor(editor);
 }
 
 bool aPlug::readTempo(int32_t requestMask, double& bpm) {
@@ -106,133 +108,60 @@ bool aPlug::readTempo(int32_t requestMask, double& bpm) {
   return true;
 }
 
-void aPlug::refreshMirror() {
-  for (int32_t i = 0; i < kHostParamCount; ++i) {
-    mirror_[i].store(engine_.getParameter(i), std::memory_order_relaxed);
-  }
-  if (editorLink_) editorLink_->publish(engine_.state());
+void aPlug::beginUiOperation() {
+  // The audio side's own changes (notes, automation, tempo) come in once it has applied everything
+  // this side shipped; until then the model is the newer of the two.
+  if (handoff_.rebase(model_.state())) *shippedModel_ = model_.state();
+  reclaimer_.reclaim(handoff_.acknowledged(), audioPresence_);
 }
 
-void aPlug::applyQueuedParams() {
-  ParamWrite w;
-  while (paramQueue_.pop(w)) engine_.setParameter(w.index, w.value);
+void aPlug::endUiOperation() {
+  const uint32_t before = handoff_.shipped();
+  const uint32_t shipment = handoff_.ship(*shippedModel_, model_.state());
+  if (model_.store().hasRetired()) reclaimer_.add(model_.store().takeRetired(), shipment, audioPresence_.mark());
+  if (shipment != before) {
+    mirror_.publishChanges(*shippedModel_, model_.state());
+    *shippedModel_ = model_.state();
+  }
+  reclaimer_.reclaim(handoff_.acknowledged(), audioPresence_);
 }
 
-void aPlug::freeDiscarded() {
-  ChannelPair pile[3];
-  {
-    std::lock_guard<std::mutex> engineGuard(engineLock_);
-    engine_.takeDiscarded(pile);
-  }
-  // pile is destroyed here, outside the engine lock
+Engine& aPlug::modelForTesting() {
+  UiScope scope(*this);
+  return model_;
 }
 
 void aPlug::setParameter(int32_t index, float value) {
   if (onAudioThread()) {
-    // Host automation on the audio thread never waits for the lock: host parameters are queued
-    // for the next block, the editor's internal indices have no business here and are dropped.
-    if (std::isnan(value)) return;
-    std::unique_lock<std::mutex> engineGuard(engineLock_, std::try_to_lock);
-    if (!engineGuard.owns_lock()) {
-      const bool hostParam = index >= 0 && index < kHostParamCount;
-      if (hostParam && paramQueue_.push({index, value})) mirror_[index].store(value, std::memory_order_relaxed);
+    // Host automation on the rendering thread goes straight into the playing engine; the internal
+    // indices belong to the editor on the user-interface side and are dropped here.
+    const ParameterInfo* info = parameterInfo(index);
+    if ((info && info->thread != ApplyThread::kAny) || !audioPresence_.enter()) {
+      droppedWrites_.fetch_add(1, std::memory_order_relaxed);
       return;
     }
-    applyQueuedParams();
-    engine_.setParameter(index, value);
-    refreshMirror();
+    takeShippedState();
+    live_.setParameter(index, value);
+    liveChanged_ = true;
+    publishPlayingState();
+    audioPresence_.leave();
     return;
   }
-  {
-    std::lock_guard<std::mutex> uiGuard(uiLock_);
-    if (index == kFlood && value != 0.0f && !std::isnan(value)) {
-      floodOn(value);
-    } else {
-      std::lock_guard<std::mutex> engineGuard(engineLock_);
-      engine_.setParameter(index, value);
-      refreshMirror();
-    }
-  }
-  freeDiscarded();
-}
-
-void aPlug::floodOn(float value) {
-  // The flooded arrays are built outside the engine lock, then offered to the engine, which takes
-  // them only when nothing they depend on changed in between.
-  FloodPlan plan;
-  bool planned;
-  {
-    std::lock_guard<std::mutex> engineGuard(engineLock_);
-    planned = !engine_.state().buffer.floodOn() && engine_.planFlood(plan);
-  }
-  ChannelPair arrays;
-  if (planned) arrays = buildFlood(plan);  // the stored arrays only change under uiLock_
-  std::lock_guard<std::mutex> engineGuard(engineLock_);
-  if (!arrays.empty()) engine_.offerFlood(std::move(arrays), plan);
-  engine_.setParameter(kFlood, value);
-  refreshMirror();
+  UiScope scope(*this);
+  model_.setParameter(index, value);
 }
 
 float aPlug::getParameter(int32_t index) {
-  if (onAudioThread()) {
-    std::unique_lock<std::mutex> engineGuard(engineLock_, std::try_to_lock);
-    if (!engineGuard.owns_lock()) {
-      if (index == kPeakLevel) return engine_.readPeakLevel();
-      return (index >= 0 && index < kHostParamCount) ? mirror_[index].load(std::memory_order_relaxed) : 0.0f;
-    }
-    return engine_.getParameter(index);
-  }
-  std::lock_guard<std::mutex> engineGuard(engineLock_);
-  return engine_.getParameter(index);
-}
-
-int32_t aPlug::processEvents(const VstEvents* events) {
-  markAudioThread();
-  if (!events) return 1;
-  // The list is declared with two entries but holds numEvents of them.
-  VstEvent* const* list = events->events;
-  for (int32_t i = 0; i < events->numEvents; ++i) {
-    const VstEvent* e = list[i];
-    if (!e || e->type != kVstMidiType) continue;
-    const auto* m = reinterpret_cast<const VstMidiEvent*>(e);
-    MidiMessage msg;
-    msg.deltaFrames = m->deltaFrames;
-    msg.status = static_cast<uint8_t>(m->midiData[0]);
-    msg.data1 = static_cast<uint8_t>(m->midiData[1]);
-    msg.data2 = static_cast<uint8_t>(m->midiData[2]);
-    if (!midiQueue_.push(msg)) droppedEvents_.fetch_add(1, std::memory_order_relaxed);
-  }
-  return 1;
-}
-
-void aPlug::processReplacing(float** /*inputs*/, float** outputs, int32_t frames) {
-  markAudioThread();
-  if (!outputs || !outputs[0] || !outputs[1] || frames <= 0) return;
-  float* outL = outputs[0];
-  float* outR = outputs[1];
-  std::unique_lock<std::mutex> engineGuard(engineLock_, std::try_to_lock);
-  if (!engineGuard.owns_lock()) {
-    // The state is being replaced: a silent block, and the queued notes wait for the next one.
-    std::memset(outL, 0, sizeof(float) * static_cast<size_t>(frames));
-    std::memset(outR, 0, sizeof(float) * static_cast<size_t>(frames));
-    midiQueue_.forEachQueued(
-        [frames](MidiMessage& m) { m.deltaFrames = m.deltaFrames > frames ? m.deltaFrames - frames : 0; });
-    return;
-  }
-  applyQueuedParams();
-  int32_t count = 0;
-  while (count < static_cast<int32_t>(kMidiQueueCapacity) && midiQueue_.pop(midiScratch_[count])) ++count;
-  engine_.processMidi(midiScratch_, count);
-  engine_.render(outL, outR, frames);
-  refreshMirror();
+  if (index == kPeakLevel) return live_.readPeakLevel();  // an atomic exchange, on any thread
+  if (onAudioThread()) return mirror_.read(index);
+  UiScope scope(*this);
+  return model_.getParameter(index);
 }
 
 void aPlug::resume() {
   {
-    std::lock_guard<std::mutex> uiGuard(uiLock_);
-    std::lock_guard<std::mutex> engineGuard(engineLock_);
-    engine_.resume(hostSampleRate_);
-    refreshMirror();
+    UiScope scope(*this);
+    model_.resume(hostSampleRate_.load(std::memory_order_relaxed));
   }
   callHost(audioMasterWantMidi, 0, 1, nullptr, 0.0f);
 }
@@ -243,25 +172,25 @@ void aPlug::getParameterName(int32_t index, char* text) {
 
 void aPlug::getParameterLabel(int32_t index, char* text) {
   if (!text) return;
-  std::lock_guard<std::mutex> engineGuard(engineLock_);
-  parameterLabel(engine_, index, text);
+  UiScope scope(*this);
+  parameterLabel(model_.state(), index, text);
 }
 
 void aPlug::getParameterDisplay(int32_t index, char* text) {
   if (!text) return;
-  std::lock_guard<std::mutex> engineGuard(engineLock_);
-  parameterDisplay(engine_, index, text);
+  UiScope scope(*this);
+  parameterDisplay(model_.state(), index, text);
 }
 
 void aPlug::getProgramName(char* text) {
   if (!text) return;
-  std::lock_guard<std::mutex> engineGuard(engineLock_);
-  const ProgramRecord& p = engine_.state().program;
-  char name[sizeof p.name + 1] = {};
-  std::memcpy(name, p.name, sizeof p.name);
+  UiScope scope(*this);
+  const EngineState& s = model_.state();
+  char name[sizeof s.program.name + 1] = {};
+  std::memcpy(name, s.program.name, sizeof s.program.name);
   if (std::strcmp(name, "Init") == 0) {
     char numbered[64];
-    std::snprintf(numbered, sizeof numbered, "%s %d", name, static_cast<int>(engine_.state().currentProgram + 1));
+    std::snprintf(numbered, sizeof numbered, "%s %d", name, static_cast<int>(s.currentProgram + 1));
     copyText(text, numbered, kVstMaxProgNameLen);
   } else {
     copyText(text, name, kVstMaxProgNameLen);
@@ -270,14 +199,14 @@ void aPlug::getProgramName(char* text) {
 
 void aPlug::setProgramName(const char* text) {
   if (!text) return;
-  std::lock_guard<std::mutex> engineGuard(engineLock_);
-  copyText(engine_.state().program.name, text, sizeof engine_.state().program.name);
+  UiScope scope(*this);
+  copyText(model_.state().program.name, text, sizeof model_.state().program.name);
 }
 
 bool aPlug::getProgramNameIndexed(int32_t index, char* text) {
   if (index != 0 || !text) return false;
-  std::lock_guard<std::mutex> engineGuard(engineLock_);
-  const ProgramRecord& p = engine_.state().program;
+  UiScope scope(*this);
+  const ProgramRecord& p = model_.state().program;
   char name[sizeof p.name + 1] = {};
   std::memcpy(name, p.name, sizeof p.name);
   copyText(text, name, kVstMaxProgNameLen);

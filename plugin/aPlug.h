@@ -1,23 +1,34 @@
-// The instrument as the host sees it: the effect record, the dispatcher's operations and the
-// hand-over between the host's user-interface thread and its audio thread (docs/threads.md).
+// The instrument as the host sees it: the effect record, the dispatcher's operations, and the two
+// engines between which state changes hands without locks (docs/threads.md).
+//
+// The user-interface side (dispatcher, editor, storage, parameter writes from any thread that does
+// not render) works on the model, an engine that never sounds, under uiLock_; every operation ends by
+// shipping what it changed. The audio side (processEvents, processReplacing, parameter writes from
+// the rendering thread) owns the playing engine; each block first applies what was shipped, and
+// publishes the playing engine's state back when it changed. Reads on the audio thread come from the
+// parameter mirror.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
-#include <vector>
+#include <string>
 
 #include "engine/Engine.h"
 #include "engine/ParameterText.h"
+#include "plugin/ArrayReclaimer.h"
+#include "plugin/AudioPresence.h"
+#include "plugin/ParameterMirror.h"
 #include "plugin/SpscRing.h"
-#include "plugin/VstInterface.h"
+#include "plugin/StateHandoff.h"
+#include "storage/ChunkRecord.h"
 #include "storage/RecentFiles.h"
 #include "storage/StorageResult.h"
+#include "vst/VstInterface.h"
 
 namespace tarnwick {
 
-struct ChunkImage;
 class EditorLink;
 
 class aPlug final : public HostTime {
@@ -37,15 +48,15 @@ class aPlug final : public HostTime {
   void processReplacing(float** inputs, float** outputs, int32_t frames);                    // [audio-thread]
   void resume();                                                                             // [ui-thread]
 
-  // Session state and the recording (plugin/Session.cpp).
-  int32_t getChunk(void** data);                      // [ui-thread]
-  int32_t setChunk(const void* data, intptr_t size);  // [ui-thread]
-  StorageResult loadAudioFile(const char* path);      // [ui-thread]
+  // Session state and the recording (plugin/Session.cpp). [ui-thread]
+  int32_t getChunk(void** data);
+  int32_t setChunk(const void* data, intptr_t size);
+  StorageResult loadAudioFile(const char* path);
 
-  // Bank files (plugin/Bank.cpp).
-  StorageResult saveBank(const char* path);  // [ui-thread]
-  StorageResult loadBank(const char* path);  // [ui-thread]
-  // Applies a bank's state record: 1, or 0 when size is not the record's size. [ui-thread]
+  // Bank files (plugin/Bank.cpp). [ui-thread]
+  StorageResult saveBank(const char* path);
+  StorageResult loadBank(const char* path);
+  // Applies a bank's state record: 1, or 0 when size is not the record's size.
   int32_t applyChunkRecord(const uint8_t* record, size_t size);
 
   // The recent bank files and the current bank's name, kept for the editor. [ui-thread]
@@ -54,7 +65,7 @@ class aPlug final : public HostTime {
   const char* bankFileName() const { return bankFileName_; }
   void setBankFileName(const char* path) { copyText(bankFileName_, path ? path : "", sizeof bankFileName_); }
 
-  // Parameter texts for the host (at most 8 characters and the terminator).
+  // Parameter texts for the host (at most 8 characters and the terminator). [ui-thread]
   void getParameterName(int32_t index, char* text);
   void getParameterLabel(int32_t index, char* text);
   void getParameterDisplay(int32_t index, char* text);
@@ -62,56 +73,92 @@ class aPlug final : public HostTime {
   void setProgramName(const char* text);
   bool getProgramNameIndexed(int32_t index, char* text);
 
-  // The editor seam: the engine echoes every parameter write here.
+  // The editor seam: both engines echo every parameter write here.
   void setEditor(EditorSink* editor);
 
   // HostTime: the host's tempo through audioMasterGetTime.
   bool readTempo(int32_t requestMask, double& bpm) override;
 
-  // For tests and tools inside the process.
-  Engine& engineForTesting() { return engine_; }
+  // Blocks the audio side could not render (a second audio-side call came in while one was inside);
+  // 0 under any user-interface traffic.
+  uint64_t lostBlocks() const { return lostBlocks_.load(std::memory_order_relaxed); }
+  // Writes on the audio thread that were dropped: internal indices, which only the editor writes.
+  uint64_t droppedAudioWrites() const { return droppedWrites_.load(std::memory_order_relaxed); }
+
+  // For tests and tools inside the process: the user-interface side's model, brought up to the
+  // playing engine's state first (direct writes to it are shipped by the next operation), and the
+  // playing engine (only while no other thread renders).
+  const EngineState& modelState() { return modelForTesting().state(); }
+  Engine& modelForTesting();
+  Engine& playingEngineForTesting() { return live_; }
   EditorLink* editorLinkForTesting() { return editorLink_.get(); }
 
  private:
   friend class EditorLink;  // the editor's reads and the host callback on its behalf
+  friend class UiScope;
 
-  struct ParamWrite {
-    int32_t index;
-    float value;
-  };
   static constexpr size_t kMidiQueueCapacity = 4096;
-  static constexpr size_t kParamQueueCapacity = 1024;
 
   intptr_t callHost(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);
   static bool onAudioThread();
   static void markAudioThread();
-  void applyQueuedParams();                         // engine lock held
-  void refreshMirror();                             // engine lock held
-  void floodOn(float value);                        // ui lock held, engine lock not held
-  void freeDiscarded();                             // no lock needed: the arrays are no longer reachable
-  StorageResult loadAudioLocked(const char* path);  // ui lock held
-  // Restores a parsed state record (host chunk, or the record inside a bank); ui lock held.
-  // reloadAudio: reload the recording from the stored path and report a failure in a message box.
-  void applyChunkImage(const ChunkImage& image, bool reloadAudio);
+
+  // User-interface side (uiLock_ held).
+  void beginUiOperation();
+  void endUiOperation();
+  StorageResult loadAudioLocked(const char* path);
+  // Restores a parsed state record; reloadAudio reloads the recording from the stored path and
+  // returns the recovery message for a failure (empty when there is none).
+  std::string restoreSession(const ChunkImage& image, bool reloadAudio);
+
+  // Audio side (inside audioPresence_).
+  void takeShippedState();
+  void publishPlayingState();
 
   AEffect effect_{};
-  std::unique_ptr<uint8_t[]> chunk_;  // the record handed to the host by getChunk
   audioMasterCallback host_;
-  Engine engine_;
-  std::mutex uiLock_;      // serialises the user-interface thread's operations
-  std::mutex engineLock_;  // guards engine_; the audio thread only ever try-locks it
-  SpscRing<MidiMessage, kMidiQueueCapacity> midiQueue_;
-  SpscRing<ParamWrite, kParamQueueCapacity> paramQueue_;
-  std::atomic<float> mirror_[kHostParamCount];  // host parameter values for reads that cannot lock
-  MidiMessage midiScratch_[kMidiQueueCapacity];
-  float hostSampleRate_ = 44100.0f;
-  int32_t blockSize_ = 1024;
-  bool hostProcessing_ = false;
-  EditorSink* editor_ = nullptr;
-  std::atomic<uint32_t> droppedEvents_{0};
+  std::unique_ptr<uint8_t[]> chunk_;  // the record handed to the host by getChunk
+
+  // User-interface side.
+  std::mutex uiLock_;
+  Engine model_;
+  std::unique_ptr<EngineState> shippedModel_;  // the model as last shipped (or rebased)
+  ArrayReclaimer reclaimer_;
   RecentFiles recentFiles_;
   char bankFileName_[kPathCapacity] = "Tarnwick VSTi V1.0";
+  std::atomic<float> hostSampleRate_{44100.0f};
+  std::atomic<int32_t> blockSize_{1024};
+  std::atomic<bool> hostProcessing_{false};
+
+  // Between the sides.
+  StateHandoff handoff_;
+  AudioPresence audioPresence_;
+  ParameterMirror mirror_;
+  SpscRing<MidiMessage, kMidiQueueCapacity> midiQueue_;
+  std::atomic<uint64_t> lostBlocks_{0};
+  std::atomic<uint64_t> droppedWrites_{0};
+  std::atomic<uint32_t> droppedEvents_{0};
+
+  // Audio side.
+  Engine live_;
+  MidiMessage midiScratch_[kMidiQueueCapacity];
+  bool liveChanged_ = false;
+
   std::unique_ptr<EditorLink> editorLink_;  // the editor and its link; null only if it could not be made
+};
+
+// One operation of the user-interface side: takes uiLock_, brings the model up to the audio side's
+// state, and on leaving ships what the operation changed.
+class UiScope {
+ public:
+  explicit UiScope(aPlug& plug) : plug_(plug), lock_(plug.uiLock_) { plug_.beginUiOperation(); }
+  ~UiScope() { plug_.endUiOperation(); }
+  UiScope(const UiScope&) = delete;
+  UiScope& operator=(const UiScope&) = delete;
+
+ private:
+  aPlug& plug_;
+  std::lock_guard<std::mutex> lock_;
 };
 
 }  // namespace tarnwick

@@ -68,7 +68,7 @@ size_t sampleBytes(const AudioLayout& layout) {
   return size_t(layout.frameCount * frameBytes);
 }
 
-StorageResult allocateChannels(const AudioLayout& layout, DecodedAudio& audio) {
+StorageResult allocateChannels(const AudioLayout& layout, ChannelPair& audio) {
   const size_t entries = size_t(layout.frameCount) + 1;
   audio.left.reset(new (std::nothrow) float[entries]);
   audio.right.reset(new (std::nothrow) float[entries]);
@@ -79,14 +79,14 @@ StorageResult allocateChannels(const AudioLayout& layout, DecodedAudio& audio) {
   return kStorageOk;
 }
 
-StorageResult decode(ByteSource& source, DecodedAudio& out, size_t blockBytes) {
+StorageResult decode(ByteSource& source, ChannelPair& out, size_t blockBytes) {
   AudioLayout layout;
   const StorageResult header = parseAudioHeader(source, layout);
   if (header != kStorageOk) return header;
   const size_t bytes = sampleBytes(layout);
   if (bytes == 0) return kStorageOutOfMemory;
 
-  DecodedAudio fresh;
+  ChannelPair fresh;
   if (allocateChannels(layout, fresh) != kStorageOk) return kStorageOutOfMemory;
   const auto frames = size_t(layout.frameCount);
   const size_t frameBytes = bytes / frames;
@@ -116,16 +116,16 @@ StorageResult decode(ByteSource& source, DecodedAudio& out, size_t blockBytes) {
 
 }  // namespace
 
-StorageResult decodeAudioFile(const uint8_t* data, size_t size, DecodedAudio& out) noexcept {
+StorageResult decodeAudioFile(const uint8_t* data, size_t size, ChannelPair& out) noexcept {
   MemorySource source(data, size);
   return decode(source, out, 0);
 }
 
-StorageResult readAudioFile(const char* path, DecodedAudio& out) noexcept {
+StorageResult readAudioFile(const char* path, ChannelPair& out) noexcept {
   return readAudioFileInBlocks(path, out, kAudioReadBlockBytes);
 }
 
-StorageResult readAudioFileInBlocks(const char* path, DecodedAudio& out, size_t blockBytes) noexcept {
+StorageResult readAudioFileInBlocks(const char* path, ChannelPair& out, size_t blockBytes) noexcept {
   if (!path) return kStorageCannotOpen;
   try {
     std::error_code error;

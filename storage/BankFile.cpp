@@ -157,8 +157,8 @@ bool parseBankRecord(const uint8_t* record, size_t size, ChunkImage& image) noex
   std::memcpy(copy.get(), record, kChunkSize);
   // A bank's record is taken whatever its own version fields say; the host-chunk parser checks
   // them, so they are set to the values it accepts.
-  putU32(copy.get() + kChunkVersionOffset, static_cast<uint32_t>(kChunkVersion));
-  putU32(copy.get() + kChunkRevisionOffset, static_cast<uint32_t>(kChunkRevision));
+  putU32(copy.get() + chunk::kVersion, static_cast<uint32_t>(kChunkVersion));
+  putU32(copy.get() + chunk::kRevision, static_cast<uint32_t>(kChunkRevision));
   return parseChunkRecord(copy.get(), kChunkSize, image);
 }
 

@@ -128,7 +128,7 @@ bool setUp(const fs::path& folder) {
     audio.left[i] = sample(noise);
     audio.right[i] = sample(noise);
   }
-  saver->engineForTesting().replaceBuffer(std::move(audio));
+  saver->modelForTesting().replaceBuffer(std::move(audio));
   if (saver->saveBank(bankPath.c_str()) != tarnwick::kStorageOk) return false;
   std::FILE* f = std::fopen(bankPath.c_str(), "rb");
   if (!f) return false;

@@ -82,7 +82,7 @@ bool loadWithSndfile(const char* path, Channels& out) {
 
 double loadOursSeconds(size_t blockBytes = tarnwick::kAudioReadBlockBytes) {
   const auto start = std::chrono::steady_clock::now();
-  tarnwick::DecodedAudio audio;
+  tarnwick::ChannelPair audio;
   if (tarnwick::readAudioFileInBlocks(benchFile.c_str(), audio, blockBytes) != tarnwick::kStorageOk) {
     return -1.0;
   }
@@ -108,7 +108,7 @@ size_t blockBytes(const benchmark::State& state) {
 void BM_ReadAudioFile(benchmark::State& state) {
   const size_t block = blockBytes(state);
   for (auto _ : state) {
-    tarnwick::DecodedAudio audio;
+    tarnwick::ChannelPair audio;
     if (tarnwick::readAudioFileInBlocks(benchFile.c_str(), audio, block) != tarnwick::kStorageOk) {
       state.SkipWithError("readAudioFile failed");
       break;

@@ -236,11 +236,11 @@ TEST(BankFormat, RecordIsHardenedButItsVersionIsNotChecked) {
   ASSERT_TRUE(parseBankRecord(record.data(), record.size(), image));
   EXPECT_STREQ(image.path, "/some/where.wav");
   EXPECT_FALSE(image.pathTooLong);
-  EXPECT_EQ(image.mainLevl, 0.0f);
-  EXPECT_EQ(image.unitDura[0], 0.0f);
-  EXPECT_EQ(image.editRow, 128);
-  EXPECT_EQ(image.playRow, 0);
-  EXPECT_EQ(image.lastSelectedKey, 127);
+  EXPECT_EQ(image.values.mainLevl, 0.0f);
+  EXPECT_EQ(image.values.rows[0].unitDura, 0.0f);
+  EXPECT_EQ(image.values.editRow, 128);
+  EXPECT_EQ(image.values.playRow, 0);
+  EXPECT_EQ(image.values.lastSelectedKey, 127);
 
   std::memset(record.data(), 'z', 2048);  // no terminator at all
   ASSERT_TRUE(parseBankRecord(record.data(), record.size(), image));

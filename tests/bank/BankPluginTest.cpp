@@ -10,6 +10,7 @@
 #include "plugin/aPlug.h"
 #include "storage/BankFile.h"
 #include "tests/bank/BankTestSupport.h"
+#include "tests/plugin/AudioThread.h"
 #include "tests/plugin/TestSupport.h"
 #include "tests/support/AllocationWatch.h"
 
@@ -25,14 +26,11 @@ constexpr const char* kAskBuffer =
 constexpr size_t kFloodOffset = 38068;
 constexpr size_t kFloodWorkOffset = 38164;
 
-// Records every notification with the engineBusy flag seen at that moment.
+// Records every notification.
 struct NoteSink : EditorSink {
-  aPlug* plug = nullptr;
-  std::vector<std::pair<int32_t, bool>> seen;
+  std::vector<int32_t> seen;
   void setParameter(int32_t index, float) override {
-    if (index == kEditorRefresh || index == kEditorRedraw) {
-      seen.emplace_back(index, plug->engineForTesting().state().engineBusy);
-    }
+    if (index == kEditorRefresh || index == kEditorRedraw) seen.push_back(index);
   }
 };
 
@@ -72,11 +70,11 @@ class Bank : public ::testing::Test {
     putI32(chunk, kFloodWorkOffset, 0);
     return chunk;
   }
-  static const EngineState& state(aPlug& plug) { return plug.engineForTesting().state(); }
-  static void hold(aPlug& plug, uint8_t key) {
-    MidiMessage on{0, 0x90, key, 100};
-    plug.engineForTesting().processMidi(&on, 1);
-  }
+  static const EngineState& state(aPlug& plug) { return plug.modelState(); }
+  static const Voice& voice(aPlug& plug, int32_t key) { return plug.playingEngineForTesting().voice(key); }
+  void hold(aPlug& plug, uint8_t key) { audio_.play(plug, {{0, 0x90, key, 100}}); }
+  // One block on the audio thread: the playing engine takes what the user-interface side shipped.
+  void render(aPlug& plug) { audio_.play(plug, {}); }
   static void tweak(aPlug& plug) {
     plug.setParameter(kMainLevl, 0.3f);
     plug.setParameter(kEditMode, 0.0f);  // Single Key Edit Mode
@@ -86,6 +84,7 @@ class Bank : public ::testing::Test {
   }
 
   fs::path folder_;
+  AudioThread audio_;
 };
 
 TEST_F(Bank, RoundTripBetweenInstancesIsExact) {
@@ -98,8 +97,8 @@ TEST_F(Bank, RoundTripBetweenInstancesIsExact) {
   auto b = newPlug();
   ASSERT_EQ(b->loadBank(file.c_str()), kStorageOk);
   EXPECT_TRUE(ScriptedBoxes::shown.empty());
-  const AudioBuffer& ab = state(*a).buffer;
-  const AudioBuffer& bb = state(*b).buffer;
+  const BufferView& ab = state(*a).buffer;
+  const BufferView& bb = state(*b).buffer;
   ASSERT_EQ(bb.frameCount, 44100);
   EXPECT_EQ(bb.frameCountF, 44100.0f);
   EXPECT_EQ(0, std::memcmp(bb.storedLeft(), ab.storedLeft(), 44100 * 4));
@@ -157,7 +156,7 @@ TEST_F(Bank, SavingOverAFileAsksFirst) {
 
 TEST_F(Bank, SaveMarksTheBufferSavedOnlyOnSuccess) {
   auto a = plugWithAudio(300);
-  a->engineForTesting().state().buffer.saved = false;
+  a->modelForTesting().state().buffer.saved = false;
   EXPECT_EQ(a->saveBank(path("missing/x.vlb").c_str()), kStorageCannotWrite);
   EXPECT_FALSE(state(*a).buffer.saved);
   EXPECT_EQ(a->saveBank(path("ok.vlb").c_str()), kStorageOk);
@@ -188,7 +187,7 @@ TEST_F(Bank, HeaderRefusalsChangeNothing) {
   auto plug = plugWithAudio(61 * 100, 440.0);
   plug->setParameter(kFlood, 1.0f);
   hold(*plug, 60);
-  ASSERT_EQ(state(*plug).voices[60].keyState, kHeld);
+  ASSERT_EQ(voice(*plug, 60).keyState, kHeld);
   const auto before = chunkOf(*plug);
   const float* left = state(*plug).buffer.storedLeft();
 
@@ -211,7 +210,7 @@ TEST_F(Bank, HeaderRefusalsChangeNothing) {
   EXPECT_EQ(chunkOf(*plug), before);
   EXPECT_EQ(state(*plug).buffer.storedLeft(), left);
   EXPECT_TRUE(state(*plug).buffer.floodOn());
-  EXPECT_EQ(state(*plug).voices[60].keyState, kHeld);
+  EXPECT_EQ(voice(*plug, 60).keyState, kHeld);
   EXPECT_TRUE(ScriptedBoxes::shown.empty());
 }
 
@@ -251,11 +250,10 @@ TEST_F(Bank, LaterFailuresKeepRowsParametersAndBuffer) {
     auto plug = plugWithAudio(61 * 100, 440.0);
     plug->setParameter(kFlood, 1.0f);
     hold(*plug, 60);
-    ASSERT_EQ(state(*plug).voices[60].keyState, kHeld);
+    ASSERT_EQ(voice(*plug, 60).keyState, kHeld);
     const auto before = chunkOf(*plug);
     const float* left = state(*plug).buffer.storedLeft();
     NoteSink sink;
-    sink.plug = plug.get();
     plug->setEditor(&sink);
     writeBytes(path("bad.vlb"), c.bytes);
     StorageResult result;
@@ -271,9 +269,10 @@ TEST_F(Bank, LaterFailuresKeepRowsParametersAndBuffer) {
     EXPECT_EQ(state(*plug).buffer.frameCount, 61 * 100);
     EXPECT_TRUE(state(*plug).buffer.saved);
     EXPECT_FALSE(state(*plug).buffer.floodOn());
-    EXPECT_EQ(state(*plug).voices[60].keyState, kIdle);
+    render(*plug);
+    EXPECT_EQ(voice(*plug, 60).keyState, kIdle);
     EXPECT_FALSE(state(*plug).engineBusy);
-    for (const auto& note : sink.seen) EXPECT_NE(note.first, kEditorRefresh);
+    for (int32_t note : sink.seen) EXPECT_NE(note, kEditorRefresh);
   }
   EXPECT_TRUE(ScriptedBoxes::shown.empty());
 }
@@ -287,7 +286,7 @@ TEST_F(Bank, UnsavedBufferAsksBeforeItIsReplaced) {
 
   // No: the old samples stay, everything else comes from the bank, the path included.
   auto plug = plugWithAudio(700, 440.0);
-  plug->engineForTesting().state().buffer.saved = false;
+  plug->modelForTesting().state().buffer.saved = false;
   const float* left = state(*plug).buffer.storedLeft();
   ScriptedBoxes::answers = {Answer::kNo};
   ASSERT_EQ(plug->loadBank(file.c_str()), kStorageOk);
@@ -319,7 +318,7 @@ TEST_F(Bank, NoWaveRecordRestoresStateWithoutTouchingTheBuffer) {
   writeBytes(file, bytes);
 
   auto plug = plugWithAudio(700, 440.0);
-  plug->engineForTesting().state().buffer.saved = false;
+  plug->modelForTesting().state().buffer.saved = false;
   const float* left = state(*plug).buffer.storedLeft();
   ASSERT_EQ(plug->loadBank(file.c_str()), kStorageOk);
   EXPECT_TRUE(ScriptedBoxes::shown.empty());
@@ -343,23 +342,21 @@ TEST_F(Bank, SeveralWaveRecordsLoadTheFirst) {
   EXPECT_EQ(0, std::memcmp(state(*plug).buffer.storedRight(), state(*source).buffer.storedRight(), 400 * 4));
 }
 
-TEST_F(Bank, LoadRaisesEngineBusyAndNotifiesTheEditor) {
+TEST_F(Bank, LoadNotifiesTheEditor) {
   auto source = plugWithAudio(600);
   const std::string file = path("notify.vlb");
   ASSERT_EQ(source->saveBank(file.c_str()), kStorageOk);
   auto plug = newPlug();
   NoteSink sink;
-  sink.plug = plug.get();
   plug->setEditor(&sink);
   ASSERT_EQ(plug->loadBank(file.c_str()), kStorageOk);
   plug->setEditor(nullptr);
   ASSERT_GE(sink.seen.size(), 3u);
-  // The swap tells the editor to re-read the buffer while the engine is busy; the load ends with
-  // a refresh and then a redraw once it is no longer busy.
-  EXPECT_EQ(sink.seen.front(), std::make_pair(int32_t(kEditorRefresh), true));
+  // The swap tells the editor to re-read the buffer; the load ends with a refresh and then a redraw.
+  EXPECT_EQ(sink.seen.front(), kEditorRefresh);
   const size_t n = sink.seen.size();
-  EXPECT_EQ(sink.seen[n - 2], std::make_pair(int32_t(kEditorRefresh), true));
-  EXPECT_EQ(sink.seen[n - 1], std::make_pair(int32_t(kEditorRedraw), false));
+  EXPECT_EQ(sink.seen[n - 2], kEditorRefresh);
+  EXPECT_EQ(sink.seen[n - 1], kEditorRedraw);
   EXPECT_FALSE(state(*plug).engineBusy);
 }
 

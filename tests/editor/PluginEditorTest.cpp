@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "plugin/EditorProbe.h"
 #include "tests/support/BuiltPlugin.h"
 #include "tools/hostlib/PluginHost.h"
+#include "vst/EditorProbe.h"
 
 namespace tarnwick::host {
 namespace {

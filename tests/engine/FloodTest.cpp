@@ -36,7 +36,7 @@ class Flood : public ::testing::Test {
     bringUp(e, kFrames);
     e.setParameter(kKeyMapping, 0.0f);  // 128 keys of 1000 frames; the source key stays 36
   }
-  const AudioBuffer& buffer() { return e.state().buffer; }
+  const BufferView& buffer() { return e.state().buffer; }
   static constexpr int32_t kFrames = 128 * 1000;
   RecordingEditor editor;
   FakeHostTime clock;

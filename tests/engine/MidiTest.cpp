@@ -10,7 +10,7 @@ namespace {
 class Midi : public ::testing::Test {
  protected:
   void SetUp() override { bringUp(e, 61 * 1000); }
-  Voice& voice(int key) { return e.state().voices[key]; }
+  Voice& voice(int key) { return e.voice(key); }
   void renderBlocks(int count, int32_t n = 512) {
     std::vector<float> l(static_cast<size_t>(n)), r(static_cast<size_t>(n));
     for (int i = 0; i < count; ++i) e.render(l.data(), r.data(), n);
@@ -191,9 +191,9 @@ TEST(MidiWithoutRecording, EventsAreDropped) {
   e.setParameter(kEditMode, 1.0f);
   const int32_t editRow = e.state().editRow;
   send(e, {noteOn(50, 100, 0)});
-  EXPECT_EQ(e.state().voices[50].keyState, kIdle);
+  EXPECT_EQ(e.voice(50).keyState, kIdle);
   send(e, {noteOff(50)});
-  EXPECT_EQ(e.state().voices[50].releaseStep, 0.0f);
+  EXPECT_EQ(e.voice(50).releaseStep, 0.0f);
   EXPECT_EQ(e.state().editRow, editRow);
   EXPECT_EQ(e.state().lastSelectedKey, 36);
 }

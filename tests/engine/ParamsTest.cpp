@@ -2,6 +2,8 @@
 // and writes that must change nothing (NaN) or behave like out-of-table menu values.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -41,12 +43,12 @@ std::string name(int index) {
 }
 std::string label(Engine& e, int index) {
   Text t;
-  parameterLabel(e, index, t.buf);
+  parameterLabel(e.state(), index, t.buf);
   return t.str();
 }
 std::string display(Engine& e, int index) {
   Text t;
-  parameterDisplay(e, index, t.buf);
+  parameterDisplay(e.state(), index, t.buf);
   return t.str();
 }
 
@@ -175,14 +177,14 @@ TEST_F(Params, UnlistedIndicesLeaveTheTextUntouched) {
     Text t;
     EXPECT_FALSE(parameterName(index, t.buf)) << index;
     EXPECT_TRUE(t.untouched()) << "name " << index;
-    EXPECT_FALSE(parameterLabel(e, index, t.buf)) << index;
+    EXPECT_FALSE(parameterLabel(e.state(), index, t.buf)) << index;
     EXPECT_TRUE(t.untouched()) << "label " << index;
-    EXPECT_FALSE(parameterDisplay(e, index, t.buf)) << index;
+    EXPECT_FALSE(parameterDisplay(e.state(), index, t.buf)) << index;
     EXPECT_TRUE(t.untouched()) << "display " << index;
   }
   for (int index : {42, 51, 57, 58, 67, 73}) {
     Text t;
-    parameterLabel(e, index, t.buf);
+    parameterLabel(e.state(), index, t.buf);
     EXPECT_TRUE(t.untouched()) << "copy and paste leave the label alone: " << index;
     EXPECT_EQ(display(e, index), "") << index;
   }
@@ -200,8 +202,8 @@ TEST_F(Params, EveryTextFitsInEightCharacters) {
         for (int kind = 0; kind < 3; ++kind) {
           Text t;
           if (kind == 0) parameterName(index, t.buf);
-          if (kind == 1) parameterLabel(e, index, t.buf);
-          if (kind == 2) parameterDisplay(e, index, t.buf);
+          if (kind == 1) parameterLabel(e.state(), index, t.buf);
+          if (kind == 2) parameterDisplay(e.state(), index, t.buf);
           EXPECT_TRUE(t.untouched() || t.fits()) << "index " << index << " kind " << kind << " value " << v << " range "
                                                  << range << ": \"" << t.str() << "\"";
         }
@@ -252,7 +254,8 @@ std::vector<uint32_t> fingerprint(Engine& e) {
     add(r.envelope);
     f.push_back(static_cast<uint32_t>(r.grainLength));
   }
-  for (const Voice& v : s.voices) {
+  for (int k = 0; k < kRowCount; ++k) {
+    const Voice& v = e.voice(k);
     f.push_back(v.keyState);
     add(v.amplitude);
     add(v.releaseStep);
@@ -292,15 +295,15 @@ TEST_F(Params, HugeAndNegativeMenuValuesActLikeOutOfTableValues) {
     send(e, {noteOn(50, 100, 0)});
     e.setParameter(kDelayRange, v);
     EXPECT_EQ(e.state().delayUnit, 0.4f * 44100.0f) << "the unit stays";
-    EXPECT_EQ(e.getParameter(kDelayRange), v) << "the value is stored";
-    EXPECT_EQ(e.state().voices[50].keyState, kIdle) << "still silences";
+    EXPECT_EQ(e.getParameter(kDelayRange), 1.0f) << "a value that names no entry is not stored";
+    EXPECT_EQ(e.voice(50).keyState, kIdle) << "still silences";
     EXPECT_GT(e.state().rows[kMasterRow].grainLength, 0) << "still re-derives";
 
     send(e, {noteOn(50, 100, 0)});
     e.setParameter(kKeyMapping, v == 4.0f ? 7.0f : v);
     EXPECT_EQ(e.state().keyCount, 37);
     EXPECT_EQ(e.state().lowKey, 48);
-    EXPECT_EQ(e.state().voices[50].keyState, kIdle);
+    EXPECT_EQ(e.voice(50).keyState, kIdle);
     EXPECT_GT(e.state().rows[kMasterRow].grainLength, 0);
 
     const float before = e.state().copyBuffer[1][0];
@@ -309,9 +312,13 @@ TEST_F(Params, HugeAndNegativeMenuValuesActLikeOutOfTableValues) {
     EXPECT_EQ(e.state().copyBuffer[1][0], 0.123f) << "no Reset action runs";
     e.state().copyBuffer[1][0] = before;
 
+    // A host parameter is clamped to 0..1: the grain length is fullsize or the key's slice.
     e.setParameter(kUnitDura, v);
-    EXPECT_EQ(e.state().rows[kMasterRow].grainLength, 0) << "a step outside the table gives no grain";
-    EXPECT_EQ(e.getParameter(kUnitDura), v);
+    const float clamped = std::clamp(v, 0.0f, 1.0f);
+    EXPECT_EQ(e.getParameter(kUnitDura), clamped);
+    const EngineState& s = e.state();
+    EXPECT_EQ(s.rows[kMasterRow].grainLength,
+              clamped == 1.0f ? s.buffer.frameCount : static_cast<int32_t>(s.buffer.frameCountF / s.keyCount));
     e.setParameter(kUnitDura, 0.0f);
   }
 }

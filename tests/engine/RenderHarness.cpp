@@ -66,7 +66,7 @@ void Harness::applyRow(int row, const RowSettings& settings) {
 }
 
 bool Harness::compareState(int key, int64_t block, std::string& why) {
-  const Voice& ev = engine.state().voices[key];
+  const Voice& ev = engine.voice(key);
   const ModelVoice& mv = model.voices[key];
   std::ostringstream o;
   o << "block " << block << " key " << key << ": ";

@@ -40,11 +40,11 @@ TEST(RenderWorked, GrainCrossingABlockPlaysFiftyFourThenFortySix) {
   float l[64], r[64];
   e.render(l, r, 64);
   for (int i = 0; i < 64; ++i) EXPECT_EQ(l[i] != 0.0f, i >= 10) << i;
-  EXPECT_EQ(e.state().voices[60].schedule.countdown[0], 0);
-  EXPECT_EQ(e.state().voices[60].schedule.remaining[0], 46);
+  EXPECT_EQ(e.voice(60).schedule.countdown[0], 0);
+  EXPECT_EQ(e.voice(60).schedule.remaining[0], 46);
   e.render(l, r, 64);
   for (int i = 0; i < 64; ++i) EXPECT_EQ(l[i] != 0.0f, i < 46) << i;
-  EXPECT_EQ(e.state().voices[60].schedule.countdown[0], -1);
+  EXPECT_EQ(e.voice(60).schedule.countdown[0], -1);
 }
 
 TEST(RenderWorked, FadeGainsAtTheGrainEdges) {
@@ -55,7 +55,7 @@ TEST(RenderWorked, FadeGainsAtTheGrainEdges) {
   e.setParameter(kEnvelope, 0.2f);
   e.setParameter(kMainLevl, 0.5f);  // masterGain 0.5
   send(e, {noteOn(50, 127, 0)});
-  ASSERT_EQ(e.state().voices[50].schedule.fadeLength[0], 100.0f);
+  ASSERT_EQ(e.voice(50).schedule.fadeLength[0], 100.0f);
   std::vector<float> out = renderLeft(e, 1024, 128);
   auto gain = [&](int sample) { return out[static_cast<size_t>(sample - 1)] / 0.5f; };
   EXPECT_NEAR(gain(1), 0.01f, kNearly);
@@ -83,10 +83,10 @@ TEST(RenderWorked, ReleaseOfHalfFallsOverAThirdOfASecond) {
   Engine& e = rig.engine;
   e.setParameter(kRelease, 0.5f);
   send(e, {noteOn(50, 127, 0), noteOff(50, 300)});
-  EXPECT_FLOAT_EQ(e.state().voices[50].releaseStep, 1.0f / 14700.0f);
+  EXPECT_FLOAT_EQ(e.voice(50).releaseStep, 1.0f / 14700.0f);
   float l[512], r[512];
   e.render(l, r, 512);
-  EXPECT_NEAR(e.state().voices[50].amplitude, 1.0f - 512.0f / 14700.0f, kNearly);
+  EXPECT_NEAR(e.voice(50).amplitude, 1.0f - 512.0f / 14700.0f, kNearly);
 }
 
 TEST(RenderWorked, AmplitudeThatRunsOutEndsTheKey) {
@@ -98,12 +98,12 @@ TEST(RenderWorked, AmplitudeThatRunsOutEndsTheKey) {
   e.render(l, r, 256);
   send(e, {noteOff(50)});
   for (int b = 0; b < 3; ++b) e.render(l, r, 256);
-  EXPECT_EQ(e.state().voices[50].amplitude, 0.0f);
+  EXPECT_EQ(e.voice(50).amplitude, 0.0f);
   e.render(l, r, 256);
   for (int i = 0; i < 256; ++i) EXPECT_EQ(l[i], 0.0f);
-  for (int g = 0; g < 32; ++g) EXPECT_EQ(e.state().voices[50].schedule.countdown[g], -1) << g;
+  for (int g = 0; g < 32; ++g) EXPECT_EQ(e.voice(50).schedule.countdown[g], -1) << g;
   e.render(l, r, 256);
-  EXPECT_EQ(e.state().voices[50].keyState, kIdle);
+  EXPECT_EQ(e.voice(50).keyState, kIdle);
 }
 
 TEST(RenderWorked, OverlappingGrainsAreNeverClipped) {
@@ -149,12 +149,12 @@ TEST(RenderSilence, BusyEngineOrMissingArraysRenderSilenceAndChangeNothing) {
 
   Rig rig(makeConstantRecording(61 * 1000, 1.0f));
   send(rig.engine, {noteOn(50, 127, 0)});
-  const GrainSchedule before = rig.engine.state().voices[50].schedule;
+  const GrainSchedule before = rig.engine.voice(50).schedule;
   rig.engine.state().engineBusy = true;
   rig.engine.render(l, r, 64);
   for (int i = 0; i < 64; ++i) EXPECT_EQ(l[i], 0.0f);
-  EXPECT_EQ(rig.engine.state().voices[50].schedule.countdown[1], before.countdown[1]);
-  EXPECT_EQ(rig.engine.state().voices[50].schedule.remaining[0], before.remaining[0]);
+  EXPECT_EQ(rig.engine.voice(50).schedule.countdown[1], before.countdown[1]);
+  EXPECT_EQ(rig.engine.voice(50).schedule.remaining[0], before.remaining[0]);
 }
 
 TEST(RenderSilence, ZeroLengthGrainsAfterSilenceAllPlayNothing) {
@@ -173,7 +173,7 @@ TEST(RenderLoop, MorphedKeysNeverLoop) {
   e.setParameter(kMorph, 1.0f);
   send(e, {noteOn(50, 127, 0)});
   renderLeft(e, 40000, 512);  // the whole sequence is over after about 23000 samples
-  const Voice& v = e.state().voices[50];
+  const Voice& v = e.voice(50);
   EXPECT_EQ(v.keyState, kHeld);
   for (int g = 0; g < 32; ++g) EXPECT_EQ(v.schedule.countdown[g], -1) << g;
 }
@@ -185,12 +185,12 @@ TEST(RenderLoop, HeldKeyRestartsAtTheLoopDelayAfterGrain31) {
   send(e, {noteOn(50, 127, 0)});
   // Grain 31 plays 27342..27441; block 428 of 64 samples (27392..27455) holds its end.
   renderLeft(e, 428 * 64, 64);
-  const GrainSchedule& gs = e.state().voices[50].schedule;
+  const GrainSchedule& gs = e.voice(50).schedule;
   EXPECT_EQ(gs.countdown[0], -1);
   EXPECT_EQ(gs.countdown[31], 0);
   float l[64], r[64];
   e.render(l, r, 64);
-  EXPECT_EQ(e.state().voices[50].loopMark, -1);
+  EXPECT_EQ(e.voice(50).loopMark, -1);
   const int32_t loopAt = 882 * 32 - 428 * 64;  // 832 samples into this block
   EXPECT_EQ(gs.countdown[0], loopAt - 64) << "the new sequence starts at the loop delay";
   EXPECT_EQ(gs.loopCountdown(), loopAt + 882 * 32 - 2 * 64) << "both passes lower the new loop countdown";
@@ -210,14 +210,14 @@ TEST(RenderTempo, DelayUnitFollowsTheHostTempoFromTheNextBlock) {
   rig.clock.masks.clear();
   rig.clock.tempo = 60.0;
   send(e, {noteOn(40, 100, 0)});  // arrives before the render refreshes the unit
-  EXPECT_EQ(e.state().voices[40].schedule.countdown[1], 22050);
+  EXPECT_EQ(e.voice(40).schedule.countdown[1], 22050);
   e.render(l, r, 64);
   EXPECT_EQ(e.state().delayUnit, 44100.0f);
   EXPECT_EQ(e.state().tempo, 60.0);
   ASSERT_FALSE(rig.clock.masks.empty());
   EXPECT_EQ(rig.clock.masks.back(), kTimeMaskTempo);
   send(e, {noteOn(41, 100, 0)});
-  EXPECT_EQ(e.state().voices[41].schedule.countdown[1], 44100);
+  EXPECT_EQ(e.voice(41).schedule.countdown[1], 44100);
 
   rig.clock.available = false;  // no time information: keep the unit
   e.render(l, r, 64);

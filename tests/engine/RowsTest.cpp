@@ -20,12 +20,12 @@ const char* const kStepTexts[15] = {"skipped", "1/24 ", "1/64 ", "1/12 ", "1/32 
 
 std::string display(Engine& e, int index) {
   char t[16] = {};
-  parameterDisplay(e, index, t);
+  parameterDisplay(e.state(), index, t);
   return t;
 }
 std::string label(Engine& e, int index) {
   char t[16] = {};
-  parameterLabel(e, index, t);
+  parameterLabel(e.state(), index, t);
   return t;
 }
 
@@ -173,8 +173,8 @@ TEST_F(Rows, KeyboardMappingsAndOutOfTableValues) {
     EXPECT_EQ(e.state().keyCount, 49) << v;
     EXPECT_EQ(e.state().lowKey, 36) << v;
     EXPECT_EQ(e.state().highKey, 84) << v;
-    EXPECT_EQ(e.getParameter(kKeyMapping), v) << "stored";
-    EXPECT_EQ(e.state().voices[50].keyState, kIdle) << "silenced";
+    EXPECT_EQ(e.getParameter(kKeyMapping), 4.0f) << "a value that names no entry is not stored";
+    EXPECT_EQ(e.voice(50).keyState, kIdle) << "silenced";
     EXPECT_EQ(row(50).grainLength, kFrames / 49) << "re-derived";
     EXPECT_EQ(e.state().editRow, 36) << "re-selected";
   }
@@ -242,10 +242,11 @@ TEST_F(Rows, GrainLengthPerStepAt44100And120Bpm) {
   EXPECT_EQ(row(kMasterRow).grainLength, static_cast<int32_t>(static_cast<float>(kFrames) / 61.0f));
   e.setParameter(kUnitDura, 1.0f);
   EXPECT_EQ(row(kMasterRow).grainLength, kFrames);
+  // Values from outside are brought into 0..1 first: above 1 is fullsize, below 0 the key's slice.
   e.setParameter(kUnitDura, 1.125f);
-  EXPECT_EQ(row(kMasterRow).grainLength, 0);
+  EXPECT_EQ(row(kMasterRow).grainLength, kFrames);
   e.setParameter(kUnitDura, -0.2f);
-  EXPECT_EQ(row(kMasterRow).grainLength, 0);
+  EXPECT_EQ(row(kMasterRow).grainLength, static_cast<int32_t>(static_cast<float>(kFrames) / 61.0f));
 }
 
 TEST(RowsLarge, KeysplitDividesTheFloatFrameCount) {
@@ -336,7 +337,7 @@ TEST_F(Rows, PasteOfSlotNineSkipsEverythingWhenQuantizedAndFloorsOtherwise) {
     EXPECT_TRUE(editor.last(kDelay01 + i, v) && v == 0.0f) << "the editor sees the pasted step, grain " << i;
   }
   send(e, {noteOn(50, 100, 0)});
-  for (int g = 0; g < 32; ++g) EXPECT_EQ(e.state().voices[50].schedule.countdown[g], -1);
+  for (int g = 0; g < 32; ++g) EXPECT_EQ(e.voice(50).schedule.countdown[g], -1);
 
   e.setParameter(kDelayRange, 0.0f);
   e.setParameter(kPasteFirst + 9, 1.0f);
@@ -462,11 +463,12 @@ TEST_F(Rows, ResetOutsideTheTableOnlySilencesAndRederives) {
   e.state().copyBuffer[8][0] = 0.2f;
   send(e, {noteOn(50, 100, 0)});
   for (float v : {4.0f, -1.0f, 3.99e9f}) {
+    const float stored = e.getParameter(kResetAction);
     e.setParameter(kResetAction, v);
-    EXPECT_EQ(e.getParameter(kResetAction), v);
+    EXPECT_EQ(e.getParameter(kResetAction), stored) << "a value that names no entry is not stored";
     EXPECT_EQ(e.getParameter(kDelay01), 0.9f);
     EXPECT_EQ(e.state().copyBuffer[8][0], 0.2f);
-    EXPECT_EQ(e.state().voices[50].keyState, kIdle);
+    EXPECT_EQ(e.voice(50).keyState, kIdle);
     EXPECT_GT(row(kMasterRow).grainLength, 0);
   }
 }

@@ -7,7 +7,7 @@
 namespace tarnwick::test {
 namespace {
 
-const GrainSchedule& scheduleOf(Engine& e, int key) { return e.state().voices[key].schedule; }
+const GrainSchedule& scheduleOf(Engine& e, int key) { return e.voice(key).schedule; }
 
 void setAllDelays(Engine& e, float v) {
   for (int i = 0; i < 32; ++i) e.setParameter(kDelay01 + i, v);
@@ -184,7 +184,7 @@ TEST(ScheduleWorked, TriggerLoopPassHasNoLeadInAndRebuildsTheTail) {
   e.setParameter(kTrigmode, 1.0f);
   e.setParameter(kMove, 1.0f);
   setAllDelays(e, 0.1f);
-  e.state().voices[40].loopMark = 1;
+  e.voice(40).loopMark = 1;
   e.noteStart(40, 7);
   const GrainSchedule& gs = scheduleOf(e, 40);
   EXPECT_EQ(gs.countdown[0], -1);
@@ -268,7 +268,7 @@ TEST_P(ScheduleGrid, EngineScheduleEqualsTheModel) {
       for (int loopPass : {0, 1}) {
         SCOPED_TRACE(testing::Message() << "key " << key << " offset " << offset << " loop pass " << loopPass);
         if (loopPass) {
-          h.engine.state().voices[key].loopMark = 1;
+          h.engine.voice(key).loopMark = 1;
           h.model.voices[key].loopMark = 1;
           h.engine.noteStart(key, offset);
           h.model.noteStart(key, offset);
@@ -277,7 +277,7 @@ TEST_P(ScheduleGrid, EngineScheduleEqualsTheModel) {
           h.engine.processMidi(&m, 1);
           h.model.processEvents(&m, 1);
         }
-        const GrainSchedule& e = h.engine.state().voices[key].schedule;
+        const GrainSchedule& e = h.engine.voice(key).schedule;
         const ModelSchedule& m = h.model.voices[key].grains;
         for (int g = 0; g < 32; ++g) {
           EXPECT_EQ(e.countdown[g], m.countdown[g]) << "grain " << g;
@@ -287,7 +287,7 @@ TEST_P(ScheduleGrid, EngineScheduleEqualsTheModel) {
           EXPECT_EQ(e.fadeLength[g], m.fadeLength[g]) << "grain " << g;
         }
         EXPECT_EQ(e.loopCountdown(), m.loopCountdown);
-        h.engine.state().voices[key].loopMark = 0;
+        h.engine.voice(key).loopMark = 0;
         h.model.voices[key].loopMark = 0;
       }
     }

@@ -5,7 +5,7 @@
 #include "storage/AudioFileReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  tarnwick::DecodedAudio out;
+  tarnwick::ChannelPair out;
   const tarnwick::StorageResult result = tarnwick::decodeAudioFile(data, size, out);
   if (result != tarnwick::kStorageOk) {
     if (out.left || out.right || out.frameCount != 0) std::abort();  // a refusal leaves out untouched

@@ -11,6 +11,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Registry.h"
 #include "plugin/aPlug.h"
+#include "tests/fuzz/FuzzPlay.h"
 
 namespace {
 
@@ -53,9 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > 0 && std::fwrite(data, 1, size, f) != size) std::abort();
   std::fclose(f);
 
-  tarnwick::EngineState& s = rig.plug->engineForTesting().state();
   gAnswerYes = size % 2 == 0;
-  s.buffer.saved = size % 3 != 0;  // sometimes the question is asked
+  rig.plug->modelForTesting().state().buffer.saved = size % 3 != 0;  // sometimes the question is asked
   const tarnwick::StorageResult result = rig.plug->loadBank(rig.file.c_str());
   switch (result) {
     case 0:
@@ -67,7 +67,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     case 40: break;
     default: std::abort();
   }
-  const tarnwick::AudioBuffer& b = s.buffer;
+  const tarnwick::EngineState& s = rig.plug->modelState();
+  const tarnwick::BufferView& b = s.buffer;
   if (s.engineBusy || b.frameCount < 0) std::abort();
   if (b.frameCount > 0) {
     if (!b.storedLeft() || !b.storedRight() || !b.left || !b.right) std::abort();
@@ -75,5 +76,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     volatile float guard = b.storedLeft()[b.frameCount] + b.storedRight()[b.frameCount];
     (void)guard;
   }
+  tarnwick::fuzz::playAndCheckFinite(*rig.plug);
   return 0;
 }

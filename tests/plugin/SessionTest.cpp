@@ -10,6 +10,7 @@
 #include "platform/MessageBox.h"
 #include "plugin/aPlug.h"
 #include "storage/ChunkRecord.h"
+#include "tests/plugin/AudioThread.h"
 #include "tests/plugin/TestSupport.h"
 
 namespace {
@@ -56,7 +57,7 @@ TEST_F(Session, NoAudioRestoresEverythingSilently) {
   aPlug b(&InProcessHost::callback);
   EXPECT_EQ(b.setChunk(chunk.data(), static_cast<intptr_t>(chunk.size())), 1);
   EXPECT_TRUE(gMessages.empty());
-  EXPECT_EQ(b.engineForTesting().state().buffer.frameCount, 0);
+  EXPECT_EQ(b.modelState().buffer.frameCount, 0);
   EXPECT_EQ(chunkOf(b), chunk);
 }
 
@@ -71,8 +72,8 @@ TEST_F(Session, MissingRecordingReportsThePathAndRestoresTheRest) {
   EXPECT_EQ(gMessages[0],
             "Tarnwick VSTi - Error recovering last session|Error loading audio file :\n\n/no/such/recording.wav\n");
   EXPECT_FLOAT_EQ(b.getParameter(0), 0.3f);
-  EXPECT_EQ(b.engineForTesting().state().buffer.frameCount, 0);
-  EXPECT_STREQ(b.engineForTesting().state().program.audioFileName, "/no/such/recording.wav");
+  EXPECT_EQ(b.modelState().buffer.frameCount, 0);
+  EXPECT_STREQ(b.modelState().program.audioFileName, "/no/such/recording.wav");
 }
 
 TEST_F(Session, TooLongOrUnterminatedPathIsNotUsed) {
@@ -84,7 +85,7 @@ TEST_F(Session, TooLongOrUnterminatedPathIsNotUsed) {
   ASSERT_EQ(gMessages.size(), 1u);
   EXPECT_EQ(gMessages[0],
             "Tarnwick VSTi - Error recovering last session|Error loading audio file :\n\n(-filename too long-)\n");
-  EXPECT_STREQ(b.engineForTesting().state().program.audioFileName, "");
+  EXPECT_STREQ(b.modelState().program.audioFileName, "");
 
   gMessages.clear();
   std::memset(chunk.data(), 'y', 2048);  // no terminator anywhere
@@ -122,7 +123,7 @@ TEST_F(Session, HostileValuesAreClampedOrZeroed) {
   putF32(chunk, 38032, std::numeric_limits<float>::quiet_NaN());
   putF32(chunk, 36480 + 4 * 128, std::numeric_limits<float>::infinity());
   a.setChunk(chunk.data(), static_cast<intptr_t>(chunk.size()));
-  const auto& s = a.engineForTesting().state();
+  const auto& s = a.modelState();
   EXPECT_EQ(s.editRow, 128);
   EXPECT_EQ(s.playRow, 0);
   EXPECT_EQ(s.lastSelectedKey, 127);
@@ -136,14 +137,10 @@ TEST_F(Session, RestoredSessionKeepsItsKeysAndFloodsTheStoredKey) {
   aPlug a(&InProcessHost::callback);
   ASSERT_EQ(a.loadAudioFile(wav.c_str()), 0);
   a.setParameter(109, 0.0f);  // Single Key Edit Mode: edit row 36
-  float dummyOut[2][64];
-  float* outs[2] = {dummyOut[0], dummyOut[1]};
   // Play key 70: it becomes the edit row and the last key; then flood from its slice.
-  const auto& sa = a.engineForTesting().state();
-  a.engineForTesting().processMidi(nullptr, 0);
-  tarnwick::MidiMessage on{0, 0x90, 70, 100};
-  a.engineForTesting().processMidi(&on, 1);
-  a.processReplacing(nullptr, outs, 64);
+  tarnwick::test::AudioThread audio;
+  audio.play(a, {{0, 0x90, 70, 100}});
+  const auto& sa = a.modelState();
   EXPECT_EQ(sa.lastSelectedKey, 70);
   a.setParameter(263, 1.0f);
   ASSERT_EQ(a.getParameter(263), 1.0f);
@@ -152,7 +149,7 @@ TEST_F(Session, RestoredSessionKeepsItsKeysAndFloodsTheStoredKey) {
   aPlug b(&InProcessHost::callback);
   b.setChunk(chunk.data(), static_cast<intptr_t>(chunk.size()));
   EXPECT_TRUE(gMessages.empty());
-  const auto& sb = b.engineForTesting().state();
+  const auto& sb = b.modelState();
   EXPECT_EQ(sb.lastSelectedKey, 70);
   EXPECT_EQ(sb.editRow, 70);
   EXPECT_EQ(sb.flood, 1.0f);
@@ -167,17 +164,17 @@ TEST_F(Session, RestoredSessionKeepsItsKeysAndFloodsTheStoredKey) {
   auto master = chunkOf(a);
   aPlug c(&InProcessHost::callback);
   c.setChunk(master.data(), static_cast<intptr_t>(master.size()));
-  EXPECT_EQ(c.engineForTesting().state().editRow, 128);
-  EXPECT_EQ(c.engineForTesting().state().lastSelectedKey, a.engineForTesting().state().lastSelectedKey);
+  EXPECT_EQ(c.modelState().editRow, 128);
+  EXPECT_EQ(c.modelState().lastSelectedKey, a.modelState().lastSelectedKey);
 }
 
 TEST_F(Session, FailedLoadKeepsThePreviousRecording) {
   const std::string wav = tarnwick::test::writeTestWav("session_keep.wav", 5000);
   aPlug a(&InProcessHost::callback);
   ASSERT_EQ(a.loadAudioFile(wav.c_str()), 0);
-  const float* before = a.engineForTesting().state().buffer.left;
+  const float* before = a.modelState().buffer.left;
   EXPECT_EQ(a.loadAudioFile("/no/such/file.wav"), 23);
-  const auto& s = a.engineForTesting().state();
+  const auto& s = a.modelState();
   EXPECT_EQ(s.buffer.left, before);
   EXPECT_EQ(s.buffer.frameCount, 5000);
   EXPECT_STREQ(s.program.audioFileName, wav.c_str());
@@ -195,25 +192,25 @@ TEST(Morph, NotesPlayFiniteAndMonophonic) {
   ASSERT_EQ(plug.loadAudioFile(wav.c_str()), 0);
   plug.setParameter(6, 1.0f);
   plug.setParameter(1, 3.0f / 8.0f);  // grains of 1/16 beat
-  auto& engine = plug.engineForTesting();
-  tarnwick::MidiMessage first{0, 0x90, 60, 100};
-  engine.processMidi(&first, 1);
-  float left[512], right[512];
+  tarnwick::test::AudioThread audio;
   float peak = 0.0f;
   for (int block = 0; block < 40; ++block) {
-    engine.render(left, right, 512);
+    audio.play(
+        plug,
+        block == 0 ? std::vector<tarnwick::MidiMessage>{{0, 0x90, 60, 100}} : std::vector<tarnwick::MidiMessage>{},
+        512);
     for (int i = 0; i < 512; ++i) {
-      ASSERT_TRUE(std::isfinite(left[i]) && std::isfinite(right[i]));
-      peak = std::max(peak, std::fabs(left[i]));
+      ASSERT_TRUE(std::isfinite(audio.left[i]) && std::isfinite(audio.right[i]));
+      peak = std::max(peak, std::fabs(audio.left[i]));
     }
   }
   EXPECT_GT(peak, 0.001f);
-  for (int g = 1; g < 31; ++g) EXPECT_LE(engine.state().voices[60].schedule.remaining[g], 4096);
-  tarnwick::MidiMessage second{0, 0x90, 64, 100};
-  engine.processMidi(&second, 1);
-  EXPECT_EQ(engine.state().voices[60].keyState, tarnwick::kIdle);
-  for (int g = 0; g <= 32; ++g) EXPECT_EQ(engine.state().voices[60].schedule.countdown[g], -1);
-  EXPECT_EQ(engine.state().voices[64].keyState, tarnwick::kHeld);
+  tarnwick::Engine& engine = plug.playingEngineForTesting();
+  for (int g = 1; g < 31; ++g) EXPECT_LE(engine.voice(60).schedule.remaining[g], 4096);
+  audio.play(plug, {{0, 0x90, 64, 100}});
+  EXPECT_EQ(engine.voice(60).keyState, tarnwick::kIdle);
+  for (int g = 0; g <= 32; ++g) EXPECT_EQ(engine.voice(60).schedule.countdown[g], -1);
+  EXPECT_EQ(engine.voice(64).keyState, tarnwick::kHeld);
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/VstInterface.h"
+#include "vst/VstInterface.h"
 
 namespace tarnwick::test {
 

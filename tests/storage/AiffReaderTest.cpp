@@ -46,7 +46,7 @@ TEST(AiffChunkWalkTest, OtherChunksAreSkippedWithPadding) {
 }
 
 TEST(AiffChunkWalkTest, SsndOffsetSkipsLeadingBytes) {
-  DecodedAudio out;
+  ChannelPair out;
   const Bytes samples = {0x40, 0x00, 0xC0, 0x00, 0x20, 0x00};
   ASSERT_EQ(
       decode(form(ByteWriter(true).chunk("COMM", commBody(1, 3, 16)).chunk("SSND", ssndBody(6, samples)).data()), out),
@@ -87,7 +87,7 @@ TEST(AifcTest, UncompressedTypesLoad) {
 }
 
 TEST(AifcTest, SowtTwentyFourBit) {
-  DecodedAudio out;
+  ChannelPair out;
   ASSERT_EQ(decode(form(ByteWriter(true)
                             .chunk("COMM", aifcCommBody(1, 2, 24, "sowt"))
                             .chunk("SSND", ssndBody(0, {0x00, 0x00, 0x80, 0x56, 0x34, 0x12}))
@@ -160,7 +160,7 @@ TEST(AiffRefusalTest, SoundDataProblems) {
 }
 
 TEST(AiffSampleTest, EightBitIsSigned) {
-  DecodedAudio out;
+  ChannelPair out;
   ASSERT_EQ(decode(aiff(1, 8, {0x80, 0x00, 0x7F, 0xFF, 0x40}), out), kStorageOk);
   const std::vector<float> expected = {-1.0f, 0.0f, 0.9921875f, -0.0078125f, 0.5f};
   EXPECT_EQ(channel(out, false), expected);
@@ -168,7 +168,7 @@ TEST(AiffSampleTest, EightBitIsSigned) {
 }
 
 TEST(AiffSampleTest, TwentyFourBitStereoAndPartialFrame) {
-  DecodedAudio out;
+  ChannelPair out;
   ASSERT_EQ(
       decode(aiff(2, 24, {0x80, 0x00, 0x00, 0x7F, 0xFF, 0xFF, 0x12, 0x34, 0x56, 0xFF, 0xFF, 0xFF, 0x01, 0x02}), out),
       kStorageOk);

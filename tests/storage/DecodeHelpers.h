@@ -8,12 +8,12 @@
 
 namespace tarnwick::test {
 
-inline StorageResult decode(const Bytes& image, DecodedAudio& out) {
+inline StorageResult decode(const Bytes& image, ChannelPair& out) {
   return decodeAudioFile(image.data(), image.size(), out);
 }
 
 inline StorageResult decodeCode(const Bytes& image) {
-  DecodedAudio out;
+  ChannelPair out;
   const StorageResult result = decode(image, out);
   if (result != kStorageOk) {
     EXPECT_EQ(out.frameCount, 0);
@@ -24,7 +24,7 @@ inline StorageResult decodeCode(const Bytes& image) {
 }
 
 // Both channels as vectors of frameCount values; also checks the guard samples.
-inline std::vector<float> channel(const DecodedAudio& audio, bool right) {
+inline std::vector<float> channel(const ChannelPair& audio, bool right) {
   const float* data = right ? audio.right.get() : audio.left.get();
   if (!data) return {};
   EXPECT_EQ(data[audio.frameCount], 0.0f) << "guard sample";
@@ -33,7 +33,7 @@ inline std::vector<float> channel(const DecodedAudio& audio, bool right) {
 
 // The image holds two 16-bit stereo frames (1, -1) and (-32768, 32767), in either byte order.
 inline void expectStereo16(const Bytes& image) {
-  DecodedAudio out;
+  ChannelPair out;
   ASSERT_EQ(decode(image, out), kStorageOk);
   ASSERT_EQ(out.frameCount, 2);
   EXPECT_EQ(channel(out, false), (std::vector<float>{float(1 / 32767.0), float(-32768 / 32767.0)}));

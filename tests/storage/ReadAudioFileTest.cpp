@@ -16,7 +16,7 @@ using test::TempDir;
 constexpr size_t kMegabyte = 1 << 20;
 
 StorageResult readCode(const std::filesystem::path& file) {
-  DecodedAudio out;
+  ChannelPair out;
   const StorageResult result = readAudioFile(file.string().c_str(), out);
   if (result != kStorageOk) {
     EXPECT_FALSE(out.left);
@@ -34,7 +34,7 @@ TEST(ReadAudioFileTest, OpenFailures) {
   TempDir folder;
   EXPECT_EQ(readCode(folder.file("missing.wav")), kStorageCannotOpen);
   EXPECT_EQ(readCode(folder.file("")), kStorageCannotOpen);  // the folder itself
-  DecodedAudio out;
+  ChannelPair out;
   EXPECT_EQ(readAudioFile(nullptr, out), kStorageCannotOpen);
   test::writeFile(folder.file("empty.wav"), {});
   EXPECT_EQ(readCode(folder.file("empty.wav")), kStorageUnknownFormat);
@@ -81,7 +81,7 @@ TEST(ReadAudioFileTest, AllocationFailureGives40AndKeepsThePreviousAudio) {
   const Bytes image = test::readFile(file);
   const std::string path = file.string();
 
-  DecodedAudio out;
+  ChannelPair out;
   ASSERT_EQ(test::decode(test::wav(1, 8, {0x80, 0xC0}), out), kStorageOk);
   const float* previous = out.left.get();
 
@@ -122,12 +122,12 @@ TEST(ReadAudioFileTest, EveryBlockSizeGivesTheSameSamples) {
   };
   for (const auto& [name, image] : files) {
     SCOPED_TRACE(name);
-    DecodedAudio expected;
+    ChannelPair expected;
     ASSERT_EQ(test::decode(image, expected), kStorageOk);
     test::writeFile(folder.file(name), image);
     for (size_t block : {size_t(1), size_t(5), size_t(6), size_t(4099), size_t(65536), SIZE_MAX}) {
       SCOPED_TRACE(block);
-      DecodedAudio out;
+      ChannelPair out;
       ASSERT_EQ(readAudioFileInBlocks(folder.file(name).string().c_str(), out, block), kStorageOk);
       ASSERT_EQ(out.frameCount, expected.frameCount);
       EXPECT_EQ(test::channel(out, false), test::channel(expected, false));
@@ -138,7 +138,7 @@ TEST(ReadAudioFileTest, EveryBlockSizeGivesTheSameSamples) {
 
 TEST(ReadAudioFileTest, DecodingFromMemoryNeedsNoScratch) {
   const Bytes image = test::wav(2, 24, stereo24(100000));
-  DecodedAudio out;
+  ChannelPair out;
   AllocationWatch probe;
   ASSERT_EQ(test::decode(image, out), kStorageOk);
   EXPECT_EQ(probe.largest(), (100000 + 1) * sizeof(float));
@@ -154,8 +154,8 @@ TEST(ReadAudioFileTest, FileAndImageGiveTheSameSamples) {
                                      .chunk("fmt ", test::fmtBody(1, 2, 44100, 24))
                                      .data());
   test::writeFile(folder.file("late-fmt.wav"), image);
-  DecodedAudio fromFile;
-  DecodedAudio fromImage;
+  ChannelPair fromFile;
+  ChannelPair fromImage;
   ASSERT_EQ(readAudioFile(folder.file("late-fmt.wav").string().c_str(), fromFile), kStorageOk);
   ASSERT_EQ(test::decode(image, fromImage), kStorageOk);
   ASSERT_EQ(fromFile.frameCount, 3001);

@@ -21,7 +21,7 @@ Bytes aifc(int16_t channels, int16_t bits, const char* compression, const Bytes&
 
 // Decodes the image and compares both channels with expected (interleaved for stereo).
 void expectExactly(const Bytes& image, int channels, const std::vector<double>& expected) {
-  DecodedAudio out;
+  ChannelPair out;
   ASSERT_EQ(test::decode(image, out), kStorageOk);
   ASSERT_EQ(size_t(out.frameCount) * size_t(channels), expected.size());
   size_t mismatches = 0;

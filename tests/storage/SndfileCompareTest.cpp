@@ -57,11 +57,11 @@ class SndfileCompareTest : public ::testing::Test {
     const test::SndfileSamples reference = test::readWithSndfile(file);
     ASSERT_TRUE(reference.ok);
     ASSERT_NE(reference.bits, 0);
-    DecodedAudio fromFile;
+    ChannelPair fromFile;
     ASSERT_EQ(readAudioFile(file.string().c_str(), fromFile), kStorageOk);
-    DecodedAudio fromImage;
+    ChannelPair fromImage;
     ASSERT_EQ(test::decode(test::readFile(file), fromImage), kStorageOk);
-    for (const DecodedAudio* audio : {&fromFile, &fromImage}) {
+    for (const ChannelPair* audio : {&fromFile, &fromImage}) {
       ASSERT_EQ(audio->frameCount, reference.frames);
       const auto left = test::channel(*audio, false);
       const auto right = test::channel(*audio, true);
@@ -83,7 +83,7 @@ class SndfileCompareTest : public ::testing::Test {
   }
 
   static StorageResult readCode(const std::filesystem::path& file) {
-    DecodedAudio out;
+    ChannelPair out;
     return readAudioFile(file.string().c_str(), out);
   }
 

@@ -143,7 +143,7 @@ TEST(WavRefusalTest, DataBeyondTheImage) {
 }
 
 TEST(WavSampleTest, EightBitIsUnsignedAroundHalfScale) {
-  DecodedAudio out;
+  ChannelPair out;
   ASSERT_EQ(decode(wav(1, 8, {0x80, 0x00, 0xFF, 0x7F, 0x81}), out), kStorageOk);
   const std::vector<float> expected = {0.0f, -1.0f, 0.9921875f, -0.0078125f, 0.0078125f};
   EXPECT_EQ(channel(out, false), expected);
@@ -151,7 +151,7 @@ TEST(WavSampleTest, EightBitIsUnsignedAroundHalfScale) {
 }
 
 TEST(WavSampleTest, SixteenBitDividesBy32767WithoutClipping) {
-  DecodedAudio out;
+  ChannelPair out;
   ASSERT_EQ(decode(wav(1, 16, {0x00, 0x80, 0xFF, 0x7F, 0x00, 0x00, 0x01, 0x00}), out), kStorageOk);
   const auto left = channel(out, false);
   ASSERT_EQ(left.size(), 4u);
@@ -164,7 +164,7 @@ TEST(WavSampleTest, SixteenBitDividesBy32767WithoutClipping) {
 }
 
 TEST(WavSampleTest, TwentyFourBitIsScaledBy2To31) {
-  DecodedAudio out;
+  ChannelPair out;
   ASSERT_EQ(decode(wav(2, 24,
                        {0x00, 0x00, 0x80, 0xFF, 0xFF, 0x7F,    // min | max
                         0x01, 0x00, 0x00, 0xFF, 0xFF, 0xFF}),  // 1 | -1
@@ -175,7 +175,7 @@ TEST(WavSampleTest, TwentyFourBitIsScaledBy2To31) {
 }
 
 TEST(WavSampleTest, PartialLastFrameIsDropped) {
-  DecodedAudio out;
+  ChannelPair out;
   ASSERT_EQ(decode(wav(2, 16, {0x00, 0x40, 0x00, 0xC0, 0x11, 0x22, 0x33}), out), kStorageOk);
   EXPECT_EQ(out.frameCount, 1);
   EXPECT_EQ(channel(out, false), std::vector<float>{float(16384 / 32767.0)});
@@ -183,7 +183,7 @@ TEST(WavSampleTest, PartialLastFrameIsDropped) {
 }
 
 TEST(WavSampleTest, ExtensibleTwentyFourBitMono) {
-  DecodedAudio out;
+  ChannelPair out;
   const Bytes samples = {0x00, 0x00, 0x40, 0x56, 0x34, 0x12};
   ASSERT_EQ(decode(withFormat(test::extensibleFmtBody(1, 44100, 24, 1), samples), out), kStorageOk);
   const std::vector<float> expected = {0.5f, float(0x12345600 / 2147483648.0)};
@@ -192,7 +192,7 @@ TEST(WavSampleTest, ExtensibleTwentyFourBitMono) {
 }
 
 TEST(WavSampleTest, FailedDecodeLeavesThePreviousAudio) {
-  DecodedAudio out;
+  ChannelPair out;
   ASSERT_EQ(decode(wav(1, 16, {0x00, 0x40}), out), kStorageOk);
   const float* left = out.left.get();
   const float* right = out.right.get();

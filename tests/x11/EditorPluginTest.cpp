@@ -14,10 +14,10 @@
 #include <thread>
 
 #include "editor/Layout.h"
-#include "plugin/EditorProbe.h"
 #include "resources/BitmapResources.h"
 #include "tests/support/PngArtefact.h"
 #include "tools/hostlib/PluginHost.h"
+#include "vst/EditorProbe.h"
 
 namespace tarnwick::test {
 namespace {

@@ -19,10 +19,10 @@
 #pragma GCC diagnostic pop
 #endif
 
-#include "plugin/EditorProbe.h"
 #include "tools/host/Commands.h"
 #include "tools/host/SessionChunk.h"
 #include "tools/hostlib/PluginHost.h"
+#include "vst/EditorProbe.h"
 
 namespace tarnwick::host {
 namespace {

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "platform/DynamicLibrary.h"
-#include "plugin/VstInterface.h"
 #include "tools/hostlib/HostLog.h"
+#include "vst/VstInterface.h"
 
 namespace tarnwick::host {
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "plugin/VstInterface.h"
+#include "vst/VstInterface.h"
 
 namespace tarnwick {
 

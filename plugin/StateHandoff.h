@@ -1,0 +1,82 @@
+// How engine states change hands between the user-interface side and the audio side, lock-free.
+//
+// The user-interface side edits its own model of the state and ships what an operation changed: the
+// changed 4-byte words of the state as one batch through a ring, or, when the batch is large (a whole
+// session, a new recording), a complete copy through a triple buffer. Either way a shipment is applied
+// by the audio side at the start of a block, all of it or nothing, in the order shipped. The audio side
+// publishes its own state (with the number of the last shipment it applied) after every block that
+// changed it, and the user-interface side takes that state over once it includes everything shipped.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+#include "engine/EngineState.h"
+#include "plugin/TripleBuffer.h"
+
+namespace tarnwick {
+
+class StateHandoff {
+ public:
+  // A batch larger than this travels as a whole state.
+  static constexpr uint32_t kMaxBatchWords = 2048;
+  static constexpr uint32_t kRingWords = 8192;  // power of two
+
+  StateHandoff();
+  ~StateHandoff();
+  StateHandoff(const StateHandoff&) = delete;
+  StateHandoff& operator=(const StateHandoff&) = delete;
+
+  // [ui-thread] Ships what changed from before to now; returns the shipment's number, or the last
+  // shipment's number when nothing changed.
+  uint32_t ship(const EngineState& before, const EngineState& now);
+  uint32_t shipped() const { return shipped_; }
+  // [ui-thread] Takes the audio side's newest published state into model when it includes every
+  // shipment; false (model untouched) otherwise.
+  bool rebase(EngineState& model);
+  // [ui-thread] Number of the last shipment the audio side has applied, as it last published.
+  uint32_t acknowledged() const { return acknowledged_.load(std::memory_order_acquire); }
+
+  // [audio-thread] Applies every complete shipment not applied yet; true when the state changed.
+  bool receive(EngineState& live);
+  // [audio-thread] Publishes live for the user-interface side.
+  void publish(const EngineState& live);
+
+ private:
+  struct Word {
+    uint32_t index;  // word index in the state, or kBatchHeader
+    uint32_t bits;   // the word's new value, or the batch's shipment number
+  };
+  struct Shipment {
+    uint32_t number = 0;
+    EngineState state;
+  };
+  struct Snapshot {
+    uint32_t acknowledged = 0;
+    EngineState state;
+  };
+  static constexpr uint32_t kBatchHeader = 0xFFFFFFFFu;
+  static constexpr size_t kStateWords = sizeof(EngineState) / sizeof(uint32_t);
+  static_assert(sizeof(EngineState) % sizeof(uint32_t) == 0, "the state is shipped word by word");
+
+  // Newer than, for shipment numbers that wrap around.
+  static bool newer(uint32_t a, uint32_t b) { return static_cast<int32_t>(a - b) > 0; }
+  bool pushBatch(uint32_t number, const EngineState& now, uint32_t changedWords);
+  bool applyBatches(EngineState& live);
+
+  // User-interface side to audio side.
+  std::unique_ptr<Word[]> ring_;
+  std::atomic<uint64_t> head_{0};  // consumer position (audio side)
+  std::atomic<uint64_t> tail_{0};  // producer position (user-interface side)
+  TripleBuffer<Shipment> whole_;
+  uint32_t shipped_ = 0;           // [ui-thread]
+  std::unique_ptr<uint32_t[]> changed_;  // [ui-thread] scratch: indices of the changed words
+  // Audio side to user-interface side.
+  TripleBuffer<Snapshot> snapshots_;
+  bool snapshotUnused_ = false;  // [ui-thread] the snapshot last taken has not been taken over yet
+  uint32_t applied_ = 0;         // [audio-thread] the last shipment applied
+  std::atomic<uint32_t> acknowledged_{0};
+};
+
+}  // namespace tarnwick
