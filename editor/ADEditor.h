@@ -13,6 +13,7 @@
 #include "editor/EditorCommands.h"
 #include "editor/EditorModel.h"
 #include "engine/Interfaces.h"
+#include "engine/ParameterTable.h"
 #include "gui/AEffGUIEditor.h"
 #include "gui/CControl.h"
 
@@ -76,9 +77,6 @@ inline constexpr gui::CColor kMasterKeyColour{198, 81, 82, 255};
 
 class ADEditor : public gui::AEffGUIEditor, public gui::CControlListener, public EditorSink, public EditorCommands {
  public:
-  // Indices 0..268 can be echoed; the table covers them all.
-  static constexpr int32_t kIndexCount = 269;
-
   ADEditor(gui::EditorHost* effect, EditorModel* model);
   ~ADEditor() override;
 
@@ -96,8 +94,8 @@ class ADEditor : public gui::AEffGUIEditor, public gui::CControlListener, public
   void setParameter(int32_t index, float value) override;
   // The listener of every control.
   void valueChanged(gui::CDrawContext* context, gui::CControl* control) override;
-  // The editor's own commands (254 slot click, 256 audio line, 257 edit-mode switch, 260..262 dialogs).
-  void editorCommand(int32_t index, float value) override;
+  // The editor's own commands (EditorCommand), and the dialog controls' values (260..262).
+  void editorCommand(int32_t command, float value) override;
 
   // Status line: a numbered message in its colour, or a three-part information line.
   void showStatus(int32_t code);
@@ -130,10 +128,10 @@ class ADEditor : public gui::AEffGUIEditor, public gui::CControlListener, public
   void buildMainMenu();
   void fillBankMenu(gui::COptionMenu* menu);
   // Echo table (ADEditorParameters.cpp).
-  static bool isEchoIndex(int32_t index);
   void clearPending();
   void applyPending();
   void applyValue(int32_t index, float value);
+  gui::CControl* controlShowing(EditorControl control, int32_t index) const;
   void setControl(gui::CControl* control, float value);
   void rebindWaveDisplay();
   void redrawAll();

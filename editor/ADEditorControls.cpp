@@ -19,43 +19,57 @@ void ADEditor::valueChanged(CDrawContext* context, CControl* control) {
   if (!control || !effect) return;
   const int32_t tag = control->getTag();
   const float value = control->getValue();
-  if ((tag >= kMainLevl && tag <= kDelay32) || tag == kFlood) {
-    effect->setParameterAutomated(tag, value);
-    control->setDirty(true);
-  } else if (tag == kOverlayTag) {
+  if (tag == kOverlayTag) {
     // The overlay hands its value to the bar under the mouse.
     const int32_t bar = c_.overlay ? c_.overlay->getBarIndex() : -1;
     if (bar >= 0 && bar < kGrainCount && c_.bars[bar]) {
       c_.bars[bar]->setValue(value);
       valueChanged(context, c_.bars[bar]);
     }
-  } else if (isCopySlot(tag) || isPasteSlot(tag) || (tag >= kDelayRange && tag <= kMorphAlgorithm)) {
-    effect->setParameter(tag, value);
-    control->setDirty(true);
-  } else if (tag >= kLoadAudioButton && tag <= kSaveBankButton) {
-    control->setDirty(true);
-    editorCommand(tag, value);
-  } else if (tag == kMainMenuTag) {
-    if (value != 0.0f && c_.about && c_.about->getValue() == 0.0f) {
-      // "About": the about screen opens as if clicked, and closes on the next click.
-      CPoint origin(0, 0);
-      c_.about->mouse(context, origin, kLButton);
-    }
-    effect->setParameter(tag, value);
-    control->setDirty(true);
+    return;
   }
+  const ParameterInfo* info = parameterInfo(tag);
+  if (!info) return;  // the about screen reports its own clicks
+  switch (info->writer) {
+    case Writer::kHostAndEditor:
+    case Writer::kEditorAutomated:
+      effect->setParameterAutomated(tag, value);
+      control->setDirty(true);
+      return;
+    case Writer::kEditor: break;
+    case Writer::kEngine:
+    case Writer::kNobody: return;
+  }
+  switch (info->control) {
+    case EditorControl::kLoadAudioButton:
+    case EditorControl::kBankMenu:
+    case EditorControl::kSaveBankButton:
+      control->setDirty(true);
+      editorCommand(tag, value);
+      return;
+    case EditorControl::kMainMenu:
+      if (value != 0.0f && c_.about && c_.about->getValue() == 0.0f) {
+        // "About": the about screen opens as if clicked, and closes on the next click.
+        CPoint origin(0, 0);
+        c_.about->mouse(context, origin, kLButton);
+      }
+      break;
+    default: break;
+  }
+  effect->setParameter(tag, value);
+  control->setDirty(true);
 }
 
-void ADEditor::editorCommand(int32_t index, float value) {
+void ADEditor::editorCommand(int32_t command, float value) {
   if (!effect) return;
-  switch (index) {
-    case kShowAudioInfo: showStatus(200); break;
+  switch (command) {
+    case kShowAudioInfo: showStatus(kStatusAudioLine); break;
     case kEditModeClick:
       // A write of the edit-mode index toggles the mode.
       effect->setParameter(kEditMode, value);
-      showStatus(effect->getParameter(kEditMode) != 0.0f ? 301 : 302);
+      showStatus(effect->getParameter(kEditMode) != 0.0f ? kStatusMasterEditMode : kStatusSingleKeyEditMode);
       break;
-    default: break;  // 254: a slot display click has no effect; 260..262: the file dialogs are not built yet
+    default: break;  // a slot display click has no effect; the file dialogs are not built yet
   }
 }
 
@@ -64,14 +78,14 @@ void ADEditor::showStatus(int32_t code) {
   // The colour is set for every code, even one without a text.
   c_.status->setFontColor(code < 100 ? kErrorColour : kInfoColour);
   const char* text = nullptr;
-  if (code == 0) {
+  if (code == kStatusNothingToDo) {
     text = "nothing to do....";
   } else if (code >= 1 && code <= 40) {
     text = storageResultMessage(code);
     if (*text == '\0') text = nullptr;
-  } else if (code == 301) {
+  } else if (code == kStatusMasterEditMode) {
     text = "Master Edit Mode";
-  } else if (code == 302) {
+  } else if (code == kStatusSingleKeyEditMode) {
     text = "Single Key Edit Mode";
   }
   c_.status->setText(text);

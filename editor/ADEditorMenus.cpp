@@ -61,7 +61,7 @@ void ADEditor::buildSubmenus() {
 }
 
 void ADEditor::buildMainMenu() {
-  c_.mainMenu = new COptionMenu(kMainMenuRect, this, kMainMenuTag, bitmap(kBmpMainMenu), nullptr, kNoTextStyle);
+  c_.mainMenu = new COptionMenu(kMainMenuRect, this, kMainMenuValue, bitmap(kBmpMainMenu), nullptr, kNoTextStyle);
   c_.mainMenu->setTransparency(true);
   c_.mainMenu->addEntry(c_.delayRange, "Delay fader range");
   c_.mainMenu->addEntry(c_.keyMapping, "Keyboard mapping");

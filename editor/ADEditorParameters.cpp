@@ -12,11 +12,15 @@ namespace tarnwick {
 
 using namespace gui;
 
-bool ADEditor::isEchoIndex(int32_t index) {
-  // 254 (slot click), 256 and 257 never come from the instrument; indices without a control are ignored.
-  return (index >= kMainLevl && index <= kDelay32) || isCopySlot(index) || isPasteSlot(index) ||
-         index == kEditorRefresh || index == kEditorRedraw || (index >= kLoadAudioButton && index <= kMorphAlgorithm);
+namespace {
+
+// The indices the window shows: every one the parameter table gives a control.
+bool isEchoIndex(int32_t index) {
+  const ParameterInfo* info = parameterInfo(index);
+  return info && info->control != EditorControl::kNone;
 }
+
+}  // namespace
 
 void ADEditor::setParameter(int32_t index, float value) {
   // [any-thread] Only atomics: the caller may be the audio thread holding the engine lock.
@@ -47,58 +51,60 @@ void ADEditor::setControl(CControl* control, float value) {
   control->setDirty(true);
 }
 
+CControl* ADEditor::controlShowing(EditorControl control, int32_t index) const {
+  switch (control) {
+    case EditorControl::kLevelKnob: return c_.level;
+    case EditorControl::kGrainLengthSlider: return c_.grainLength;
+    case EditorControl::kReleaseSlider: return c_.release;
+    case EditorControl::kEnvelopeSlider: return c_.envelope;
+    case EditorControl::kTriggerButton: return c_.trigger;
+    case EditorControl::kMoveButton: return c_.move;
+    case EditorControl::kMorphButton: return c_.morph;
+    case EditorControl::kBufferStartSlider: return c_.bufferStart;
+    case EditorControl::kDelayBar: return c_.bars[index - kDelay01];
+    case EditorControl::kCopyButton: return c_.copy[index - kCopyFirst];
+    case EditorControl::kPasteButton: return c_.paste[index - kPasteFirst];
+    case EditorControl::kLoadAudioButton: return c_.loadAudio;
+    case EditorControl::kBankMenu: return c_.bankMenu;
+    case EditorControl::kSaveBankButton: return c_.saveBank;
+    case EditorControl::kFloodButton: return c_.flood;
+    case EditorControl::kMainMenu: return c_.mainMenu;
+    case EditorControl::kDelayRangeMenu: return c_.delayRange;
+    case EditorControl::kKeyMappingMenu: return c_.keyMapping;
+    case EditorControl::kResetMenu: return c_.reset;
+    case EditorControl::kMorphAlgorithmMenu: return c_.morphAlgorithm;
+    case EditorControl::kNone:
+    case EditorControl::kWaveRebind:
+    case EditorControl::kRedrawAll: return nullptr;
+  }
+  return nullptr;
+}
+
 void ADEditor::applyValue(int32_t index, float value) {
-  if (!frame) return;
-  if (isDelayIndex(index)) {
-    setControl(c_.bars[index - kDelay01], value);
-    return;
-  }
-  if (isCopySlot(index)) {
-    setControl(c_.copy[index - kCopyFirst], value);
-    refreshSlots();  // a release has copied the edit row into the slot
-    return;
-  }
-  if (isPasteSlot(index)) {
-    setControl(c_.paste[index - kPasteFirst], value);
-    return;
-  }
-  switch (index) {
-    case kMainLevl: setControl(c_.level, value); break;
-    case kUnitDura: setControl(c_.grainLength, value); break;
-    case kRelease: setControl(c_.release, value); break;
-    case kEnvelope: setControl(c_.envelope, value); break;
-    case kTrigmode: setControl(c_.trigger, value); break;
-    case kMove: setControl(c_.move, value); break;
-    case kMorph: setControl(c_.morph, value); break;
-    case kBufstart: setControl(c_.bufferStart, value); break;
-    case kEditorRefresh: rebindWaveDisplay(); break;
-    case kEditorRedraw: redrawAll(); break;
-    // Echoes of the dialog controls only show the value: dialogs open from the editor's own clicks.
-    case kLoadAudioButton: setControl(c_.loadAudio, value); break;
-    case kBankMenuValue: setControl(c_.bankMenu, value); break;
-    case kSaveBankButton: setControl(c_.saveBank, value); break;
-    case kFlood:
-      setControl(c_.flood, value);
-      rebindWaveDisplay();
-      break;
-    case 264:
+  const ParameterInfo* info = parameterInfo(index);
+  if (!frame || !info) return;
+  // Echoes of the dialog controls only show the value: dialogs open from the editor's own clicks. The
+  // main menu shows no value; it is only drawn again.
+  if (info->control != EditorControl::kMainMenu) setControl(controlShowing(info->control, index), value);
+  switch (info->control) {
+    case EditorControl::kCopyButton: refreshSlots(); break;  // a release has copied the edit row into the slot
+    case EditorControl::kWaveRebind: rebindWaveDisplay(); break;
+    case EditorControl::kRedrawAll: redrawAll(); break;
+    case EditorControl::kFloodButton: rebindWaveDisplay(); break;
+    case EditorControl::kMainMenu:
       if (c_.mainMenu) c_.mainMenu->setDirty(true);
       break;
-    case kDelayRange:
-      setControl(c_.delayRange, value);
+    case EditorControl::kDelayRangeMenu:
       for (CVerticalSlider* bar : c_.bars) {
         if (bar) bar->setDirty(true);
       }
       break;
-    case kKeyMapping: setControl(c_.keyMapping, value); break;
-    case kResetAction: {
-      setControl(c_.reset, value);
+    case EditorControl::kResetMenu: {
       const int32_t action = truncToInt(value);
       if (action == 1 || action == 3) refreshSlots();
       if (c_.mainMenu) c_.mainMenu->setDirty(true);
       break;
     }
-    case kMorphAlgorithm: setControl(c_.morphAlgorithm, value); break;
     default: break;
   }
 }

@@ -50,7 +50,7 @@ void CLabel::mouse(CDrawContext* context, CPoint& /*where*/, int32_t buttons) {
   if (!mouseOn) return;
   if (buttons == -1) buttons = context->getMouseButtons();
   if (buttons & kLButton) {
-    if (commands) commands->editorCommand(layout::kEditModeClick, 1.0f);
+    if (commands) commands->editorCommand(kEditModeClick, 1.0f);
     setText(nameText);
   } else if (buttons & kRButton) {
     showNumber = !showNumber;

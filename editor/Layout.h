@@ -95,12 +95,5 @@ inline constexpr CRect kMainMenuRect{484, 39, 543, 55};
 
 // Display index of the wave display (the slot displays are 0..9).
 inline constexpr int32_t kWaveDisplayIndex = 41;
-// Tag of the bar overlay and of the main menu.
-inline constexpr int32_t kOverlayTag = 41;
-inline constexpr int32_t kMainMenuTag = 264;
-// Internal indices the editor issues to itself on the user-interface thread.
-inline constexpr int32_t kSlotClick = 254;
-inline constexpr int32_t kShowAudioInfo = 256;
-inline constexpr int32_t kEditModeClick = 257;
 
 }  // namespace tarnwick::layout

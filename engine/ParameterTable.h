@@ -38,19 +38,19 @@ enum class DisplayRule : uint8_t {
 
 // The values an index accepts; everything that enters from outside is brought into it on the way in.
 enum class ValueRange : uint8_t {
-  kUnit,        // 0..1, clamped
-  kMenu,        // a whole menu entry number below menuSize; other values leave the setting alone
-  kFinite,      // any finite value (button and menu states the editor keeps)
-  kIgnored,     // the value carries nothing (a toggle, a notification)
+  kUnit,     // 0..1, clamped
+  kMenu,     // a whole menu entry number below menuSize; other values leave the setting alone
+  kFinite,   // any finite value (button and menu states the editor keeps)
+  kIgnored,  // the value carries nothing (a toggle, a notification)
 };
 
 // Who writes the index.
 enum class Writer : uint8_t {
-  kHostAndEditor,  // a host parameter: automation, and the editor through the automated setter
+  kHostAndEditor,    // a host parameter: automation, and the editor through the automated setter
   kEditorAutomated,  // the editor through the automated setter (flood), the host never sees it
-  kEditor,         // the editor through the plain setter
-  kEngine,         // a notification the engine sends to the editor
-  kNobody,         // read-only, or a name without a value behind it
+  kEditor,           // the editor through the plain setter
+  kEngine,           // a notification the engine sends to the editor
+  kNobody,           // read-only, or a name without a value behind it
 };
 
 // Where a write may take effect.
@@ -72,10 +72,10 @@ enum class Stored : uint8_t {
 
 // What a write does besides storing.
 enum class Behaviour : uint8_t {
-  kNone,          // only echoed to the editor
+  kNone,  // only echoed to the editor
   kStore,
-  kMainLevel,     // stores the level and the gain it gives
-  kGrainLength,   // stores unitDura in the edit row, derives its grain length, echoes the step
+  kMainLevel,    // stores the level and the gain it gives
+  kGrainLength,  // stores unitDura in the edit row, derives its grain length, echoes the step
   kRelease,
   kEnvelope,      // raised to 0.01 at least
   kLayoutSwitch,  // trigmode, move, morph: silence, store, re-derive every row, re-select
@@ -158,14 +158,14 @@ using C = EditorControl;
 constexpr ParameterInfo hostParam(int32_t index, const char* name, L label, D display, S stored,
                                   float EngineState::*scalar, B behaviour, int32_t chunkOffset, int8_t restoreStep,
                                   C control) {
-  return {index, 1, name, label, display, V::kUnit, 0, W::kHostAndEditor, T::kAny,
-          stored, scalar, 0, behaviour, chunkOffset, restoreStep, control};
+  return {index,   1,      name,   label, display,   V::kUnit,    0,           W::kHostAndEditor,
+          T::kAny, stored, scalar, 0,     behaviour, chunkOffset, restoreStep, control};
 }
 
 constexpr ParameterInfo internal(int32_t first, int32_t count, const char* name, L label, D display, V range,
                                  int32_t menuSize, W writer, S stored, float EngineState::*scalar, int32_t optionSlot,
                                  B behaviour, int32_t chunkOffset, int8_t restoreStep, C control) {
-  return {first, count, name, label, display, range, menuSize, writer, T::kUserInterface,
+  return {first,  count,  name,       label,     display,     range,       menuSize, writer, T::kUserInterface,
           stored, scalar, optionSlot, behaviour, chunkOffset, restoreStep, control};
 }
 
@@ -269,15 +269,11 @@ constexpr bool isHostParameter(int32_t index) { return index >= 0 && index < kHo
 inline bool admitValue(const ParameterInfo& info, float& value) {
   if (value != value) return false;
   switch (info.range) {
-    case ValueRange::kUnit:
-      value = value < 0.0f ? 0.0f : (value > 1.0f ? 1.0f : value);
-      return true;
+    case ValueRange::kUnit: value = value < 0.0f ? 0.0f : (value > 1.0f ? 1.0f : value); return true;
     case ValueRange::kMenu:
       return true;  // an entry outside the menu still runs the behaviour, which leaves the setting alone
-    case ValueRange::kFinite:
-      return value - value == 0.0f;  // finite
-    case ValueRange::kIgnored:
-      return true;
+    case ValueRange::kFinite: return value - value == 0.0f;  // finite
+    case ValueRange::kIgnored: return true;
   }
   return false;
 }

@@ -14,22 +14,20 @@ class AudioPresence {
   // [audio-thread] False when another audio-side call is inside; the caller then leaves the engine alone.
   bool enter() {
     if (inside_.exchange(true, std::memory_order_acquire)) return false;
-    epoch_.fetch_add(1, std::memory_order_seq_cst);
-    // Everything shipped before a user-interface mark that saw the old epoch is visible from here on.
-    std::atomic_thread_fence(std::memory_order_seq_cst);
+    // Read-modify-writes of the epoch are totally ordered: an entry after a user-interface mark reads
+    // from it and so sees everything shipped before the mark.
+    epoch_.fetch_add(1, std::memory_order_acq_rel);
     return true;
   }
   // [audio-thread]
   void leave() {
-    epoch_.fetch_add(1, std::memory_order_seq_cst);
+    epoch_.fetch_add(1, std::memory_order_acq_rel);
     inside_.store(false, std::memory_order_release);
   }
 
-  // [ui-thread] Taken after shipping: the audio side's epoch at that moment.
-  uint64_t mark() const {
-    std::atomic_thread_fence(std::memory_order_seq_cst);
-    return epoch_.load(std::memory_order_seq_cst);
-  }
+  // [ui-thread] Taken after shipping: the audio side's epoch at that moment (a read-modify-write, so
+  // that it takes its place in the epoch's order).
+  uint64_t mark() { return epoch_.fetch_add(0, std::memory_order_acq_rel); }
   // [ui-thread] True once no audio-side call that began before the mark can still be inside: it was
   // outside then (a call that enters later first takes what was shipped), or it has left since.
   bool passed(uint64_t mark) const { return (mark & 1u) == 0 || epoch_.load(std::memory_order_acquire) != mark; }

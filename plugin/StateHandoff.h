@@ -70,7 +70,7 @@ class StateHandoff {
   std::atomic<uint64_t> head_{0};  // consumer position (audio side)
   std::atomic<uint64_t> tail_{0};  // producer position (user-interface side)
   TripleBuffer<Shipment> whole_;
-  uint32_t shipped_ = 0;           // [ui-thread]
+  uint32_t shipped_ = 0;                 // [ui-thread]
   std::unique_ptr<uint32_t[]> changed_;  // [ui-thread] scratch: indices of the changed words
   // Audio side to user-interface side.
   TripleBuffer<Snapshot> snapshots_;

@@ -33,9 +33,9 @@ class TripleBuffer {
   static constexpr uint8_t kIndexMask = 3;
 
   std::unique_ptr<T[]> slots_;
-  uint8_t back_ = 0;                  // writer's slot
-  std::atomic<uint8_t> middle_{1};    // the slot in between, with kFresh when it holds a new version
-  uint8_t front_ = 2;                 // reader's slot
+  uint8_t back_ = 0;                // writer's slot
+  std::atomic<uint8_t> middle_{1};  // the slot in between, with kFresh when it holds a new version
+  uint8_t front_ = 2;               // reader's slot
 };
 
 }  // namespace tarnwick
