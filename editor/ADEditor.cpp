@@ -7,13 +7,27 @@
 #include "gui/COptionMenu.h"
 #include "platform/EditorWindow.h"
 #include "platform/OffscreenWindow.h"
+#include "resources/BitmapResources.h"
 
 namespace tarnwick {
 
 using namespace gui;
 
+namespace {
+
+// The toolkit takes the editor's bitmaps from the instrument's resources.
+bool instrumentBitmap(int32_t id, BitmapPixels& out) {
+  const BitmapResource* resource = findBitmapResource(id);
+  if (resource == nullptr) return false;
+  out = {resource->width, resource->height, resource->pixels};
+  return true;
+}
+
+}  // namespace
+
 ADEditor::ADEditor(EditorHost* host, EditorModel* model)
     : AEffGUIEditor(host), model_(model), waveScratch_(std::make_unique<WaveSummary>()) {
+  setBitmapLookup(instrumentBitmap);
   for (auto& v : pendingValue_) v.store(0.0f, std::memory_order_relaxed);
   for (auto& bits : pendingBits_) bits.store(0u, std::memory_order_relaxed);
   backgroundBitmap_ = new CBitmap(layout::kBmpBackground);

@@ -1,4 +1,4 @@
-// Bitmaps: pixels from the plug-in's resources or from memory, shared by reference counting.
+// Bitmaps: pixels from the application's resources or from memory, shared by reference counting.
 #pragma once
 
 #include <cstdint>
@@ -11,11 +11,23 @@ namespace tarnwick::gui {
 
 class CDrawContext;
 
+// Pixels of a bitmap by resource identifier; the application that owns the resources registers the
+// lookup (the toolkit itself knows none).
+struct BitmapPixels {
+  int32_t width = 0;
+  int32_t height = 0;
+  const uint32_t* pixels = nullptr;  // stays valid for the life of the process
+};
+using BitmapLookup = bool (*)(int32_t resourceId, BitmapPixels& out);
+// [any-thread] Registers the lookup used by CBitmap(resourceId); nullptr leaves every such bitmap empty.
+void setBitmapLookup(BitmapLookup lookup);
+
 // Pixels are 0xAARRGGBB with straight alpha, row by row from the top. Drawing blends them over the
 // target, so alpha 0 lets whatever lies beneath show through.
 class CBitmap : public CReferenceCounter {
  public:
-  // The resource with this identifier; an unknown identifier gives an empty bitmap (isLoaded() false).
+  // The resource with this identifier from the registered lookup; an unknown identifier (or no lookup)
+  // gives an empty bitmap (isLoaded() false).
   explicit CBitmap(int32_t resourceId);
   // A copy of width × height pixels.
   CBitmap(int32_t width, int32_t height, const uint32_t* pixels);

@@ -1,16 +1,26 @@
-// Bitmaps by resource identifier. Kept apart so that code using only in-memory bitmaps does not need
-// the resource library.
+// Bitmaps by resource identifier, through the lookup the application registered.
+#include <atomic>
+
 #include "gui/CBitmap.h"
-#include "resources/BitmapResources.h"
 
 namespace tarnwick::gui {
 
+namespace {
+
+std::atomic<BitmapLookup> gLookup{nullptr};
+
+}  // namespace
+
+void setBitmapLookup(BitmapLookup lookup) { gLookup.store(lookup, std::memory_order_release); }
+
 CBitmap::CBitmap(int32_t resourceId) : resourceId_(resourceId) {
-  const BitmapResource* resource = findBitmapResource(resourceId);
-  if (resource == nullptr || resource->pixels == nullptr || resource->width <= 0 || resource->height <= 0) return;
-  width_ = resource->width;
-  height_ = resource->height;
-  pixels_ = resource->pixels;
+  const BitmapLookup lookup = gLookup.load(std::memory_order_acquire);
+  BitmapPixels found;
+  if (lookup == nullptr || !lookup(resourceId, found)) return;
+  if (found.pixels == nullptr || found.width <= 0 || found.height <= 0) return;
+  width_ = found.width;
+  height_ = found.height;
+  pixels_ = found.pixels;
 }
 
 }  // namespace tarnwick::gui

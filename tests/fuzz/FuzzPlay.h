@@ -23,7 +23,9 @@ inline bool writeRecording(const std::string& path, int32_t frames) {
     b.push_back(static_cast<uint8_t>(v));
     b.push_back(static_cast<uint8_t>(v >> 8));
   };
-  auto tag = [&](const char* t) { b.insert(b.end(), t, t + 4); };
+  auto tag = [&](const char* t) {
+    for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(t[i]));
+  };
   tag("RIFF");
   u32(36 + 2 * static_cast<uint32_t>(frames));
   tag("WAVE");

@@ -1,7 +1,8 @@
 // Rectangles and points, and bitmaps: reference counting, copies from memory, resources by identifier.
 #include <gtest/gtest.h>
 
-#include "GuiTestSupport.h"
+#include "resources/BitmapResources.h"
+#include "tests/gui/GuiTestSupport.h"
 
 namespace tarnwick::gui {
 namespace {
@@ -81,8 +82,20 @@ TEST(Bitmap, CopiesMemoryPixelsAndRejectsEmptyInput) {
   }
 }
 
-#ifdef TARNWICK_HAVE_BITMAP_RESOURCES
-TEST(Bitmap, LoadsResourcesByIdentifier) {
+// The toolkit knows no resources of its own: bitmaps by identifier come from the registered lookup.
+bool resourceBitmap(int32_t id, BitmapPixels& out) {
+  const BitmapResource* resource = findBitmapResource(id);
+  if (resource == nullptr) return false;
+  out = {resource->width, resource->height, resource->pixels};
+  return true;
+}
+
+TEST(Bitmap, LoadsResourcesByIdentifierThroughTheRegisteredLookup) {
+  setBitmapLookup(nullptr);
+  CBitmap* none = new CBitmap(128);
+  EXPECT_FALSE(none->isLoaded());
+  none->forget();
+  setBitmapLookup(resourceBitmap);
   CBitmap* background = new CBitmap(128);
   EXPECT_TRUE(background->isLoaded());
   EXPECT_EQ(background->getResourceId(), 128);
@@ -95,6 +108,7 @@ TEST(Bitmap, LoadsResourcesByIdentifier) {
 }
 
 TEST(Bitmap, ResourceBackgroundAndBarsReachTheWindow) {
+  setBitmapLookup(resourceBitmap);
   test::RecordingHost host;
   test::TestEditor editor(&host);
   CBitmap* background = new CBitmap(128);
@@ -120,7 +134,6 @@ TEST(Bitmap, ResourceBackgroundAndBarsReachTheWindow) {
   handle->forget();
   grid->forget();
 }
-#endif
 
 }  // namespace
 }  // namespace tarnwick::gui

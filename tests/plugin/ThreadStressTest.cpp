@@ -118,4 +118,34 @@ TEST(ThreadStress, NoBlockIsLostUnderParameterLoadAndRestoreTraffic) {
   tarnwick::platform::setMessageBoxHandler(nullptr);
 }
 
+// The one way a block can still be lost: a host that calls the audio side again while a block is
+// being rendered (here from inside the render's own time request). The second call touches nothing.
+aPlug* gReentered = nullptr;
+
+intptr_t VSTCALLBACK reenteringHost(AEffect* e, int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt) {
+  if (opcode == audioMasterGetTime && gReentered) {
+    aPlug* plug = gReentered;
+    gReentered = nullptr;
+    float left[16], right[16];
+    float* outs[2] = {left, right};
+    plug->processReplacing(nullptr, outs, 16);
+    plug->setParameter(tarnwick::kMainLevl, 0.1f);
+  }
+  return InProcessHost::callback(e, opcode, index, value, ptr, opt);
+}
+
+TEST(ThreadStress, ASecondAudioCallDuringABlockIsRefusedAndCounted) {
+  aPlug plug(&reenteringHost);
+  ASSERT_EQ(plug.loadAudioFile(tarnwick::test::writeTestWav("reenter.wav", 4410).c_str()), 0);
+  plug.setParameter(tarnwick::kDelayRange, 3.0f);  // the render asks the host for its tempo
+  tarnwick::test::AudioThread audio;
+  audio.play(plug, {});
+  EXPECT_EQ(plug.lostBlocks(), 0u);
+  gReentered = &plug;
+  audio.play(plug, {});
+  EXPECT_EQ(plug.lostBlocks(), 1u);
+  EXPECT_EQ(plug.droppedAudioWrites(), 1u);
+  EXPECT_EQ(plug.getParameter(tarnwick::kMainLevl), 0.5f);
+}
+
 }  // namespace

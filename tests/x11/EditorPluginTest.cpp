@@ -275,11 +275,9 @@ TEST_F(X11Editor, KnobDraggedWithTheRealPointerTellsTheHost) {
     }
     press(d, 1, false);
   });
-  const auto start = Clock::now();
-  idle(1);
+  idle(1);  // returns once the drag loop has seen the release
   input.join();
   idle(3);
-  EXPECT_LT(Clock::now() - start, std::chrono::seconds(10));
   EXPECT_GT(plugin_->getParameter(0), 0.2f);
   const std::vector<host::EditRecord> edits = plugin_->log().edits();
   ASSERT_FALSE(edits.empty());

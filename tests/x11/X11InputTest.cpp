@@ -16,7 +16,6 @@ namespace {
 using platform::createX11EditorWindow;
 using platform::EditorWindow;
 using platform::MouseState;
-using Clock = std::chrono::steady_clock;
 
 class X11Input : public X11Test {
  protected:
@@ -86,19 +85,16 @@ TEST_F(X11Input, WheelButtonsAreNoMouseDown) {
   EXPECT_EQ(listener_.downs[0].x, 20);
 }
 
-TEST_F(X11Input, ModalPassDeliversNoMouseDownButWaitsBrieflyWhenIdle) {
+TEST_F(X11Input, ModalPassDeliversNoMouseDownAndGoesOnWhenIdle) {
   sendButtonPress(child_, 100, 50, Button1, 0);
   EXPECT_TRUE(window_->pumpModal());
   window_->dispatchEvents();
   EXPECT_TRUE(listener_.downs.empty());  // the press was consumed by the modal pass
 
-  // Nothing pending: the pass waits for input a little instead of spinning, then returns.
-  window_->pumpModal();
-  const auto start = Clock::now();
-  EXPECT_TRUE(window_->pumpModal());
-  const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
-  EXPECT_GE(waited.count(), 5);
-  EXPECT_LT(waited.count(), 1000);
+  // Nothing pending: the pass returns and the loop goes on.
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(window_->pumpModal());
+  window_->dispatchEvents();
+  EXPECT_TRUE(listener_.downs.empty());
 }
 
 TEST_F(X11Input, ModalPassEndsOnEscapeOnly) {
