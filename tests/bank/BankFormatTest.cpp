@@ -23,8 +23,8 @@ std::vector<uint8_t> patternRecord() {
   for (size_t i = 0; i < record.size(); ++i) record[i] = static_cast<uint8_t>((i * 7 + 3) % 251);
   record[0] = 'p';
   record[1] = '\0';
-  putI32(record, 2048, kChunkVersion);
-  putI32(record, 2052, kChunkRevision);
+  putI32(record, chunk::kVersion, kChunkVersion);
+  putI32(record, chunk::kRevision, kChunkRevision);
   return record;
 }
 
@@ -223,15 +223,15 @@ TEST(BankFormat, WaveRecordCount) {
 
 TEST(BankFormat, RecordIsHardenedButItsVersionIsNotChecked) {
   auto record = patternRecord();
-  std::memset(record.data(), 0, 2048);
+  std::memset(record.data(), 0, chunk::kPathBytes);
   std::memcpy(record.data(), "/some/where.wav", 15);
-  putI32(record, 2048, 11);
-  putI32(record, 2052, 5);
-  putF32(record, 38032, std::numeric_limits<float>::quiet_NaN());
-  putF32(record, 36480, std::numeric_limits<float>::infinity());
-  putI32(record, 38152, 4000);
-  putI32(record, 38156, -3);
-  putI32(record, 38160, 200);
+  putI32(record, chunk::kVersion, 11);
+  putI32(record, chunk::kRevision, 5);
+  putF32(record, chunk::kMainLevl, std::numeric_limits<float>::quiet_NaN());
+  putF32(record, chunk::kUnitDura, std::numeric_limits<float>::infinity());
+  putI32(record, chunk::kEditRow, 4000);
+  putI32(record, chunk::kPlayRow, -3);
+  putI32(record, chunk::kLastKey, 200);
   ChunkImage image;
   ASSERT_TRUE(parseBankRecord(record.data(), record.size(), image));
   EXPECT_STREQ(image.path, "/some/where.wav");

@@ -23,8 +23,8 @@ using Answer = platform::MessageBoxAnswer;
 constexpr const char* kAskFile = "Tarnwick - confirm overwrite file|Overwrite existing file ?";
 constexpr const char* kAskBuffer =
     "Tarnwick - confirm overwrite buffer|Overwrite audiobuffer ?\n       (buffer is not saved yet)";
-constexpr size_t kFloodOffset = 38068;
-constexpr size_t kFloodWorkOffset = 38164;
+constexpr size_t kFloodOffset = chunk::kFlood;
+constexpr size_t kFloodWorkOffset = chunk::kFloodWork;
 
 // Records every notification.
 struct NoteSink : EditorSink {
@@ -364,9 +364,9 @@ TEST_F(Bank, RecordIsAppliedWithoutVersionCheckOrReload) {
   auto source = newPlug();
   tweak(*source);
   auto record = chunkOf(*source);
-  putI32(record, 2048, 11);
-  putI32(record, 2052, 5);
-  std::memset(record.data(), 0, 2048);
+  putI32(record, chunk::kVersion, 11);
+  putI32(record, chunk::kRevision, 5);
+  std::memset(record.data(), 0, chunk::kPathBytes);
   std::memcpy(record.data(), "/no/such/file.wav", 17);
 
   auto plug = plugWithAudio(800);
@@ -392,9 +392,9 @@ TEST_F(Bank, BankLoadTakesTheStoredPathAndHardensTheRecord) {
   const std::string file = path("hostile.vlb");
   ASSERT_EQ(source->saveBank(file.c_str()), kStorageOk);
   auto bytes = readBytes(file);
-  putF32(bytes, 20 + 38032, std::numeric_limits<float>::infinity());
-  putI32(bytes, 20 + 38152, -9);
-  putI32(bytes, 20 + 38160, 1 << 30);
+  putF32(bytes, kBankRecordOffset + chunk::kMainLevl, std::numeric_limits<float>::infinity());
+  putI32(bytes, kBankRecordOffset + chunk::kEditRow, -9);
+  putI32(bytes, kBankRecordOffset + chunk::kLastKey, 1 << 30);
   writeBytes(file, bytes);
   auto plug = newPlug();
   ASSERT_EQ(plug->loadBank(file.c_str()), kStorageOk);

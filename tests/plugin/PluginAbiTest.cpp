@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "storage/ChunkRecord.h"
 #include "tests/plugin/TestSupport.h"
 #include "tests/support/BuiltPlugin.h"
 #include "tools/hostlib/PluginHost.h"
@@ -217,13 +218,13 @@ TEST(PluginChunk, ForeignBlocksChangeNothing) {
   ASSERT_EQ(good.size(), 38168u);
   std::vector<uint8_t> other = good;
   uint8_t* bytes = other.data();
-  std::memset(bytes + 2176 + 4 * 32 * 128, 0, 4 * 32);  // master row delays all 0 ...
-  std::memset(bytes + 38032, 0, 4);                     // ... and mainLevl 0
+  std::memset(bytes + tarnwick::chunk::delay(tarnwick::kMasterRow, 0), 0, 4 * 32);  // master row delays all 0 ...
+  std::memset(bytes + tarnwick::chunk::kMainLevl, 0, 4);                            // ... and mainLevl 0
 
   EXPECT_EQ(host->setChunk(bytes, other.size() - 1, false), 1);
   bytes[2048] = 11;
   EXPECT_EQ(host->setChunk(bytes, other.size(), false), 1);
-  EXPECT_EQ(host->setChunk(nullptr, 38168, false), 1);
+  EXPECT_EQ(host->setChunk(nullptr, tarnwick::kChunkSize, false), 1);
   EXPECT_EQ(host->setChunk(nullptr, 0, false), 1);  // zero length: no state
   EXPECT_EQ(host->getChunk(false), good);
 }

@@ -98,13 +98,13 @@ TEST_F(Session, ForeignBlocksShowUnknownVersionAndChangeNothing) {
   aPlug a(&InProcessHost::callback);
   auto good = chunkOf(a);
   std::vector<uint8_t> bad = good;
-  putF32(bad, 38032, 0.1f);
+  putF32(bad, tarnwick::chunk::kMainLevl, 0.1f);
   bad.pop_back();
   a.setChunk(bad.data(), static_cast<intptr_t>(bad.size()));
   bad.push_back(0);
-  putI32(bad, 2052, 5);
+  putI32(bad, tarnwick::chunk::kRevision, 5);
   a.setChunk(bad.data(), static_cast<intptr_t>(bad.size()));
-  a.setChunk(nullptr, 38168);
+  a.setChunk(nullptr, tarnwick::kChunkSize);
   ASSERT_EQ(gMessages.size(), 3u);
   for (const std::string& m : gMessages) {
     EXPECT_EQ(m, "Tarnwick VSTi - Error recovering last session|Unknown version of stored data\n\n");
@@ -115,13 +115,13 @@ TEST_F(Session, ForeignBlocksShowUnknownVersionAndChangeNothing) {
 TEST_F(Session, HostileValuesAreClampedOrZeroed) {
   aPlug a(&InProcessHost::callback);
   auto chunk = chunkOf(a);
-  putF32(chunk, 38028, 0.0f);  // Single Key Edit Mode
-  putI32(chunk, 38152, 5000);
-  putI32(chunk, 38156, -7);
-  putI32(chunk, 38160, 999);
-  putI32(chunk, 38164, 123456);  // the flood's working value is never read
-  putF32(chunk, 38032, std::numeric_limits<float>::quiet_NaN());
-  putF32(chunk, 36480 + 4 * 128, std::numeric_limits<float>::infinity());
+  putF32(chunk, tarnwick::chunk::kEditMode, 0.0f);  // Single Key Edit Mode
+  putI32(chunk, tarnwick::chunk::kEditRow, 5000);
+  putI32(chunk, tarnwick::chunk::kPlayRow, -7);
+  putI32(chunk, tarnwick::chunk::kLastKey, 999);
+  putI32(chunk, tarnwick::chunk::kFloodWork, 123456);  // the flood's working value is never read
+  putF32(chunk, tarnwick::chunk::kMainLevl, std::numeric_limits<float>::quiet_NaN());
+  putF32(chunk, tarnwick::chunk::kUnitDura + 4 * 128, std::numeric_limits<float>::infinity());
   a.setChunk(chunk.data(), static_cast<intptr_t>(chunk.size()));
   const auto& s = a.modelState();
   EXPECT_EQ(s.editRow, 128);
@@ -130,6 +130,39 @@ TEST_F(Session, HostileValuesAreClampedOrZeroed) {
   EXPECT_EQ(s.mainLevl, 0.0f);
   EXPECT_EQ(s.rows[128].unitDura, 0.0f);
   EXPECT_TRUE(gMessages.empty());
+}
+
+// Values from a session or a host are brought into their parameter's range on the way in; a level of
+// 1e38 no longer overflows the master gain.
+TEST_F(Session, OutOfRangeValuesAreBroughtIntoRange) {
+  const std::string wav = tarnwick::test::writeTestWav("session_range.wav", 61 * 500);
+  aPlug a(&InProcessHost::callback);
+  ASSERT_EQ(a.loadAudioFile(wav.c_str()), 0);
+  auto chunk = chunkOf(a);
+  putF32(chunk, tarnwick::chunk::kMainLevl, 1e38f);
+  putF32(chunk, tarnwick::chunk::kRelease + 4 * 128, 7.0f);
+  putF32(chunk, tarnwick::chunk::delay(128, 3), -2.0f);
+  putF32(chunk, tarnwick::chunk::copyBuffer(2, 0), 40.0f);
+  putF32(chunk, tarnwick::chunk::option(4), 9.0f);  // names no keyboard mapping
+  a.setChunk(chunk.data(), static_cast<intptr_t>(chunk.size()));
+  const auto& s = a.modelState();
+  EXPECT_EQ(s.mainLevl, 1.0f);
+  EXPECT_EQ(s.masterGain, 2.0f);
+  EXPECT_EQ(s.rows[128].release, 1.0f);
+  EXPECT_EQ(s.rows[128].delayValue[3], 0.0f);
+  EXPECT_EQ(s.copyBuffer[2][0], 1.0f);
+  EXPECT_EQ(s.options[tarnwick::kOptKeyMapping], 3.0f);  // the factory mapping stays
+  a.setParameter(tarnwick::kMainLevl, 5.0f);
+  EXPECT_EQ(a.getParameter(tarnwick::kMainLevl), 1.0f);
+  a.setParameter(tarnwick::kEnvelope, -std::numeric_limits<float>::infinity());
+  EXPECT_EQ(a.getParameter(tarnwick::kEnvelope), 0.01f);
+
+  tarnwick::test::AudioThread audio;
+  audio.play(a, {{0, 0x90, 60, 127}, {5, 0x90, 72, 127}}, 2048);
+  for (int block = 0; block < 20; ++block) {
+    audio.play(a, {}, 2048);
+    for (float v : audio.left) ASSERT_TRUE(std::isfinite(v));
+  }
 }
 
 TEST_F(Session, RestoredSessionKeepsItsKeysAndFloodsTheStoredKey) {
