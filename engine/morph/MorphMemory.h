@@ -35,11 +35,17 @@ struct PairPlan {
   int32_t algorithm = 0;
   int32_t restA = 0, restB = 0;
   bool prepared = false;  // positions hold every pair
+  // The shift rotations kept in positions: valid for spans of stepsCount grains, last used by grain
+  // lastStep, advanced sinceAnchor times since they were last computed from their angles.
+  bool stepsValid = false;
+  int32_t stepsCount = 0;
+  int32_t lastStep = 0;
+  int32_t sinceAnchor = 0;
 
   PairPositions positions;
-  // A grain's shares by target bin T: for T itself, and for T + 1. Rows are staggered by a few cache
-  // lines so that accesses to the same bin of different rows never look like the same 4 KiB offset.
-  alignas(64) float shares[4][MorphState::kBinCount + 48];
+  // A grain's shares by target bin T: for T itself and for T + 1, real and imaginary parts together.
+  // Empty between grains.
+  alignas(64) float shares[4 * MorphState::kBinCount];
 };
 
 // Forgets the pairs, to add those of a new analysis.
@@ -48,9 +54,12 @@ void beginPairs(PairPlan& plan);
 void addPair(PairPlan& plan, int32_t sA, int32_t wA, int32_t sB, int32_t wB);
 // After the last addPair: the pairs' first rotations.
 void finishPairs(PairPlan& plan);
-// Blends every pair, with weights e (toward a) and d (toward b), into out, a packed spectrum.
+// Blends every pair for middle grain `step` of a span of `count` grains (weights d = step / (count - 1)
+// toward b and e = 1 - d toward a) into bins 1..2047 of out, a packed spectrum (written, not added
+// to; bin 0 and the Nyquist value are left alone).
 void blendPairs(PairPlan& plan, const float* spectrumA, const BetweenBins& betweenA, const float* spectrumB,
-                const BetweenBins& betweenB, const PairKernelSet& kernels, float e, float d, float* out);
+                const BetweenBins& betweenB, const PairKernelSet& kernels, int32_t step, int32_t count, float e,
+                float d, float* out);
 // The interpolation tables of an endpoint from its packed spectrum and magnitudes.
 void buildBetweenBins(const float* spectrum, const float* mag, BetweenBins& between);
 

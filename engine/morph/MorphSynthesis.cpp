@@ -46,8 +46,8 @@ void MorphState::synthesiseGrain(int32_t g, int32_t algorithm, float morphGrainC
   if (countA == 0 || countB == 0) {
     for (int32_t k = 0; k < kSpectrumSize; ++k) out[k] = e * specA[k] + d * specB[k];
   } else {
-    std::fill(out, out + kSpectrumSize, 0.0f);
     out[0] = e * specA[0] + d * specB[0];
+    out[kBins] = 0.0f;  // Nyquist; the pairs write every other value
 
     // The pairing depends on the region lists and the algorithm only: once per note.
     morphdetail::PairPlan& plan = mem.pairs;
@@ -75,7 +75,7 @@ void MorphState::synthesiseGrain(int32_t g, int32_t algorithm, float morphGrainC
       plan.restA = ra;
       plan.restB = rb;
     }
-    morphdetail::blendPairs(plan, specA, mem.between[0], specB, mem.between[1], *mem.kernels, e, d, out);
+    morphdetail::blendPairs(plan, specA, mem.between[0], specB, mem.between[1], *mem.kernels, t, c, e, d, out);
     const int32_t ra = plan.restA, rb = plan.restB;
 
     // Regions left without a partner once one list has run out.

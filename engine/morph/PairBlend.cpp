@@ -16,6 +16,7 @@ constexpr double kExactPi = 3.141592653589793238462643383279;
 constexpr double kExactTwoPi = 2.0 * kExactPi;
 // The shift of a position toward its target turns it by kTwoPi / 4096 per bin.
 constexpr double kShiftRate = static_cast<double>(kTwoPi) / 4096.0;
+constexpr int32_t kAnchorGrains = 7;  // grains advanced by the phasor before it is recomputed
 
 // Angle in [-pi, pi] as float: the float keeps its full relative precision there.
 float reduced(double angle) { return static_cast<float>(angle - kExactTwoPi * std::nearbyint(angle / kExactTwoPi)); }
@@ -60,6 +61,7 @@ int32_t laneTurnsFor(PairPlan& plan, int32_t wA, int32_t wB, float stretchA, flo
 void beginPairs(PairPlan& plan) {
   plan.valid = false;
   plan.prepared = false;
+  plan.stepsValid = false;
   plan.jobCount = 0;
   plan.positionTotal = 0;
   plan.turnCount = 0;
@@ -101,13 +103,11 @@ void finishPairs(PairPlan& plan) {
 }
 
 void blendPairs(PairPlan& plan, const float* spectrumA, const BetweenBins& betweenA, const float* spectrumB,
-                const BetweenBins& betweenB, const PairKernelSet& kernels, float e, float d, float* out) {
-  std::memset(plan.shares, 0, sizeof plan.shares);
-  float* lowRe = plan.shares[0];
-  float* lowIm = plan.shares[1];
-  float* upRe = plan.shares[2];
-  float* upIm = plan.shares[3];
-  const BlendInput blend{&plan.positions, e, d, static_cast<float>(kShiftRate * d), lowRe, lowIm, upRe, upIm};
+                const BetweenBins& betweenB, const PairKernelSet& kernels, int32_t step, int32_t count, float e,
+                float d, float* out) {
+  BlendInput blend{
+      &plan.positions, e,          d, static_cast<float>(kShiftRate * d), static_cast<float>(kShiftRate / (count - 1)),
+      kDirectTurns,    plan.shares};
   PrepareInput prepare{spectrumA, spectrumB, &betweenA, &betweenB, plan.jobs, 0, plan.turns};
   if (plan.positionTotal <= kPositionCapacity) {
     // The usual case: every position prepared once for all grains of the note.
@@ -116,7 +116,23 @@ void blendPairs(PairPlan& plan, const float* spectrumA, const BetweenBins& betwe
       prepare.jobCount = plan.jobCount;
       kernels.prepare(prepare, plan.positions);
       plan.prepared = true;
+      plan.stepsValid = false;
     }
+    // The grains of a note come in order, so each position's shift rotation is carried from one grain
+    // to the next by a phasor, and computed from its angle again every few grains.
+    if (!plan.stepsValid || plan.stepsCount != count) {
+      blend.turns = kNewSteps;
+      plan.stepsValid = true;
+      plan.stepsCount = count;
+      plan.sinceAnchor = 0;
+    } else if (step == plan.lastStep + 1 && plan.sinceAnchor < kAnchorGrains) {
+      blend.turns = kAdvanceTurns;
+      ++plan.sinceAnchor;
+    } else {
+      blend.turns = kAnchorTurns;
+      plan.sinceAnchor = 0;
+    }
+    plan.lastStep = step;
     kernels.blend(blend);
   } else {
     // More positions than fit (the equal distribution can repeat wide regions many times): prepare
@@ -135,10 +151,7 @@ void blendPairs(PairPlan& plan, const float* spectrumA, const BetweenBins& betwe
     }
   }
   // Bin 0 receives nothing (targets start at 1), so its imaginary slot, which is Nyquist, stays.
-  for (int32_t k = 1; k < kBins; ++k) {
-    out[k] += lowRe[k] + upRe[k - 1];
-    out[kBins + k] += lowIm[k] + upIm[k - 1];
-  }
+  kernels.collect(plan.shares, out);
 }
 
 void buildBetweenBins(const float* spectrum, const float* mag, BetweenBins& between) {

@@ -53,7 +53,21 @@ struct PairPositions {
   alignas(64) float aIm[kPositionCapacity + kLanes];
   alignas(64) float bRe[kPositionCapacity + kLanes];
   alignas(64) float bIm[kPositionCapacity + kLanes];
+  // The grain's shift toward the target grows by the same angle from one grain to the next:
+  // the last grain's rotation, and that step.
+  alignas(64) float turnRe[kPositionCapacity + kLanes];
+  alignas(64) float turnIm[kPositionCapacity + kLanes];
+  alignas(64) float stepRe[kPositionCapacity + kLanes];
+  alignas(64) float stepIm[kPositionCapacity + kLanes];
   int32_t count;
+};
+
+// How a grain gets each position's shift rotation.
+enum GrainTurns : int32_t {
+  kDirectTurns,   // from its angle
+  kAnchorTurns,   // from its angle, kept for the next grain
+  kNewSteps,      // from its angle, kept with the step to the next grain
+  kAdvanceTurns,  // the last grain's rotation times the step (one complex multiply)
 };
 
 struct PrepareInput {
@@ -67,22 +81,25 @@ struct PrepareInput {
 };
 
 struct BlendInput {
-  const PairPositions* positions;
+  PairPositions* positions;
   float e, d;
   float shiftRate;  // rotation per bin of distance: d times 2 pi / 4096
-  // Each position's shares for its lower bin T and for T + 1, both added at T; zero beforehand.
-  float* lowRe;
-  float* lowIm;
-  float* upRe;
-  float* upIm;
+  float stepRate;   // its growth from one grain to the next (kNewSteps)
+  GrainTurns turns;
+  // By target bin T, four floats: the shares for bin T (re, im) and for bin T + 1 (re, im) of every
+  // position aiming at T; collect() empties them again.
+  float* shares;
 };
 
 struct PairKernelSet {
   const char* name;
   // Appends the positions of input's pairs to positions (which must have room for them).
   void (*prepare)(const PrepareInput& input, PairPositions& positions);
-  // Adds every prepared position of one grain to its output.
+  // Adds every prepared position of one grain to the shares.
   void (*blend)(const BlendInput& input);
+  // Writes bins 1..2047 of a packed spectrum from the shares (4 floats per bin, see BlendInput) and
+  // empties them.
+  void (*collect)(float* shares, float* out);
 };
 
 extern const PairKernelSet kBaselinePairKernels;

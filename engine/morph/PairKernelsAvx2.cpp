@@ -11,7 +11,7 @@ namespace tarnwick::morphdetail {
 
 // Constant-initialised: no code from this file runs unless the processor has AVX2.
 extern const PairKernelSet kAvx2PairKernels;
-const PairKernelSet kAvx2PairKernels{"avx2", &avx2::prepare, &avx2::blend};
+const PairKernelSet kAvx2PairKernels{"avx2", &avx2::prepare, &avx2::blend, &avx2::collect};
 
 }  // namespace tarnwick::morphdetail
 

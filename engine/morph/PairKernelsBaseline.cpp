@@ -6,6 +6,6 @@
 
 namespace tarnwick::morphdetail {
 
-const PairKernelSet kBaselinePairKernels{"baseline", &baseline::prepare, &baseline::blend};
+const PairKernelSet kBaselinePairKernels{"baseline", &baseline::prepare, &baseline::blend, &baseline::collect};
 
 }  // namespace tarnwick::morphdetail
