@@ -28,10 +28,10 @@ TEST(GrainPlayer, EveryKernelMatchesThePerSamplePlayerBitForBit) {
   // Fade-in only, across all three parts, sustain into fade-out, fade-out only, odd lengths, fade
   // lengths that are not whole, longer than the grain, zero or negative, and a grain too long for the
   // closed-form end of the sustain.
-  std::vector<Case> cases{{512, 5000, 1378, 1378.0f}, {300, 300, 100, 100.0f},  {517, 600, 37, 150.5f},
-                          {64, 64, 0, 1378.0f},       {7, 100, 3, 33.3f},       {513, 513, 0, 0.0f},
-                          {200, 200, 0, -4.0f},       {100, 100, 100, 700.0f},  {250, 20000000, 0, 30000000.0f},
-                          {333, 400, 0, 399.75f},     {1, 1, 1, 1.0f},          {480, 1000, 10, 1e-30f}};
+  std::vector<Case> cases{{512, 5000, 1378, 1378.0f}, {300, 300, 100, 100.0f}, {517, 600, 37, 150.5f},
+                          {64, 64, 0, 1378.0f},       {7, 100, 3, 33.3f},      {513, 513, 0, 0.0f},
+                          {200, 200, 0, -4.0f},       {100, 100, 100, 700.0f}, {250, 20000000, 0, 30000000.0f},
+                          {333, 400, 0, 399.75f},     {1, 1, 1, 1.0f},         {480, 1000, 10, 1e-30f}};
   for (int k = 0; k < 40; ++k) {  // and random ones
     const int32_t count = static_cast<int32_t>(rng() % 513);
     const int32_t left = count + static_cast<int32_t>(rng() % 3000);
@@ -43,8 +43,8 @@ TEST(GrainPlayer, EveryKernelMatchesThePerSamplePlayerBitForBit) {
       SCOPED_TRACE(testing::Message() << set->name << " count " << c.count << " left " << c.samplesLeft << " fade in "
                                       << c.fadeInLeft << " fade " << c.fadeLength);
       std::vector<float> wantL(600, 0.25f), wantR(600, -0.5f), gotL(wantL), gotR(wantR);
-      GrainRun want{srcL.data(), srcR.data(), wantL.data(), wantR.data(), c.count, c.samplesLeft, 0.7f, 0.0f,
-                    c.fadeLength, c.fadeInLeft};
+      GrainRun want{srcL.data(),   srcR.data(), wantL.data(), wantR.data(), c.count,
+                    c.samplesLeft, 0.7f,        0.0f,         c.fadeLength, c.fadeInLeft};
       GrainRun got = want;
       got.outL = gotL.data();
       got.outR = gotR.data();
