@@ -9,7 +9,7 @@ namespace tarnwick::morphdetail {
 constexpr int32_t kLanes = 8;              // positions handled together
 constexpr int32_t kPairBins = 2048;        // bins of a packed spectrum (re and im halves)
 constexpr int32_t kTablePad = 2 * kLanes;  // the last run of a pair may read this far past bin 2047
-constexpr int32_t kAnchorRuns = 4;         // a carried rotation is recomputed from its angle this often
+constexpr int32_t kAnchorRuns = 4;         // runs of kLanes positions a rotation is carried before recomputing
 constexpr int32_t kPositionCapacity = 8192;
 
 // Per endpoint, built with its peak regions: the two values that the value between bins i and i+1

@@ -73,8 +73,9 @@ Direct directGrain(const MorphState& m, int algorithm, int count, int step) {
   Direct r;
   r.out[0] = e * m.spectrum(MorphSlot::kA)[0] + d * m.spectrum(MorphSlot::kB)[0];
   float stepA = 1.0f, stepB = 1.0f, accA = 0.0f, accB = 0.0f;
-  if (algorithm == 2) (ra.count > rb.count ? stepB : stepA) = static_cast<float>(std::min(ra.count, rb.count)) /
-                                                            static_cast<float>(std::max(ra.count, rb.count));
+  if (algorithm == 2)
+    (ra.count > rb.count ? stepB : stepA) =
+        static_cast<float>(std::min(ra.count, rb.count)) / static_cast<float>(std::max(ra.count, rb.count));
   int a = 0, b = 0;
   while (a < ra.count && b < rb.count) {
     addPair(m, ra.start[a], ra.width[a], rb.start[b], rb.width[b], e, d, r);
