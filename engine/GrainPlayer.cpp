@@ -1,7 +1,7 @@
-// Inner loops of the render.
+// Inner loops of the render: the per-sample reference and the choice of the vectorised kernel.
 #include "engine/GrainPlayer.h"
 
-#include <algorithm>
+#include "engine/GrainPlayerKernels.h"
 
 namespace tarnwick {
 
@@ -28,56 +28,36 @@ int32_t playGrainRunPerSample(GrainRun& run) {
   return fadeIns;
 }
 
+namespace grainkernels {
+
+#if defined(TARNWICK_GRAIN_AVX2)
+extern const GrainKernelSet kAvx2GrainKernels;
+#endif
+
+const GrainKernelSet* avx2GrainKernels() {
+#if defined(TARNWICK_GRAIN_AVX2) && (defined(__GNUC__) || defined(__clang__))
+  // Also checks that the operating system saves the AVX registers.
+  static const bool available = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0;
+  }();
+  return available ? &kAvx2GrainKernels : nullptr;
+#else
+  return nullptr;
+#endif
+}
+
+const GrainKernelSet& activeGrainKernels() {
+  static const GrainKernelSet& active = avx2GrainKernels() ? *avx2GrainKernels() : kBaselineGrainKernels;
+  return active;
+}
+
+}  // namespace grainkernels
+
 namespace {
 
-// With a constant amplitude the three runs need no state between samples.
-int32_t playConstantAmplitude(GrainRun& run) {
-  const float* __restrict sl = run.srcL;
-  const float* __restrict sr = run.srcR;
-  float* __restrict ol = run.outL;
-  float* __restrict orr = run.outR;
-  const float a = run.amplitude;
-  const float fl = run.fadeLength;
-  const int32_t n = run.count;
-  const int32_t c0 = run.samplesLeft;
-
-  int32_t i = 0;
-  const int32_t fadeIns = run.fadeInLeft > 0 ? std::min(run.fadeInLeft, n) : 0;
-  if (fadeIns > 0) {
-    const int32_t fi0 = run.fadeInLeft;
-    for (; i < fadeIns; ++i) {
-      const float gain = 1.0f - static_cast<float>(fi0 - 1 - i) / fl;
-      ol[i] += sl[i] * a * gain;
-      orr[i] += sr[i] * a * gain;
-    }
-    run.fadeInLeft = fi0 - fadeIns;
-    if (run.fadeInLeft != 0) return fadeIns;
-  }
-
-  // Sustain while the samples left (c0 - i) are not below the fade length.
-  int32_t sustainEnd = i;
-  {
-    int32_t lo = i, hi = n;  // first index in [i, n) where fl > c0 - index
-    while (lo < hi) {
-      const int32_t mid = lo + (hi - lo) / 2;
-      if (fl > static_cast<float>(c0 - mid))
-        hi = mid;
-      else
-        lo = mid + 1;
-    }
-    sustainEnd = lo;
-  }
-  for (; i < sustainEnd; ++i) {
-    ol[i] += sl[i] * a;
-    orr[i] += sr[i] * a;
-  }
-  for (; i < n; ++i) {
-    const float gain = static_cast<float>(c0 - i) / fl;
-    ol[i] += sl[i] * a * gain;
-    orr[i] += sr[i] * a * gain;
-  }
-  return fadeIns;
-}
+// Chosen when the library is loaded, so that the render's many runs per block pay no check for it.
+const grainkernels::GrainRunFn playConstant = grainkernels::activeGrainKernels().playConstantAmplitude;
 
 }  // namespace
 
@@ -85,7 +65,7 @@ int32_t playGrainRun(GrainRun& run) {
   if (run.count <= 0) return 0;
   // A falling amplitude accumulates per sample; keep that arithmetic exactly.
   if (run.releaseStep != 0.0f || run.fadeInLeft < 0) return playGrainRunPerSample(run);
-  return playConstantAmplitude(run);
+  return playConstant(run);
 }
 
 }  // namespace tarnwick

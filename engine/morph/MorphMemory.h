@@ -5,6 +5,7 @@
 
 #include "engine/fft/RealFft4096.h"
 #include "engine/morph/MorphState.h"
+#include "engine/morph/PairKernels.h"
 
 namespace tarnwick {
 
@@ -14,46 +15,55 @@ constexpr float kPi = 3.1415925f;
 constexpr float kTwoPi = 2.0f * kPi;
 constexpr float kLoud = 1.0f;          // a bin is loud above this magnitude
 constexpr float kTinySquare = 1e-36f;  // squared magnitudes below this give magnitude 0
-constexpr int32_t kBatch = 512;        // pair positions gathered before each vectorised pass
 
-// Positions of region pairs collected across pairs, then turned into spectrum additions in a few
-// long vectorised passes (pairs are often only a handful of bins wide).
-struct PairBatch {
-  alignas(64) float pA[kBatch];
-  alignas(64) float pB[kBatch];
-  alignas(64) float tau[kBatch];
-  alignas(64) float angle[3][kBatch];  // fraction of the stretched side, A's shift, B's shift
-  alignas(64) float sine[3][kBatch];
-  alignas(64) float cosine[3][kBatch];
-  alignas(64) float reA[kBatch];
-  alignas(64) float imA[kBatch];
-  alignas(64) float lowA[kBatch];   // magnitude of the bin at or below the position
-  alignas(64) float highA[kBatch];  // magnitude of the bin above it
-  alignas(64) float reB[kBatch];
-  alignas(64) float imB[kBatch];
-  alignas(64) float lowB[kBatch];
-  alignas(64) float highB[kBatch];
-  alignas(64) int32_t bin[kBatch];
-  alignas(64) float add[4][kBatch];  // shares for re[T], re[T+1], im[T], im[T+1]
-  int32_t count = 0;
+// The region pairs of a note: the pairing depends only on the two region lists and the algorithm,
+// and every position's values and grain-independent rotations are prepared once for all its grains.
+struct PairPlan {
+  static constexpr int32_t kMaxJobs = MorphState::kBinCount;  // a region list has at most this many
+  static constexpr int32_t kKeyWidths = 64;  // pairs of narrower regions share the lane turns of their widths
+
+  PairJob jobs[kMaxJobs];
+  int32_t jobCount = 0;
+  int64_t positionTotal = 0;  // sum of the pairs' lengths
+  LaneTurns turns[kMaxJobs];
+  int32_t turnCount = 0;
+  int32_t keyTurns[kKeyWidths * kKeyWidths];  // index + 1 of the lane turns of widths (wA, wB); 0 none yet
+
+  // What the pairs were made from; regions left over after pairing (for the unpaired rest).
+  bool valid = false;
+  uint32_t analysis = 0;
+  int32_t algorithm = 0;
+  int32_t restA = 0, restB = 0;
+  bool prepared = false;  // positions hold every pair
+  // The shift rotations kept in positions: valid for spans of stepsCount grains, last used by grain
+  // lastStep, advanced sinceAnchor times since they were last computed from their angles.
+  bool stepsValid = false;
+  int32_t stepsCount = 0;
+  int32_t lastStep = 0;
+  int32_t sinceAnchor = 0;
+
+  PairPositions positions;
+  // A grain's shares by target bin T: for T itself and for T + 1, real and imaginary parts together.
+  // Empty between grains.
+  alignas(64) float shares[4 * MorphState::kBinCount];
 };
 
-// What a batch is blended from and into.
-struct BlendSource {
-  const float* spectrumA;
-  const float* magA;
-  const float* spectrumB;
-  const float* magB;
-  float e;  // weight toward endpoint a
-  float d;  // weight toward endpoint b
-  float* out;
-};
+// Forgets the pairs, to add those of a new analysis.
+void beginPairs(PairPlan& plan);
+// Adds the pair of region (sA, wA) of a with region (sB, wB) of b; both must lie in bins 1..2046.
+void addPair(PairPlan& plan, int32_t sA, int32_t wA, int32_t sB, int32_t wB);
+// After the last addPair: the pairs' first rotations.
+void finishPairs(PairPlan& plan);
+// Blends every pair for middle grain `step` of a span of `count` grains (weights d = step / (count - 1)
+// toward b and e = 1 - d toward a) into bins 1..2047 of out, a packed spectrum (written, not added
+// to; bin 0 and the Nyquist value are left alone).
+void blendPairs(PairPlan& plan, const float* spectrumA, const BetweenBins& betweenA, const float* spectrumB,
+                const BetweenBins& betweenB, const PairKernelSet& kernels, int32_t step, int32_t count, float e,
+                float d, float* out);
+// The interpolation tables of an endpoint from its packed spectrum and magnitudes.
+void buildBetweenBins(const float* spectrum, const float* mag, BetweenBins& between);
 
-// Adds the batch's positions to source.out in the order they were collected, then empties it.
-void blendBatch(const BlendSource& source, PairBatch& batch);
-
-// sin and cos of n angles, within about one unit in the last place for |angle| below 1000.
-void sinCos(const float* angle, float* sine, float* cosine, int32_t n);
+// sinCos (declared with the kernels): within about one unit in the last place for |angle| below 1000.
 
 // sqrt(re^2 + im^2) in float; squares summing below 1e-36 give 0; overflow gives at most FLT_MAX.
 float binMagnitude(float re, float im);
@@ -72,13 +82,25 @@ void scanPeakRegions(const float* spectrum, float* mag, PeakRegionList& regions)
 
 struct MorphState::Memory {
   RealFft4096::Scratch scratch;  // this instance's own: never shared between instances
-  alignas(64) float spectrum[2][kSpectrumSize];
+  alignas(64) float spectrum[2][kSpectrumSize + morphdetail::kTablePad];  // padded for the kernels' runs
   alignas(64) float spectrumOut[kSpectrumSize];
   alignas(64) float magnitude[2][kBinCount];
   PeakRegionList regions[2];
   alignas(64) float grains[kGrainCount][kGrainLength + 1];
   alignas(64) float spare[kGrainLength + 1];
-  morphdetail::PairBatch batch;
+  morphdetail::BetweenBins between[2];
+  morphdetail::PairPlan pairs;
+  uint32_t analysis = 0;  // counts region analyses, so that the pairs know when they are stale
+  const morphdetail::PairKernelSet* kernels = &morphdetail::activePairKernels();
 };
+
+namespace morphdetail {
+
+// Reaches an instance's working memory (tests use it to run each kernel set).
+struct StateAccess {
+  static MorphState::Memory& memory(MorphState& state) { return *state.m_; }
+};
+
+}  // namespace morphdetail
 
 }  // namespace tarnwick

@@ -8,6 +8,10 @@ namespace tarnwick {
 
 enum class MorphSlot { kA, kB };
 
+namespace morphdetail {
+struct StateAccess;
+}
+
 // Peak regions of one endpoint spectrum: region r covers bins start[r] .. start[r] + width[r] - 1.
 struct PeakRegionList {
   int16_t start[2048];
@@ -65,6 +69,7 @@ class MorphState {
   const float* spectrumOut() const;
 
  private:
+  friend struct morphdetail::StateAccess;
   struct Memory;
   std::unique_ptr<Memory> m_;
 };

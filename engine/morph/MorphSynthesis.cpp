@@ -10,24 +10,6 @@ namespace {
 
 constexpr int32_t kBins = MorphState::kBinCount;
 
-// Queues the positions of one region pair: step m reads a at sA + m * stretchA and b at
-// sB + m * stretchB, where the narrower region is stretched over the wider one.
-void queuePair(int32_t sA, int32_t wA, int32_t sB, int32_t wB, const morphdetail::BlendSource& source,
-               morphdetail::PairBatch& batch) {
-  float stretchA = 1.0f, stretchB = 1.0f;
-  if (wA < wB) stretchA = wA == 1 ? 0.0f : static_cast<float>(wA - 1) / static_cast<float>(wB - 1);
-  if (wA > wB) stretchB = wB == 1 ? 0.0f : static_cast<float>(wB - 1) / static_cast<float>(wA - 1);
-  const float startA = static_cast<float>(sA), startB = static_cast<float>(sB);
-  const int32_t n = std::max(wA, wB);
-  for (int32_t m = 0; m < n; ++m) {
-    if (batch.count == morphdetail::kBatch) morphdetail::blendBatch(source, batch);
-    const float step = static_cast<float>(m);
-    batch.pA[batch.count] = startA + step * stretchA;
-    batch.pB[batch.count] = startB + step * stretchB;
-    ++batch.count;
-  }
-}
-
 bool validRegion(const PeakRegionList& r, int32_t index) {
   const int32_t s = r.start[index], w = r.width[index];
   return s >= 1 && w >= 1 && s + w - 1 <= kBins - 2;
@@ -64,28 +46,37 @@ void MorphState::synthesiseGrain(int32_t g, int32_t algorithm, float morphGrainC
   if (countA == 0 || countB == 0) {
     for (int32_t k = 0; k < kSpectrumSize; ++k) out[k] = e * specA[k] + d * specB[k];
   } else {
-    std::fill(out, out + kSpectrumSize, 0.0f);
     out[0] = e * specA[0] + d * specB[0];
+    out[kBins] = 0.0f;  // Nyquist; the pairs write every other value
 
-    float stepA = 1.0f, stepB = 1.0f, accA = 0.0f, accB = 0.0f;
-    if (algorithm == 2) {
-      if (countA > countB)
-        stepB = static_cast<float>(countB) / static_cast<float>(countA);
-      else
-        stepA = static_cast<float>(countA) / static_cast<float>(countB);
+    // The pairing depends on the region lists and the algorithm only: once per note.
+    morphdetail::PairPlan& plan = mem.pairs;
+    if (!plan.valid || plan.analysis != mem.analysis || plan.algorithm != algorithm) {
+      morphdetail::beginPairs(plan);
+      float stepA = 1.0f, stepB = 1.0f, accA = 0.0f, accB = 0.0f;
+      if (algorithm == 2) {
+        if (countA > countB)
+          stepB = static_cast<float>(countB) / static_cast<float>(countA);
+        else
+          stepA = static_cast<float>(countA) / static_cast<float>(countB);
+      }
+      int32_t ra = 0, rb = 0;
+      while (ra < countA && rb < countB) {
+        if (validRegion(regA, ra) && validRegion(regB, rb))
+          morphdetail::addPair(plan, regA.start[ra], regA.width[ra], regB.start[rb], regB.width[rb]);
+        accA += stepA;
+        accB += stepB;
+        ra = static_cast<int32_t>(accA);
+        rb = static_cast<int32_t>(accB);
+      }
+      morphdetail::finishPairs(plan);
+      plan.analysis = mem.analysis;
+      plan.algorithm = algorithm;
+      plan.restA = ra;
+      plan.restB = rb;
     }
-    const morphdetail::BlendSource source{specA, mem.magnitude[0], specB, mem.magnitude[1], e, d, out};
-    mem.batch.count = 0;
-    int32_t ra = 0, rb = 0;
-    while (ra < countA && rb < countB) {
-      if (validRegion(regA, ra) && validRegion(regB, rb))
-        queuePair(regA.start[ra], regA.width[ra], regB.start[rb], regB.width[rb], source, mem.batch);
-      accA += stepA;
-      accB += stepB;
-      ra = static_cast<int32_t>(accA);
-      rb = static_cast<int32_t>(accB);
-    }
-    morphdetail::blendBatch(source, mem.batch);
+    morphdetail::blendPairs(plan, specA, mem.between[0], specB, mem.between[1], *mem.kernels, t, c, e, d, out);
+    const int32_t ra = plan.restA, rb = plan.restB;
 
     // Regions left without a partner once one list has run out.
     if (countA != countB && algorithm != 2) {

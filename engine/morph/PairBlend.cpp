@@ -1,6 +1,9 @@
-// The inner work of a middle grain: each paired position's values from both endpoints, turned
-// toward the target frequency, blended and shared between the two bins around the target.
+// The paired positions of a middle grain: their rotations prepared per grain and per pair, the
+// blend itself handed to the kernel for this processor.
 #include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <cstring>
 
 #include "engine/morph/MorphMemory.h"
 
@@ -9,87 +12,163 @@ namespace tarnwick::morphdetail {
 namespace {
 
 constexpr int32_t kBins = MorphState::kBinCount;
-constexpr int32_t kLastTarget = kBins - 2;  // a target bin T also receives T + 1
-constexpr float kShiftScale = 1.0f / 4096.0f;
+constexpr double kExactPi = 3.141592653589793238462643383279;
+constexpr double kExactTwoPi = 2.0 * kExactPi;
+// The shift of a position toward its target turns it by kTwoPi / 4096 per bin.
+constexpr double kShiftRate = static_cast<double>(kTwoPi) / 4096.0;
+constexpr int32_t kAnchorGrains = 7;  // grains advanced by the phasor before it is recomputed
 
-void gather(const float* spectrum, const float* mag, const float* pos, int32_t n, float* re, float* im, float* low,
-            float* high) {
-  for (int32_t i = 0; i < n; ++i) {
-    const int32_t k = std::clamp(static_cast<int32_t>(pos[i]), 1, kBins - 2);
-    re[i] = spectrum[k];
-    im[i] = spectrum[kBins + k];
-    low[i] = mag[k];
-    high[i] = mag[k + 1];
+// Angle in [-pi, pi] as float: the float keeps its full relative precision there.
+float reduced(double angle) { return static_cast<float>(angle - kExactTwoPi * std::nearbyint(angle / kExactTwoPi)); }
+
+// Lane turns of a pair with the given stretches. Along a pair a stretched side turns by pi per bin
+// of its position (its half-bin turn); b's distance to a grows by stretchB - stretchA per position,
+// and b's value carries minus that distance as a shift (the grain adds d times the distance to both).
+void fillLaneTurns(float stretchA, float stretchB, LaneTurns& turns) {
+  const double rA = stretchA, rB = stretchB;
+  turns.step[0] = stretchA < 1.0f ? kExactPi * rA : 0.0;
+  turns.step[1] = (stretchB < 1.0f ? kExactPi * rB : 0.0) - kShiftRate * (rB - rA);
+  float angle[2 * kLanes + 2], sine[2 * kLanes + 2], cosine[2 * kLanes + 2];
+  for (int side = 0; side < 2; ++side) {
+    for (int j = 0; j < kLanes; ++j) angle[side * kLanes + j] = reduced(j * turns.step[side]);
+    angle[2 * kLanes + side] = reduced(kLanes * turns.step[side]);
+  }
+  sinCos(angle, sine, cosine, 2 * kLanes + 2);
+  for (int side = 0; side < 2; ++side) {
+    for (int j = 0; j < kLanes; ++j) {
+      turns.re[side][j] = cosine[side * kLanes + j];
+      turns.im[side][j] = sine[side * kLanes + j];
+    }
+    turns.runRe[side] = cosine[2 * kLanes + side];
+    turns.runIm[side] = sine[2 * kLanes + side];
   }
 }
 
-inline float fraction(float p) { return p - static_cast<float>(static_cast<int32_t>(p)); }
-
-// The value at a position p = i + f. On a bin (f = 0) it is the bin's own value. Between bins it is
-// the lower bin's value scaled to the interpolated magnitude and turned by pi f; a lower bin of
-// magnitude 0 gives no direction to scale, so it contributes nothing.
-inline void valueAt(float f, float re, float im, float low, float high, float sine, float cosine, float& x, float& y) {
-  // Every operand computed unconditionally and then selected, so that the loop stays branch-free.
-  const float ratio = ((1.0f - f) * low + f * high) / (low > 0.0f ? low : 1.0f);
-  const float gain = low > 0.0f ? ratio : 0.0f;
-  const float gx = gain * re;
-  const float gy = gain * im;
-  const float xr = gx * cosine - gy * sine;
-  const float yr = gx * sine + gy * cosine;
-  x = f != 0.0f ? xr : re;
-  y = f != 0.0f ? yr : im;
+int32_t laneTurnsFor(PairPlan& plan, int32_t wA, int32_t wB, float stretchA, float stretchB) {
+  int32_t* cached = nullptr;
+  if (wA <= PairPlan::kKeyWidths && wB <= PairPlan::kKeyWidths) {
+    cached = &plan.keyTurns[(wA - 1) * PairPlan::kKeyWidths + (wB - 1)];
+    if (*cached > 0) return *cached - 1;
+  }
+  const int32_t index = plan.turnCount++;
+  fillLaneTurns(stretchA, stretchB, plan.turns[index]);
+  if (cached) *cached = index + 1;
+  return index;
 }
 
 }  // namespace
 
-void blendBatch(const BlendSource& source, PairBatch& b) {
-  const int32_t n = b.count;
-  const float e = source.e, d = source.d;
-  for (int32_t i = 0; i < n; ++i) {
-    const float pA = b.pA[i], pB = b.pB[i];
-    const float blended = e * pA + d * pB;
-    const float lowered = blended - 1.0f;
-    const float tau = blended >= 2047.0f ? lowered : blended;
-    b.tau[i] = tau;
-    // Only the stretched side of a pair falls between bins, the other one's fraction is exactly 0,
-    // so one angle row serves both sides.
-    b.angle[0][i] = kPi * (fraction(pA) + fraction(pB));
-    b.angle[1][i] = kTwoPi * (tau - pA) * kShiftScale;
-    b.angle[2][i] = kTwoPi * (tau - pB) * kShiftScale;
-  }
-  for (int row = 0; row < 3; ++row) sinCos(b.angle[row], b.sine[row], b.cosine[row], n);
-  gather(source.spectrumA, source.magA, b.pA, n, b.reA, b.imA, b.lowA, b.highA);
-  gather(source.spectrumB, source.magB, b.pB, n, b.reB, b.imB, b.lowB, b.highB);
+void beginPairs(PairPlan& plan) {
+  plan.valid = false;
+  plan.prepared = false;
+  plan.stepsValid = false;
+  plan.jobCount = 0;
+  plan.positionTotal = 0;
+  plan.turnCount = 0;
+  std::fill(std::begin(plan.keyTurns), std::end(plan.keyTurns), 0);
+}
 
-  for (int32_t i = 0; i < n; ++i) {
-    float xA, yA, xB, yB;
-    valueAt(fraction(b.pA[i]), b.reA[i], b.imA[i], b.lowA[i], b.highA[i], b.sine[0][i], b.cosine[0][i], xA, yA);
-    valueAt(fraction(b.pB[i]), b.reB[i], b.imB[i], b.lowB[i], b.highB[i], b.sine[0][i], b.cosine[0][i], xB, yB);
-    const float sA = b.sine[1][i], cA = b.cosine[1][i];
-    const float sB = b.sine[2][i], cB = b.cosine[2][i];
-    const float re = e * (xA * cA - yA * sA) + d * (xB * cB - yB * sB);
-    const float im = e * (xA * sA + yA * cA) + d * (xB * sB + yB * cB);
-    const float tau = b.tau[i];
-    const int32_t t = static_cast<int32_t>(tau);
-    const float phi = tau - static_cast<float>(t);
-    b.bin[i] = t;
-    b.add[0][i] = (1.0f - phi) * re;
-    b.add[1][i] = phi * re;
-    b.add[2][i] = (1.0f - phi) * im;
-    b.add[3][i] = phi * im;
-  }
+void addPair(PairPlan& plan, int32_t sA, int32_t wA, int32_t sB, int32_t wB) {
+  if (plan.jobCount >= PairPlan::kMaxJobs) return;
+  PairJob& job = plan.jobs[plan.jobCount++];
+  // The narrower region is stretched over the wider one, exactly as the positions are defined.
+  float stretchA = 1.0f, stretchB = 1.0f;
+  if (wA < wB) stretchA = wA == 1 ? 0.0f : static_cast<float>(wA - 1) / static_cast<float>(wB - 1);
+  if (wA > wB) stretchB = wB == 1 ? 0.0f : static_cast<float>(wB - 1) / static_cast<float>(wA - 1);
+  job.startA = sA;
+  job.startB = sB;
+  job.length = std::max(wA, wB);
+  job.stretchA = stretchA;
+  job.stretchB = stretchB;
+  job.turns = laneTurnsFor(plan, wA, wB, stretchA, stretchB);
+  job.angleB = static_cast<float>(-kShiftRate * (sB - sA));
+  plan.positionTotal += job.length;
+}
 
-  // In collection order: neighbouring positions often land on the same bins.
-  float* out = source.out;
-  for (int32_t i = 0; i < n; ++i) {
-    const int32_t t = b.bin[i];
-    if (t < 0 || t > kLastTarget) continue;
-    out[t] += b.add[0][i];
-    out[t + 1] += b.add[1][i];
-    if (t > 0) out[kBins + t] += b.add[2][i];  // bin 0 has no imaginary slot: that one is Nyquist
-    out[kBins + 1 + t] += b.add[3][i];
+void finishPairs(PairPlan& plan) {
+  // All first rotations in one vectorised pass; the jobs' angle fields are contiguous per job, so
+  // they go through a small buffer.
+  constexpr int32_t kChunk = 256;
+  float angle[kChunk], sine[kChunk], cosine[kChunk];
+  for (int32_t first = 0; first < plan.jobCount; first += kChunk) {
+    const int32_t n = std::min(kChunk, plan.jobCount - first);
+    for (int32_t k = 0; k < n; ++k) angle[k] = plan.jobs[first + k].angleB;
+    sinCos(angle, sine, cosine, n);
+    for (int32_t k = 0; k < n; ++k) {
+      plan.jobs[first + k].firstB[0] = cosine[k];
+      plan.jobs[first + k].firstB[1] = sine[k];
+    }
   }
-  b.count = 0;
+  plan.valid = true;
+}
+
+void blendPairs(PairPlan& plan, const float* spectrumA, const BetweenBins& betweenA, const float* spectrumB,
+                const BetweenBins& betweenB, const PairKernelSet& kernels, int32_t step, int32_t count, float e,
+                float d, float* out) {
+  BlendInput blend{
+      &plan.positions, e,          d, static_cast<float>(kShiftRate * d), static_cast<float>(kShiftRate / (count - 1)),
+      kDirectTurns,    plan.shares};
+  PrepareInput prepare{spectrumA, spectrumB, &betweenA, &betweenB, plan.jobs, 0, plan.turns};
+  if (plan.positionTotal <= kPositionCapacity) {
+    // The usual case: every position prepared once for all grains of the note.
+    if (!plan.prepared) {
+      plan.positions.count = 0;
+      prepare.jobCount = plan.jobCount;
+      kernels.prepare(prepare, plan.positions);
+      plan.prepared = true;
+      plan.stepsValid = false;
+    }
+    // The grains of a note come in order, so each position's shift rotation is carried from one grain
+    // to the next by a phasor, and computed from its angle again every few grains.
+    if (!plan.stepsValid || plan.stepsCount != count) {
+      blend.turns = kNewSteps;
+      plan.stepsValid = true;
+      plan.stepsCount = count;
+      plan.sinceAnchor = 0;
+    } else if (step == plan.lastStep + 1 && plan.sinceAnchor < kAnchorGrains) {
+      blend.turns = kAdvanceTurns;
+      ++plan.sinceAnchor;
+    } else {
+      blend.turns = kAnchorTurns;
+      plan.sinceAnchor = 0;
+    }
+    plan.lastStep = step;
+    kernels.blend(blend);
+  } else {
+    // More positions than fit (the equal distribution can repeat wide regions many times): prepare
+    // and blend them a run of pairs at a time, for every grain.
+    for (int32_t first = 0; first < plan.jobCount;) {
+      int32_t last = first;
+      int64_t total = 0;
+      while (last < plan.jobCount && total + plan.jobs[last].length <= kPositionCapacity)
+        total += plan.jobs[last++].length;
+      prepare.jobs = plan.jobs + first;
+      prepare.jobCount = last - first;
+      plan.positions.count = 0;
+      kernels.prepare(prepare, plan.positions);
+      kernels.blend(blend);
+      first = last;
+    }
+  }
+  // Bin 0 receives nothing (targets start at 1), so its imaginary slot, which is Nyquist, stays.
+  kernels.collect(plan.shares, out);
+}
+
+void buildBetweenBins(const float* spectrum, const float* mag, BetweenBins& between) {
+  for (int32_t k = 0; k < kBins + kTablePad; ++k) {
+    between.lowRe[k] = between.lowIm[k] = between.highRe[k] = between.highIm[k] = 0.0f;
+  }
+  // Bins 1..2046 can be the lower bin of a position (regions end at 2046).
+  for (int32_t k = 1; k < kBins - 1; ++k) {
+    const float low = mag[k], high = mag[k + 1];
+    const float re = spectrum[k], im = spectrum[kBins + k];
+    // The direction first (a unit vector), then the length: no intermediate can overflow.
+    const float inverse = low > 0.0f ? 1.0f / low : 0.0f;
+    between.lowRe[k] = low > 0.0f ? re : 0.0f;
+    between.lowIm[k] = low > 0.0f ? im : 0.0f;
+    between.highRe[k] = std::clamp(re * inverse * high, -FLT_MAX, FLT_MAX);
+    between.highIm[k] = std::clamp(im * inverse * high, -FLT_MAX, FLT_MAX);
+  }
 }
 
 }  // namespace tarnwick::morphdetail
