@@ -49,8 +49,10 @@ void CBoxSlider::mouse(CDrawContext* context, CPoint& where, int32_t buttons) {
   const CCoord delta = size.top + heightOfSlider / 2 - 1;
   const float start = value;
   beginEdit();
-  for (;;) {
-    buttons = context->getMouseButtons();
+  // The first pass takes the state the press came with: a click sets the bar under the mouse even when
+  // the window system delivers the release together with a late press.
+  for (bool first = true;; first = false) {
+    if (!first) buttons = context->getMouseButtons();
     if (!(buttons & kLButton)) break;
     float v = rangeHandle != 0 ? static_cast<float>(where.y - delta) / static_cast<float>(rangeHandle) : 0.0f;
     if (buttons & kShift) v = start + (v - start) / zoomFactor;

@@ -34,8 +34,9 @@ void CKickButton::mouse(CDrawContext* context, CPoint& where, int32_t buttons) {
     if (listener) listener->valueChanged(context, this);
   };
   beginEdit();
-  for (;;) {
-    if (!(context->getMouseButtons() & kLButton)) break;
+  // The first pass takes the state the press came with (see CSlider::mouse): a quick click is a click.
+  for (bool first = true;; first = false) {
+    if (!first && !(context->getMouseButtons() & kLButton)) break;
     value = where.isInside(size) ? 1.0f : 0.0f;
     report();
     doIdleStuff();

@@ -103,8 +103,9 @@ void CKnob::mouse(CDrawContext* context, CPoint& where, int32_t buttons) {
   float coef = span / (kLinearPixels * ((buttons & kShift) ? zoomFactor : 1.0f));
   int32_t lastButtons = buttons;
   beginEdit();
-  for (;;) {
-    buttons = context->getMouseButtons();
+  // The first pass takes the state the press came with (see CSlider::mouse).
+  for (bool firstPass = true;; firstPass = false) {
+    if (!firstPass) buttons = context->getMouseButtons();
     if (!(buttons & kLButton)) break;
     if (linear) {
       const float diff = static_cast<float>((first.y - where.y) + (where.x - first.x));

@@ -79,8 +79,10 @@ void CSlider::mouse(CDrawContext* context, CPoint& where, int32_t buttons) {
   float start = value;
   bool shiftHeld = false;
   beginEdit();
-  for (;;) {
-    buttons = context->getMouseButtons();
+  // The first pass takes the state the press came with: a release that the window system delivered
+  // together with a late press must not swallow the click.
+  for (bool first = true;; first = false) {
+    if (!first) buttons = context->getMouseButtons();
     if (!(buttons & kLButton)) break;
     const bool shift = (buttons & kShift) != 0;
     if (shift && !shiftHeld) start = value;

@@ -76,6 +76,9 @@ class EditorWindow {
   virtual void dispatchEvents() = 0;
   virtual bool pumpModal() = 0;
   virtual MouseState mouseState() const = 0;
+  // Waits until the window system has carried out everything asked of it so far (what it shows, grabs,
+  // closed popups); for whoever compares the screen with the pixels presented.
+  virtual void sync() {}
   // A popup of width × height at (x, y) in window coordinates; null when none can be made.
   virtual std::unique_ptr<PopupSurface> openPopup(int32_t x, int32_t y, int32_t width, int32_t height) = 0;
 };

@@ -32,6 +32,7 @@ struct XlibApi {
   decltype(&::XMapRaised) XMapRaised = nullptr;
   decltype(&::XMapWindow) XMapWindow = nullptr;
   decltype(&::XNextEvent) XNextEvent = nullptr;
+  decltype(&::XPeekEvent) XPeekEvent = nullptr;
   decltype(&::XOpenDisplay) XOpenDisplay = nullptr;
   decltype(&::XPending) XPending = nullptr;
   decltype(&::XPutImage) XPutImage = nullptr;

@@ -117,18 +117,20 @@ class X11Window final : public EditorWindow {
     return !escape && s.usable() && s.window != 0;
   }
 
+  // The state the events read so far tell, not the pointer's state now: a loop that runs on a press
+  // sees the press even when its release is already on its way, and then each later state in turn.
   MouseState mouseState() const override {
     Session& s = *session_;
     if (!s.usable() || s.window == 0) return {mouse_.x, mouse_.y, 0};
+    return mouse_;
+  }
+
+  void sync() override {
+    Session& s = *session_;
+    if (!s.usable()) return;
     ErrorTrap trap(s.display);
-    ::Window root = 0, child = 0;
-    int rootX = 0, rootY = 0, x = 0, y = 0;
-    unsigned int mask = 0;
-    const bool sameScreen =
-        xlib().XQueryPointer(s.display, s.window, &root, &child, &rootX, &rootY, &x, &y, &mask) != 0;
+    xlib().XSync(s.display, False);
     s.noteTrap(trap);
-    if (!sameScreen || trap.failed()) return mouse_;
-    return {x, y, mouseBits(mask)};
   }
 
   std::unique_ptr<PopupSurface> openPopup(int32_t x, int32_t y, int32_t width, int32_t height) override {
@@ -154,18 +156,32 @@ class X11Window final : public EditorWindow {
   }
 
  private:
-  enum class Read { none, handled, mouseDown, escape };
+  enum class Read { none, handled, pointer, button, mouseDown, escape };
 
   Read readEvent(bool modal, MouseState& down);
+  // Reads what is queued, but a button going down or up ends the pass: the modal loop then sees the
+  // position the pointer had before it (motion is merged) and the button change in a pass of its own.
   int drainModal(bool& escape) {
     int handled = 0;
-    for (; handled < kMaxEventsPerPass; ++handled) {
+    bool moved = false;
+    while (handled < kMaxEventsPerPass) {
+      if (moved && nextIsButton()) break;
       MouseState ignored;
       const Read read = readEvent(true, ignored);
       if (read == Read::none) break;
+      ++handled;
       if (read == Read::escape) escape = true;
+      if (read == Read::button) break;
+      if (read == Read::pointer) moved = true;
     }
     return handled;
+  }
+  bool nextIsButton() {
+    Session& s = *session_;
+    if (!s.usable() || xlib().XPending(s.display) <= 0) return false;
+    XEvent next;
+    xlib().XPeekEvent(s.display, &next);
+    return next.type == ButtonPress || next.type == ButtonRelease;
   }
   MouseState fromEvent(::Window window, int x, int y, int rootX, int rootY, int32_t bits) const;
   void noteExposed(int32_t x, int32_t y, int32_t w, int32_t h);
@@ -244,17 +260,28 @@ X11Window::Read X11Window::readEvent(bool modal, MouseState& down) {
       if (!modal) {
         down = mouse_;
         read = Read::mouseDown;
+      } else {
+        read = Read::button;
       }
       break;
     }
     case ButtonRelease: {
       const XButtonEvent& e = event.xbutton;
       mouse_ = fromEvent(e.window, e.x, e.y, e.x_root, e.y_root, mouseBits(e.state) & ~buttonBit(e.button));
+      read = Read::button;
       break;
     }
     case MotionNotify: {
       const XMotionEvent& e = event.xmotion;
       mouse_ = fromEvent(e.window, e.x, e.y, e.x_root, e.y_root, mouseBits(e.state));
+      read = Read::pointer;
+      break;
+    }
+    case EnterNotify:
+    case LeaveNotify: {
+      const XCrossingEvent& e = event.xcrossing;
+      mouse_ = fromEvent(e.window, e.x, e.y, e.x_root, e.y_root, mouseBits(e.state));
+      read = Read::pointer;
       break;
     }
     case KeyPress:

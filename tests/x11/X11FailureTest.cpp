@@ -96,6 +96,7 @@ TEST_F(X11Failure, ServerThatDiesUnderAnOpenWindowDoesNotEndTheHost) {
   EXPECT_FALSE(window->pumpModal());
   EXPECT_FALSE(window->pumpModal());
   window->mouseState();
+  window->sync();
   popup->present(pixels.data(), 50);
   EXPECT_EQ(window->openPopup(0, 0, 10, 10), nullptr);
   popup.reset();

@@ -81,7 +81,7 @@ class X11Test : public ::testing::Test {
   // Waits until the server has handled everything the window sent (a round trip on its connection), then
   // for the host's own requests.
   void settle(platform::EditorWindow& window) {
-    window.mouseState();
+    window.sync();
     sync();
   }
   // The one editor window inside the parent (0 when there is none or more than one).
