@@ -1,6 +1,7 @@
 // The editor's life: construction, opening on a window, closing.
 #include "editor/ADEditor.h"
 
+#include "editor/FileSelection.h"
 #include "editor/Layout.h"
 #include "gui/CBitmap.h"
 #include "gui/CFrame.h"
@@ -25,8 +26,8 @@ bool instrumentBitmap(int32_t id, BitmapPixels& out) {
 
 }  // namespace
 
-ADEditor::ADEditor(EditorHost* host, EditorModel* model)
-    : AEffGUIEditor(host), model_(model), waveScratch_(std::make_unique<WaveSummary>()) {
+ADEditor::ADEditor(EditorHost* host, EditorModel* model, EditorActions* actions)
+    : AEffGUIEditor(host), model_(model), actions_(actions), waveScratch_(std::make_unique<WaveSummary>()) {
   setBitmapLookup(instrumentBitmap);
   for (auto& v : pendingValue_) v.store(0.0f, std::memory_order_relaxed);
   for (auto& bits : pendingBits_) bits.store(0u, std::memory_order_relaxed);
@@ -68,6 +69,9 @@ bool ADEditor::openOn(std::unique_ptr<platform::EditorWindow> window, void* pare
 
 void ADEditor::close() {
   accepting_.store(false, std::memory_order_seq_cst);
+  // A selection still running ends with the window (a child dialog is stopped, a browser view goes).
+  selection_.reset();
+  dialog_ = Dialog::kNone;
   releaseAllBitmaps();
   // Destroys the frame and with it every control it holds.
   AEffGUIEditor::close();

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "editor/EditorCommands.h"
 #include "editor/EditorModel.h"
@@ -36,6 +37,8 @@ class EditorWindow;
 
 class CBoxSlider;
 class CLabel;
+class EditorActions;
+class FileSelection;
 class WaveDisplay;
 
 // The window's controls; null while the editor is closed.
@@ -77,7 +80,8 @@ inline constexpr gui::CColor kMasterKeyColour{198, 81, 82, 255};
 
 class ADEditor : public gui::AEffGUIEditor, public gui::CControlListener, public EditorSink, public EditorCommands {
  public:
-  ADEditor(gui::EditorHost* effect, EditorModel* model);
+  // actions may be null (no dialogs, no auditioning).
+  ADEditor(gui::EditorHost* effect, EditorModel* model, EditorActions* actions = nullptr);
   ~ADEditor() override;
 
   // Opens on the host's parent window; false (and nothing built) when no window can be made there, for
@@ -96,6 +100,8 @@ class ADEditor : public gui::AEffGUIEditor, public gui::CControlListener, public
   void valueChanged(gui::CDrawContext* context, gui::CControl* control) override;
   // The editor's own commands (EditorCommand), and the dialog controls' values (260..262).
   void editorCommand(int32_t command, float value) override;
+  void auditionKey(int32_t key, bool on) override;
+  void stopAllGrains() override;
 
   // Status line: a numbered message in its colour, or a three-part information line.
   void showStatus(int32_t code);
@@ -112,6 +118,8 @@ class ADEditor : public gui::AEffGUIEditor, public gui::CControlListener, public
   const char* noteNameText() const { return noteNameText_; }
   const char* numberText() const { return numberText_; }
   EditorModel* model() const { return model_; }
+  EditorActions* actions() const { return actions_; }
+  bool dialogOpen() const { return dialog_ != Dialog::kNone; }
 
  private:
   static constexpr int32_t kBitmapBase = 128;
@@ -127,6 +135,18 @@ class ADEditor : public gui::AEffGUIEditor, public gui::CControlListener, public
   void buildSubmenus();
   void buildMainMenu();
   void fillBankMenu(gui::COptionMenu* menu);
+  // Status lines of the controls (ADEditorControls.cpp).
+  void reportAutomated(int32_t tag, float value);
+  int32_t currentEditRow();
+  // File dialogs (ADEditorDialogs.cpp).
+  enum class Dialog { kNone, kLoadAudio, kLoadBank, kSaveBank };
+  void startDialog(Dialog kind);
+  void pollDialog();
+  void finishLoadAudio(bool chosen, const std::string& path);
+  void finishSaveBank(bool chosen, std::string path);
+  void loadBankFromMenu(float value);
+  void finishLoadBank(const std::string& path, bool fromDialog);
+  void addRecentBank(const std::string& path);
   // Echo table (ADEditorParameters.cpp).
   void clearPending();
   void applyPending();
@@ -144,6 +164,7 @@ class ADEditor : public gui::AEffGUIEditor, public gui::CControlListener, public
   void setBarHandle(int32_t bar, bool hovered, bool playing);
 
   EditorModel* model_;
+  EditorActions* actions_;
   gui::CBitmap* backgroundBitmap_ = nullptr;
   gui::CBitmap* bitmaps_[kBitmapSlots] = {};
   EditorControls c_;
@@ -155,6 +176,10 @@ class ADEditor : public gui::AEffGUIEditor, public gui::CControlListener, public
   gui::CBitmap* savedBitmap_ = nullptr;
   char noteNameText_[8] = {};
   char numberText_[8] = {};
+  char parameterText_[24] = {};
+  char unitText_[24] = {};
+  Dialog dialog_ = Dialog::kNone;
+  std::unique_ptr<FileSelection> selection_;
   std::unique_ptr<WaveSummary> waveScratch_;
 
   // The echo table: the latest value per index and one pending bit per index.

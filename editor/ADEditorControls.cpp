@@ -5,8 +5,10 @@
 #include "editor/ADEditor.h"
 #include "editor/CBoxSlider.h"
 #include "editor/CLabel.h"
+#include "editor/EditorActions.h"
 #include "editor/KeyNames.h"
 #include "editor/Layout.h"
+#include "editor/StatusText.h"
 #include "gui/Toolkit.h"
 #include "storage/StorageResult.h"
 
@@ -20,7 +22,7 @@ void ADEditor::valueChanged(CDrawContext* context, CControl* control) {
   const int32_t tag = control->getTag();
   const float value = control->getValue();
   if (tag == kOverlayTag) {
-    // The overlay hands its value to the bar under the mouse.
+    // The overlay hands its value to the bar under the mouse, which then reports as if dragged itself.
     const int32_t bar = c_.overlay ? c_.overlay->getBarIndex() : -1;
     if (bar >= 0 && bar < kGrainCount && c_.bars[bar]) {
       c_.bars[bar]->setValue(value);
@@ -35,6 +37,7 @@ void ADEditor::valueChanged(CDrawContext* context, CControl* control) {
     case Writer::kEditorAutomated:
       effect->setParameterAutomated(tag, value);
       control->setDirty(true);
+      reportAutomated(tag, value);
       return;
     case Writer::kEditor: break;
     case Writer::kEngine:
@@ -58,6 +61,68 @@ void ADEditor::valueChanged(CDrawContext* context, CControl* control) {
   }
   effect->setParameter(tag, value);
   control->setDirty(true);
+  // Copy and paste act on the button's release; the slot displays follow both press and release.
+  if (info->control == EditorControl::kCopyButton) refreshSlots();
+  if ((info->control == EditorControl::kCopyButton || info->control == EditorControl::kPasteButton) && value == 0.0f) {
+    showEditKey(currentEditRow());
+    showStatusText(
+        info->control == EditorControl::kCopyButton ? "values copied from note " : "values inserted to note ",
+        noteNameText_, "");
+  }
+}
+
+int32_t ADEditor::currentEditRow() {
+  LiveState live;
+  model_->readLive(live);
+  return live.editRow;
+}
+
+void ADEditor::reportAutomated(int32_t tag, float value) {
+  auto texts = [&] {
+    model_->parameterDisplay(tag, parameterText_);
+    model_->parameterLabel(tag, unitText_);
+  };
+  auto onOff = [&](const char* on, const char* off) { showStatusText(value != 0.0f ? on : off, "", ""); };
+  if (isDelayIndex(tag)) {
+    showEditKey(currentEditRow());
+    const bool loopBar = tag == kDelay32;
+    // The bars 1..31 report the delay the instrument now holds; the loop bar the value it was given.
+    const float delay = loopBar ? value : effect->getParameter(tag);
+    if (delay == 0.0f) {
+      showStatusText(loopBar ? "Loop off" : "Delay skipped", "", "");
+    } else {
+      texts();
+      showStatusText(loopBar ? "Loop delay : " : "Delay : ", parameterText_, unitText_);
+    }
+    return;
+  }
+  switch (tag) {
+    case kMainLevl:
+      texts();
+      showStatusText("Amplitude : ", parameterText_, "");
+      break;
+    case kUnitDura:
+      texts();
+      showStatusText("Grain Length : ", parameterText_, unitText_);
+      break;
+    case kRelease:
+      texts();
+      showStatusText("Release : ", parameterText_, unitText_);
+      break;
+    case kEnvelope:
+      texts();
+      showStatusText("Fadein / Fadeout : ", parameterText_, "");
+      break;
+    case kTrigmode: onOff("Triggermode on", "Triggermode off"); break;
+    case kMove: onOff("Move on", "Move off"); break;
+    case kMorph: onOff("Morph on", "Morph off"); break;
+    case kBufstart:
+      texts();
+      showStatusText("Buffer Start Position : ", parameterText_, "");
+      break;
+    case kFlood: onOff("selection flooded", "unflooded"); break;
+    default: break;
+  }
 }
 
 void ADEditor::editorCommand(int32_t command, float value) {
@@ -69,8 +134,28 @@ void ADEditor::editorCommand(int32_t command, float value) {
       effect->setParameter(kEditMode, value);
       showStatus(effect->getParameter(kEditMode) != 0.0f ? kStatusMasterEditMode : kStatusSingleKeyEditMode);
       break;
-    default: break;  // a slot display click has no effect; the file dialogs are not built yet
+    case kLoadAudioButton:
+      if (value != 0.0f) startDialog(Dialog::kLoadAudio);
+      break;
+    case kSaveBankButton:
+      if (value != 0.0f) startDialog(Dialog::kSaveBank);
+      break;
+    case kBankMenuValue: loadBankFromMenu(value); break;
+    default: break;  // a slot display click has no effect
   }
+}
+
+void ADEditor::auditionKey(int32_t key, bool on) {
+  if (!actions_ || key < 0 || key >= kKeyCount) return;
+  const MidiMessage note{0, static_cast<uint8_t>(on ? 0x90 : 0x80), static_cast<uint8_t>(key),
+                         static_cast<uint8_t>(on ? 100 : 0)};
+  // The host hears the release too; the instrument plays both from its own queue.
+  if (!on) actions_->sendToHost(note);
+  actions_->playNote(note);
+}
+
+void ADEditor::stopAllGrains() {
+  if (actions_) actions_->playNote(MidiMessage{0, 0xB0, 126, 100});
 }
 
 void ADEditor::showStatus(int32_t code) {
@@ -83,6 +168,12 @@ void ADEditor::showStatus(int32_t code) {
   } else if (code >= 1 && code <= 40) {
     text = storageResultMessage(code);
     if (*text == '\0') text = nullptr;
+  } else if (code == kStatusBankLine || code == kStatusAudioLine) {
+    StorageSummary summary;
+    model_->readStorageSummary(summary);
+    const std::string line = code == kStatusBankLine ? bankLine(summary) : audioLine(summary);
+    c_.status->setText(line.c_str());
+    return;
   } else if (code == kStatusMasterEditMode) {
     text = "Master Edit Mode";
   } else if (code == kStatusSingleKeyEditMode) {

@@ -17,6 +17,8 @@ void ADEditor::idle() {
   applyPending();
   frame->idle();  // window input first: a click runs its control here
   if (!frame) return;
+  pollDialog();  // a file selection that ended carries on here
+  if (!frame) return;
   if (c_.meter) {
     c_.meter->setValue(model_->readPeakLevel());
     c_.meter->setDirty(true);
@@ -28,7 +30,7 @@ void ADEditor::idle() {
   updateHighlight();
   if (live.editRow != shownEditRow_) refreshEditRow(live.editRow);
   if (c_.wave) {
-    c_.wave->setLive(live.keySplitStart, live.grainLength, live.busy);
+    c_.wave->setLive(live);
     c_.wave->setDirty(true);
   }
   frame->drawDirty();

@@ -66,7 +66,8 @@ void ADEditor::buildControls() {
   c_.wave = new WaveDisplay(kWaveDisplayRect, this, backgroundBitmap_, kWaveDisplayIndex);
   model_->readWave(*waveScratch_);
   c_.wave->setSummary(*waveScratch_);
-  c_.wave->setLive(live.keySplitStart, live.grainLength, live.busy);
+  c_.wave->setLive(live);
+  c_.wave->setCommandTarget(this);
   frame->addView(c_.wave);
 
   c_.bufferStart =
@@ -126,6 +127,7 @@ void ADEditor::buildControls() {
     frame->addView(c_.paste[j]);
     c_.slots[j] = new WaveDisplay(slotDisplayRect(j), this, backgroundBitmap_, j);
     c_.slots[j]->setSlot(slots[j]);
+    c_.slots[j]->setCommandTarget(this);
     frame->addView(c_.slots[j]);
   }
 

@@ -31,6 +31,10 @@ class EditorCommands {
   virtual ~EditorCommands() = default;
   // [ui-thread]
   virtual void editorCommand(int32_t command, float value) = 0;
+  // The wave display plays a key while the mouse holds it: note-on (on) and note-off. [ui-thread]
+  virtual void auditionKey(int32_t key, bool on) = 0;
+  // A right click on the wave display stops every grain. [ui-thread]
+  virtual void stopAllGrains() = 0;
 };
 
 }  // namespace tarnwick

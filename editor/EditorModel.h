@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "engine/Constants.h"
 
@@ -26,10 +27,12 @@ struct LiveState {
   float grainLength = 0.0f;    // grain length of the row being played or edited (frames)
   float morph = 0.0f;
   bool busy = false;
+  int32_t keyCount = 128;  // the keyboard mapping
+  int32_t lowKey = 0;
 };
 
 // The recording reduced to the wave display's columns: the largest magnitude of each channel's samples
-// that fall into each column. Made under the engine lock, so the display never reads the sample arrays.
+// that fall into each column. Made on the user-interface side, so the display never reads the sample arrays.
 struct WaveSummary {
   bool present = false;  // a recording with both channels is loaded
   float length = 0.0f;   // frameCountF
@@ -45,22 +48,35 @@ struct WaveSummary {
 // never reading past the last frame.
 void summariseWave(const float* left, const float* right, int32_t frames, float length, WaveSummary& summary);
 
+// What the status line tells about the recording and the bank.
+struct StorageSummary {
+  std::string bankFileName;
+  std::string audioFileName;
+  int32_t frameCount = 0;
+  float sampleRate = 44100.0f;
+  bool saved = true;
+};
+
 // Implemented by the instrument. [ui-thread] unless marked.
 class EditorModel {
  public:
   virtual ~EditorModel() = default;
-  // [any-thread] No lock: values published by the instrument whenever it releases the engine.
+  // The values the editor polls on every idle.
   virtual void readLive(LiveState& live) = 0;
   // [any-thread] The output peak since the last read, cleared by the same atomic exchange.
   virtual float readPeakLevel() = 0;
-  // Copies a key row (0..128); takes the engine lock briefly.
+  // Copies a key row (0..128).
   virtual void readRow(int32_t row, RowSnapshot& snapshot) = 0;
-  // Summarises the recording now playing; takes the engine lock for one pass over the samples.
+  // Summarises the recording now playing.
   virtual void readWave(WaveSummary& summary) = 0;
-  // Copies the ten copy-buffer slots; takes the engine lock briefly.
+  // Copies the ten copy-buffer slots.
   virtual void readCopyBuffer(float slots[kCopySlots][kGrainCount]) = 0;
   // Entry 0..19 of the recent bank files ("" when empty).
   virtual const char* recentFile(int32_t index) = 0;
+  // The instrument's display and label texts of a parameter (at most 8 characters; text holds 24).
+  virtual void parameterDisplay(int32_t index, char* text) = 0;
+  virtual void parameterLabel(int32_t index, char* text) = 0;
+  virtual void readStorageSummary(StorageSummary& summary) = 0;
 };
 
 }  // namespace tarnwick

@@ -48,10 +48,13 @@ void WaveDisplay::setSummary(const WaveSummary& s) {
   setDirty(true);
 }
 
-void WaveDisplay::setLive(float split, float length, bool engineBusy) {
-  splitStart = split;
-  grainLength = length;
-  busy = engineBusy;
+void WaveDisplay::setLive(const LiveState& live) {
+  splitStart = live.keySplitStart;
+  grainLength = live.grainLength;
+  busy = live.busy;
+  morph = live.morph;
+  keyCount = live.keyCount;
+  lowKey = live.lowKey;
 }
 
 void WaveDisplay::setSlot(const float values[kGrainCount]) {
@@ -148,6 +151,36 @@ void WaveDisplay::compose() {
   composed = true;
 }
 
-void WaveDisplay::mouse(CDrawContext* /*context*/, CPoint& /*where*/, int32_t /*buttons*/) {}
+int32_t WaveDisplay::keyAt(CCoord x) const {
+  float p = static_cast<float>(x - size.left) / static_cast<float>(kWaveColumns);
+  // The right edge plays the highest mapped key, not one above it.
+  if (p == 1.0f) p = static_cast<float>(x - size.left - 1) / static_cast<float>(kWaveColumns);
+  return static_cast<int32_t>(std::floor(static_cast<float>(keyCount) * p)) + lowKey;
+}
+
+void WaveDisplay::mouse(CDrawContext* context, CPoint& where, int32_t buttons) {
+  if (!isWaveDisplay()) {
+    if (commands) commands->editorCommand(kSlotClick, static_cast<float>(displayIndex));
+    return;
+  }
+  if (!bMouseEnabled || !commands) return;
+  commands->editorCommand(kShowAudioInfo, 1.0f);
+  // No audition while the recording is being replaced, and none with morph on.
+  if (morph != 0.0f || busy) return;
+  const int32_t key = keyAt(where.x);
+  if (buttons == -1) buttons = context->getMouseButtons();
+  if (buttons & kRButton) {
+    commands->stopAllGrains();
+    return;
+  }
+  if (!(buttons & kLButton)) return;
+  commands->auditionKey(key, true);
+  // The key stays while the mouse moves; the window keeps being drawn until the button comes up.
+  do {
+    doIdleStuff();
+    context->getMouseLocation(where);
+  } while (context->getMouseButtons() & kLButton);
+  commands->auditionKey(key, false);
+}
 
 }  // namespace tarnwick

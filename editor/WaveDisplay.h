@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "editor/EditorCommands.h"
 #include "editor/EditorModel.h"
 #include "gui/CControl.h"
 #include "gui/COffscreenContext.h"
@@ -24,8 +25,10 @@ class WaveDisplay : public gui::CControl {
   // Wave display: a new summary of the recording (rebinding); the waveform is rendered again.
   void setSummary(const WaveSummary& summary);
   const WaveSummary& getSummary() const { return *summary; }
-  // Wave display: what changes with every note (read at each idle).
-  void setLive(float splitStart, float grainLength, bool busy);
+  // Wave display: what changes with every note and setting (read at each idle).
+  void setLive(const LiveState& live);
+  // Where clicks go: the audio line, auditioned keys, the slot displays' clicks.
+  void setCommandTarget(EditorCommands* target) { commands = target; }
   void setWaveformDirty() { waveformDirty = true; }
   bool getWaveformDirty() const { return waveformDirty; }
   // The grain window's pixel position and width as last composed.
@@ -37,8 +40,12 @@ class WaveDisplay : public gui::CControl {
   bool isSlotBound() const { return slotBound; }
 
   void draw(gui::CDrawContext* context) override;
-  // Clicks are taken and change nothing (auditioning a key from the display is not part of it).
+  // Wave display: a left click plays the key whose slice lies under the mouse until the button comes up,
+  // a right click stops every grain; both show the audio line first. With morph on only the audio line
+  // is shown; while the recording is being replaced a click does nothing. Slot display: reported, no effect.
   void mouse(gui::CDrawContext* context, gui::CPoint& where, int32_t buttons = -1) override;
+  // The key a click at x (window coordinates) plays.
+  int32_t keyAt(gui::CCoord x) const;
 
  private:
   void drawSlot(gui::CDrawContext* context);
@@ -50,6 +57,10 @@ class WaveDisplay : public gui::CControl {
   gui::CColor backColour = gui::kBlackCColor;
   bool waveformDirty = false;
   bool busy = false;
+  float morph = 0.0f;
+  int32_t keyCount = 128;
+  int32_t lowKey = 0;
+  EditorCommands* commands = nullptr;
   std::unique_ptr<gui::COffscreenContext> waveLayer;
   std::unique_ptr<gui::COffscreenContext> compositeLayer;
   std::unique_ptr<WaveSummary> summary;

@@ -37,7 +37,8 @@ void aPlug::processReplacing(float** /*inputs*/, float** outputs, int32_t frames
     return;
   }
   takeShippedState();
-  int32_t count = 0;
+  // The editor's notes first, then the host's.
+  int32_t count = takeAuditionedNotes(midiScratch_, static_cast<int32_t>(kMidiQueueCapacity));
   while (count < static_cast<int32_t>(kMidiQueueCapacity) && midiQueue_.pop(midiScratch_[count])) ++count;
   // Notes move the edit and play rows; the state is published when anything may have changed.
   if (count > 0) liveChanged_ = true;
@@ -49,6 +50,26 @@ void aPlug::processReplacing(float** /*inputs*/, float** outputs, int32_t frames
   if (s.tempo != tempo || s.delayUnit != delayUnit) liveChanged_ = true;  // the quantized range follows the host
   publishPlayingState();
   audioPresence_.leave();
+}
+
+int32_t aPlug::takeAuditionedNotes(MidiMessage* out, int32_t capacity) {
+  // A note-off whose note-on was taken in this same block waits for the next one: a click whose
+  // release arrived before the render ran (a stopped host, a late window system) still sounds.
+  uint64_t started[2] = {0, 0};
+  int32_t count = 0;
+  MidiMessage m;
+  while (count < capacity && uiNotes_.peek(m)) {
+    const uint8_t kind = m.status & 0xF0;
+    const uint8_t key = m.data1 & 0x7F;
+    const uint64_t bit = uint64_t{1} << (key & 63);
+    const bool noteOff = kind == 0x80 || (kind == 0x90 && m.data2 == 0);
+    if (noteOff && (started[key >> 6] & bit) != 0) break;
+    if (kind == 0x90 && m.data2 != 0) started[key >> 6] |= bit;
+    uiNotes_.pop(m);
+    m.deltaFrames = 0;
+    out[count++] = m;
+  }
+  return count;
 }
 
 void aPlug::takeShippedState() {

@@ -1,6 +1,6 @@
 // Bank save and load: the state record with the samples, and the overwrite questions, which are asked
 // with no lock held.
-#include <cstdio>
+#include <filesystem>
 #include <memory>
 
 #include "platform/MessageBox.h"
@@ -16,13 +16,6 @@ constexpr const char* kOverwriteFileText = "Overwrite existing file ?";
 constexpr const char* kOverwriteBufferTitle = "Tarnwick - confirm overwrite buffer";
 constexpr const char* kOverwriteBufferText = "Overwrite audiobuffer ?\n       (buffer is not saved yet)";
 
-bool fileCanBeRead(const char* path) {
-  std::FILE* file = std::fopen(path, "rb");
-  if (!file) return false;
-  std::fclose(file);
-  return true;
-}
-
 bool userAgrees(const char* title, const char* text) {
   return platform::showMessageBox(title, text, platform::MessageBoxButtons::kYesNo) == platform::MessageBoxAnswer::kYes;
 }
@@ -31,8 +24,16 @@ bool userAgrees(const char* title, const char* text) {
 
 // [ui-thread]
 StorageResult aPlug::saveBank(const char* path) {
-  if (!path || path[0] == '\0') return kStorageCannotWrite;
-  if (fileCanBeRead(path) && !userAgrees(kOverwriteFileTitle, kOverwriteFileText)) return kStorageFileExists;
+  // Whether a file is there is the file system's answer, whatever the file's permissions; nothing is
+  // opened to find out (a FIFO would block).
+  std::filesystem::path target;
+  switch (inspectSaveTarget(path, target)) {
+    case SaveTarget::kRefused: return kStorageCannotWrite;
+    case SaveTarget::kExisting:
+      if (!userAgrees(kOverwriteFileTitle, kOverwriteFileText)) return kStorageFileExists;
+      break;
+    case SaveTarget::kNew: break;
+  }
   UiScope scope(*this);
   EngineState& s = model_.state();
   writeChunkRecord(s, chunk_.get());

@@ -2,6 +2,7 @@
 #include "plugin/EditorLink.h"
 
 #include <algorithm>
+#include <cstring>
 #include <mutex>
 
 #include "editor/Layout.h"
@@ -12,7 +13,7 @@
 
 namespace tarnwick {
 
-EditorLink::EditorLink(aPlug& plug) : plug_(plug), editor_(std::make_unique<ADEditor>(this, this)) {}
+EditorLink::EditorLink(aPlug& plug) : plug_(plug), editor_(std::make_unique<ADEditor>(this, this, this)) {}
 
 EditorLink::~EditorLink() {
   editor_->close();
@@ -111,6 +112,8 @@ void EditorLink::readLive(LiveState& live) {
   live.grainLength = s.editRowGrainLength;
   live.morph = s.morph;
   live.busy = s.engineBusy;
+  live.keyCount = s.keyCount;
+  live.lowKey = s.lowKey;
 }
 
 float EditorLink::readPeakLevel() { return plug_.live_.readPeakLevel(); }
@@ -141,5 +144,65 @@ void EditorLink::readCopyBuffer(float slots[kCopySlots][kGrainCount]) {
 }
 
 const char* EditorLink::recentFile(int32_t index) { return plug_.recentFiles().entry(index); }
+
+void EditorLink::parameterDisplay(int32_t index, char* text) { plug_.getParameterDisplay(index, text); }
+
+void EditorLink::parameterLabel(int32_t index, char* text) { plug_.getParameterLabel(index, text); }
+
+void EditorLink::readStorageSummary(StorageSummary& summary) {
+  summary.bankFileName = plug_.bankFileName();
+  UiScope scope(plug_);
+  const EngineState& s = plug_.model_.state();
+  summary.audioFileName = s.program.audioFileName;
+  summary.frameCount = s.buffer.frameCount;
+  summary.sampleRate = s.sampleRate;
+  summary.saved = s.buffer.saved;
+}
+
+bool EditorLink::playNote(const MidiMessage& message) { return plug_.playNote(message); }
+
+void EditorLink::sendToHost(const MidiMessage& message) {
+  VstMidiEvent event{};
+  event.type = kVstMidiType;
+  event.byteSize = sizeof event;
+  event.deltaFrames = message.deltaFrames;
+  event.midiData[0] = static_cast<char>(message.status);
+  event.midiData[1] = static_cast<char>(message.data1);
+  event.midiData[2] = static_cast<char>(message.data2);
+  VstEvents list{};
+  list.numEvents = 1;
+  list.events[0] = reinterpret_cast<VstEvent*>(&event);
+  plug_.callHost(audioMasterProcessEvents, 0, 0, &list, 0.0f);
+}
+
+StorageResult EditorLink::loadAudioFile(const char* path) { return plug_.loadAudioFile(path); }
+
+StorageResult EditorLink::loadBank(const char* path) { return plug_.loadBank(path); }
+
+StorageResult EditorLink::saveBank(const char* path) { return plug_.saveBank(path); }
+
+void EditorLink::selectLastKey() { plug_.selectLastKey(); }
+
+const char* EditorLink::bankFileName() { return plug_.bankFileName(); }
+
+void EditorLink::setBankFileName(const char* path) { plug_.setBankFileName(path); }
+
+bool EditorLink::addRecentFile(const char* path) { return plug_.addRecentFile(path); }
+
+bool EditorLink::hostHasFileSelector() {
+  char text[] = "openFileSelector";
+  return plug_.callHost(audioMasterCanDo, 0, 0, text, 0.0f) == 1;
+}
+
+bool EditorLink::runHostFileSelector(VstFileSelect& select, std::string& path) {
+  if (plug_.callHost(audioMasterOpenFileSelector, 0, 0, &select, 0.0f) == 0) return false;
+  const bool picked = select.returnPath != nullptr && select.returnPath[0] != '\0';
+  if (picked)
+    path.assign(select.returnPath,
+                strnlen(select.returnPath, static_cast<size_t>(select.sizeReturnPath > 0 ? select.sizeReturnPath : 0)));
+  // The host frees what it allocated for the run.
+  plug_.callHost(audioMasterCloseFileSelector, 0, 0, &select, 0.0f);
+  return picked;
+}
 
 }  // namespace tarnwick

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "editor/ADEditor.h"
+#include "editor/EditorActions.h"
 #include "editor/EditorModel.h"
 #include "gui/AEffGUIEditor.h"
 
@@ -19,7 +20,7 @@ namespace platform {
 class OffscreenWindow;
 }
 
-class EditorLink final : public gui::EditorHost, public EditorModel {
+class EditorLink final : public gui::EditorHost, public EditorModel, public EditorActions {
  public:
   explicit EditorLink(aPlug& plug);
   ~EditorLink() override;
@@ -46,6 +47,22 @@ class EditorLink final : public gui::EditorHost, public EditorModel {
   void readWave(WaveSummary& summary) override;
   void readCopyBuffer(float slots[kCopySlots][kGrainCount]) override;
   const char* recentFile(int32_t index) override;
+  void parameterDisplay(int32_t index, char* text) override;
+  void parameterLabel(int32_t index, char* text) override;
+  void readStorageSummary(StorageSummary& summary) override;
+
+  // EditorActions
+  bool playNote(const MidiMessage& message) override;
+  void sendToHost(const MidiMessage& message) override;
+  StorageResult loadAudioFile(const char* path) override;
+  StorageResult loadBank(const char* path) override;
+  StorageResult saveBank(const char* path) override;
+  void selectLastKey() override;
+  const char* bankFileName() override;
+  void setBankFileName(const char* path) override;
+  bool addRecentFile(const char* path) override;
+  bool hostHasFileSelector() override;
+  bool runHostFileSelector(VstFileSelect& select, std::string& path) override;
 
  private:
   intptr_t probe(int32_t command, EditorProbeRecord* record);

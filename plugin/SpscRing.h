@@ -30,6 +30,14 @@ class SpscRing {
     return true;
   }
 
+  // [consumer] The next item without removing it; false when empty.
+  bool peek(T& item) const {
+    const size_t head = head_.load(std::memory_order_relaxed);
+    if (head == tail_.load(std::memory_order_acquire)) return false;
+    item = items_[head & (Capacity - 1)];
+    return true;
+  }
+
   // [consumer] Visits the items queued so far without removing them.
   template <typename F>
   void forEachQueued(F&& f) {

@@ -166,6 +166,11 @@ void aPlug::resume() {
   callHost(audioMasterWantMidi, 0, 1, nullptr, 0.0f);
 }
 
+void aPlug::selectLastKey() {
+  UiScope scope(*this);
+  model_.selectKey(model_.state().lastSelectedKey);
+}
+
 void aPlug::getParameterName(int32_t index, char* text) {
   if (text) parameterName(index, text);
 }

@@ -59,6 +59,12 @@ class aPlug final : public HostTime {
   // Applies a bank's state record: 1, or 0 when size is not the record's size.
   int32_t applyChunkRecord(const uint8_t* record, size_t size);
 
+  // A note the editor auditions: queued for the render, which takes it at the start of its next block.
+  // False when the queue is full. [ui-thread]
+  bool playNote(const MidiMessage& message) { return uiNotes_.push(message); }
+  // Makes the last selected or played key the edit row again. [ui-thread]
+  void selectLastKey();
+
   // The recent bank files and the current bank's name, kept for the editor. [ui-thread]
   const RecentFiles& recentFiles() const { return recentFiles_; }
   bool addRecentFile(const char* path) { return recentFiles_.add(path); }
@@ -98,6 +104,7 @@ class aPlug final : public HostTime {
   friend class UiScope;
 
   static constexpr size_t kMidiQueueCapacity = 4096;
+  static constexpr size_t kUiNoteCapacity = 256;
 
   intptr_t callHost(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);
   static bool onAudioThread();
@@ -113,6 +120,7 @@ class aPlug final : public HostTime {
 
   // Audio side (inside audioPresence_).
   void takeShippedState();
+  int32_t takeAuditionedNotes(MidiMessage* out, int32_t capacity);
   void publishPlayingState();
 
   AEffect effect_{};
@@ -134,7 +142,8 @@ class aPlug final : public HostTime {
   StateHandoff handoff_;
   AudioPresence audioPresence_;
   ParameterMirror mirror_;
-  SpscRing<MidiMessage, kMidiQueueCapacity> midiQueue_;
+  SpscRing<MidiMessage, kMidiQueueCapacity> midiQueue_;  // the host's MIDI (processEvents)
+  SpscRing<MidiMessage, kUiNoteCapacity> uiNotes_;       // the editor's auditioned notes
   std::atomic<uint64_t> lostBlocks_{0};
   std::atomic<uint64_t> droppedWrites_{0};
   std::atomic<uint32_t> droppedEvents_{0};

@@ -11,6 +11,7 @@
 #include <string>
 #include <system_error>
 
+#include "platform/FileSystem.h"
 #include "storage/ByteCursor.h"
 #include "storage/LittleEndian.h"
 
@@ -65,17 +66,6 @@ void fromLittleEndian(float* samples, size_t count) {
   }
 }
 
-// The file a save replaces: a symbolic link is written through, as opening it for writing would.
-fs::path saveTarget(const char* path) {
-  fs::path target(path);
-  std::error_code error;
-  if (fs::is_symlink(fs::symlink_status(target, error))) {
-    const fs::path resolved = fs::canonical(target, error);
-    if (!error) target = resolved;
-  }
-  return target;
-}
-
 // Creates a file that did not exist before in the target's folder, for binary writing.
 std::FILE* createTemporary(const fs::path& target, fs::path& temporary) {
   static std::atomic<uint32_t> counter{0};
@@ -95,13 +85,36 @@ std::FILE* createTemporary(const fs::path& target, fs::path& temporary) {
 
 }  // namespace
 
+SaveTarget inspectSaveTarget(const char* path, fs::path& target) noexcept {
+  try {
+    if (!path || path[0] == '\0') return SaveTarget::kRefused;
+    target = fs::path(path);
+    // Each link is followed by hand: a dangling one names the file to make, a loop is refused.
+    for (int hops = 0; hops < 40; ++hops) {
+      std::error_code error;
+      const fs::file_status link = fs::symlink_status(target, error);
+      if (error || link.type() == fs::file_type::not_found) return SaveTarget::kNew;
+      if (link.type() == fs::file_type::regular) return SaveTarget::kExisting;
+      if (link.type() != fs::file_type::symlink) return SaveTarget::kRefused;
+      const fs::path next = fs::read_symlink(target, error);
+      if (error) return SaveTarget::kRefused;
+      target = next.is_absolute() ? next : target.parent_path() / next;
+    }
+    return SaveTarget::kRefused;  // a loop, or a chain too long to be anything else
+  } catch (...) {
+    return SaveTarget::kRefused;
+  }
+}
+
 StorageResult writeBankFile(const char* path, const uint8_t* record, const float* left, const float* right,
                             int32_t frames) noexcept {
   if (!path || path[0] == '\0') return kStorageCannotWrite;
   if (!record) return kStorageOutOfMemory;
   if (frames < 0 || (frames > 0 && (!left || !right))) frames = 0;
   try {
-    const fs::path target = saveTarget(path);
+    fs::path target;
+    const SaveTarget kind = inspectSaveTarget(path, target);
+    if (kind == SaveTarget::kRefused) return kStorageCannotWrite;
     std::unique_ptr<uint8_t[]> head(new (std::nothrow) uint8_t[kBankSamplesOffset]);
     if (!head) return kStorageOutOfMemory;
     uint8_t* p = head.get();
@@ -115,10 +128,10 @@ StorageResult writeBankFile(const char* path, const uint8_t* record, const float
     putTag(p + kBankWaveOffset, "WAVE");
     putU32(p + kBankWaveOffset + 4, static_cast<uint32_t>(frames));
 
-    // An existing file that may not be written stays protected, as it would against a plain
-    // open for writing; "ab" checks that without touching its content.
+    // An existing file that may not be written stays protected, as it would against a plain open for
+    // writing; "ab" checks that without touching its content (it is a regular file, so this cannot block).
     std::error_code error;
-    if (fs::exists(target, error)) {
+    if (kind == SaveTarget::kExisting) {
       std::FILE* probe = std::fopen(target.string().c_str(), "ab");
       if (!probe) return kStorageCannotWrite;
       std::fclose(probe);
@@ -129,6 +142,7 @@ StorageResult writeBankFile(const char* path, const uint8_t* record, const float
     const size_t count = static_cast<size_t>(frames);
     bool written = std::fwrite(p, 1, kBankSamplesOffset, file) == kBankSamplesOffset;
     written = written && writeSamples(file, left, count) && writeSamples(file, right, count);
+    written = written && platform::flushToDisk(file);  // on the disk before it replaces anything
     written = (std::fclose(file) == 0) && written;
     if (!written) {
       fs::remove(temporary, error);
@@ -142,6 +156,7 @@ StorageResult writeBankFile(const char* path, const uint8_t* record, const float
       fs::remove(temporary, error);
       return kStorageCannotWrite;
     }
+    platform::flushFolderToDisk(target.has_parent_path() ? target.parent_path() : fs::path("."));
     return kStorageOk;
   } catch (const std::bad_alloc&) {
     return kStorageOutOfMemory;

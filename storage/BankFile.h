@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 
 #include "engine/AudioBuffer.h"
@@ -26,11 +27,21 @@ constexpr uint64_t bankFileSize(int32_t frames) {
   return kBankSamplesOffset + 8 * static_cast<uint64_t>(frames < 0 ? 0 : frames);
 }
 
+// What a save to a path would replace.
+enum class SaveTarget {
+  kNew,       // nothing yet: a new file is made (also at the end of a dangling symbolic link)
+  kExisting,  // a regular file, reached through any symbolic links
+  kRefused,   // something a bank must not replace: a folder, a device, a FIFO, a socket, a link loop
+};
+// [ui-thread] Follows symbolic links without opening anything; target receives the file a save writes.
+SaveTarget inspectSaveTarget(const char* path, std::filesystem::path& target) noexcept;
+
 // [ui-thread] Writes a bank: the record (kChunkSize bytes) and frames samples of each channel.
-// The file is written beside path under a temporary name and renamed over path only once it is
-// complete, so a failed save leaves the previous file as it was and no partial file behind.
-// Returns 0; 2 when the file cannot be created or put in place; 26 when a write fails; 40 without
-// a record.
+// The file is written beside the target under a temporary name, put on the disk, and renamed over the
+// target only once it is complete, so a failed save leaves the previous file as it was and no partial
+// file behind. A symbolic link is written through (the file it names is replaced or made). Returns 0;
+// 2 when the target is refused (inspectSaveTarget) or the file cannot be created or put in place; 26
+// when a write fails; 40 without a record.
 StorageResult writeBankFile(const char* path, const uint8_t* record, const float* left, const float* right,
                             int32_t frames) noexcept;
 

@@ -4,6 +4,7 @@
 
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <cmath>
 #include <cstring>
@@ -169,6 +170,38 @@ TEST(BankFormat, ReplacedFileKeepsPermissionsAndLinksAreWrittenThrough) {
   ASSERT_EQ(save(folder / "link.vlb", Channels(5)), kStorageOk);
   EXPECT_TRUE(fs::is_symlink(folder / "link.vlb"));
   EXPECT_EQ(fs::file_size(file), bankFileSize(5));
+}
+
+// What a save would replace is the file system's answer, found without opening anything: a dangling
+// link gets its file made, a loop, a FIFO, a device or a folder is refused at once and left as it was.
+TEST(BankFormat, SaveTargetsAreJudgedWithoutOpeningThem) {
+  const fs::path folder = freshFolder();
+  fs::path target;
+  const fs::path writeOnly = folder / "write-only.vlb";
+  ASSERT_EQ(save(writeOnly, Channels(1)), kStorageOk);
+  fs::permissions(writeOnly, fs::perms::owner_write);
+  EXPECT_EQ(inspectSaveTarget(writeOnly.c_str(), target), SaveTarget::kExisting);
+  EXPECT_EQ(inspectSaveTarget((folder / "fresh.vlb").c_str(), target), SaveTarget::kNew);
+
+  fs::create_symlink("made-by-save.vlb", folder / "dangling.vlb");
+  EXPECT_EQ(inspectSaveTarget((folder / "dangling.vlb").c_str(), target), SaveTarget::kNew);
+  EXPECT_EQ(target, folder / "made-by-save.vlb");
+  ASSERT_EQ(save(folder / "dangling.vlb", Channels(3)), kStorageOk);
+  EXPECT_TRUE(fs::is_symlink(folder / "dangling.vlb"));
+  EXPECT_EQ(fs::file_size(folder / "made-by-save.vlb"), bankFileSize(3));
+
+  fs::create_symlink("loop-b.vlb", folder / "loop-a.vlb");
+  fs::create_symlink("loop-a.vlb", folder / "loop-b.vlb");
+  ASSERT_EQ(mkfifo((folder / "fifo.vlb").c_str(), 0600), 0);
+  fs::create_symlink("/dev/null", folder / "device.vlb");
+  fs::create_directory(folder / "folder.vlb");
+  for (const char* name : {"loop-a.vlb", "fifo.vlb", "device.vlb", "folder.vlb"}) {
+    SCOPED_TRACE(name);
+    const fs::file_type before = fs::symlink_status(folder / name).type();
+    EXPECT_EQ(inspectSaveTarget((folder / name).c_str(), target), SaveTarget::kRefused);
+    EXPECT_EQ(save(folder / name, Channels(2)), kStorageCannotWrite);
+    EXPECT_EQ(fs::symlink_status(folder / name).type(), before);
+  }
 }
 
 TEST(BankFormat, HeaderRefusals) {

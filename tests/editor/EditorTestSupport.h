@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <map>
 #include <memory>
 #include <string>
@@ -13,10 +14,12 @@
 #include "editor/ADEditor.h"
 #include "editor/CBoxSlider.h"
 #include "editor/CLabel.h"
+#include "editor/EditorActions.h"
 #include "editor/Layout.h"
 #include "editor/WaveDisplay.h"
 #include "gui/Toolkit.h"
 #include "platform/OffscreenWindow.h"
+#include "vst/VstInterface.h"
 
 namespace tarnwick::test {
 
@@ -72,9 +75,13 @@ struct FakeModel : EditorModel {
     for (int j = 0; j < kCopySlots; ++j)
       for (int k = 0; k < kGrainCount; ++k) slots[j][k] = copyBuffer[j][k];
   }
-  const char* recentFile(int32_t index) override { return recent[index].c_str(); }
+  const char* recentFile(int32_t index) override { return index >= 0 && index < 20 ? recent[index].c_str() : ""; }
+  void parameterDisplay(int32_t index, char* text) override { std::snprintf(text, 9, "d%d", static_cast<int>(index)); }
+  void parameterLabel(int32_t index, char* text) override { std::snprintf(text, 9, "u%d", static_cast<int>(index)); }
+  void readStorageSummary(StorageSummary& summary) override { summary = storage; }
 
   LiveState live;
+  StorageSummary storage;
   float peak = 0.0f;
   RowSnapshot rows[kRowCount];
   WaveSummary wave;
@@ -83,15 +90,53 @@ struct FakeModel : EditorModel {
   int rowReads = 0, waveReads = 0, copyReads = 0;
 };
 
+// The instrument's actions: notes and storage calls recorded, the host's selector answering from a script.
+struct FakeActions : EditorActions {
+  bool playNote(const MidiMessage& m) override {
+    played.push_back(m);
+    return true;
+  }
+  void sendToHost(const MidiMessage& m) override { toHost.push_back(m); }
+  StorageResult loadAudioFile(const char* path) override { return record("audio", path); }
+  StorageResult loadBank(const char* path) override { return record("load", path); }
+  StorageResult saveBank(const char* path) override { return record("save", path); }
+  void selectLastKey() override { calls.push_back("select"); }
+  const char* bankFileName() override { return bank.c_str(); }
+  void setBankFileName(const char* path) override { bank = path; }
+  bool addRecentFile(const char* path) override {
+    calls.push_back(std::string("recent ") + path);
+    return recentIsNew;
+  }
+  bool hostHasFileSelector() override { return true; }
+  bool runHostFileSelector(VstFileSelect& select, std::string& path) override {
+    selects.push_back(select.title);
+    if (picks.empty()) return false;
+    path = picks.front();
+    picks.erase(picks.begin());
+    return !path.empty();
+  }
+  StorageResult record(const char* what, const char* path) {
+    calls.push_back(std::string(what) + " " + path);
+    return result;
+  }
+
+  std::vector<MidiMessage> played, toHost;
+  std::vector<std::string> calls, selects, picks;
+  std::string bank = "Tarnwick VSTi V1.0";
+  StorageResult result = kStorageOk;
+  bool recentIsNew = true;
+};
+
 // An ADEditor over the fakes, opened on an offscreen window.
 struct EditorFixture : ::testing::Test {
   FakeHost host;
   FakeModel model;
+  FakeActions actions;
   std::unique_ptr<ADEditor> editor;
   platform::OffscreenWindow* window = nullptr;
 
   void openEditor() {
-    if (!editor) editor = std::make_unique<ADEditor>(&host, &model);
+    if (!editor) editor = std::make_unique<ADEditor>(&host, &model, &actions);
     auto w = std::make_unique<platform::OffscreenWindow>(layout::kWindowWidth, layout::kWindowHeight);
     window = w.get();
     ASSERT_TRUE(editor->openOn(std::move(w)));

@@ -34,13 +34,18 @@ const char* screenshotUsage() {
   return "Usage: tarnwick-host screenshot PLUGIN.so OUT.png [options]\n"
          "  --chunk FILE     restore this saved chunk first (and so load its recording)\n"
          "  --sample FILE    restore a session whose recording is FILE\n"
-         "  --click X,Y      left click at window pixel X,Y (repeatable, in order)\n"
-         "  --note KEY       play MIDI key KEY (0..127) for half a second before the picture\n";
+         "  --click X,Y      left click at window pixel X,Y (repeatable, in order; a click that opens a menu\n"
+         "                   leaves it open for the next click to pick an entry)\n"
+         "  --select-file PATH  answer the plug-in's next file-selector request with PATH (repeatable, in\n"
+         "                   order; a request with no answer left is cancelled)\n"
+         "  --note KEY       play MIDI key KEY (0..127) for half a second before the picture\n"
+         "  --chunk-out FILE write the plug-in's state chunk after the clicks\n";
 }
 
 struct ScreenshotOptions {
-  std::string pluginPath, outPath, chunkPath, samplePath;
+  std::string pluginPath, outPath, chunkPath, samplePath, chunkOutPath;
   std::vector<std::pair<int32_t, int32_t>> clicks;
+  std::vector<std::string> selectFiles;
   int32_t note = -1;
 };
 
@@ -54,7 +59,8 @@ bool parse(int argc, char** argv, ScreenshotOptions& o, std::string& error) {
   for (int i = 0; i < argc; ++i) {
     const std::string arg = argv[i];
     const bool hasValue = i + 1 < argc;
-    if (arg == "--chunk" || arg == "--sample" || arg == "--click" || arg == "--note") {
+    if (arg == "--chunk" || arg == "--sample" || arg == "--click" || arg == "--note" || arg == "--select-file" ||
+        arg == "--chunk-out") {
       if (!hasValue) {
         error = arg + " needs a value";
         return false;
@@ -62,6 +68,8 @@ bool parse(int argc, char** argv, ScreenshotOptions& o, std::string& error) {
       const std::string value = argv[++i];
       if (arg == "--chunk") o.chunkPath = value;
       if (arg == "--sample") o.samplePath = value;
+      if (arg == "--chunk-out") o.chunkOutPath = value;
+      if (arg == "--select-file") o.selectFiles.push_back(value);
       if (arg == "--click") {
         int x = 0, y = 0;
         char tail = 0;
@@ -151,6 +159,8 @@ int runScreenshot(int argc, char** argv) {
   if (!host) return failWith(kExitPluginFailed, error);
   host->setSampleRate(44100.0f);
   host->setBlockSize(kBlock);
+  // The host's file selector serves the editor's dialogs.
+  host->offerFileSelector(o.selectFiles);
   host->resume();
   if (!o.samplePath.empty()) {
     std::error_code ec;
@@ -164,14 +174,15 @@ int runScreenshot(int argc, char** argv) {
   EditorProbeRecord opened;
   if (probe(*host, kProbeOpen, opened) != 1) return failWith(kExitPluginFailed, "the plug-in has no editor probe");
   idle(*host, 2);
+  // Every click is queued before the editor runs: a menu a click opens takes the next click from the
+  // queue, as it would take the user's.
   for (const auto& [x, y] : o.clicks) {
     mouse(*host, x, y, 1);
-    idle(*host, 1);
     mouse(*host, x, y, 0);
-    idle(*host, 1);
   }
-  // The mouse leaves the window, so no highlight stays on the last click's control.
+  // The mouse then leaves the window, so no highlight stays on the last click's control.
   mouse(*host, -10, -10, 0);
+  idle(*host, 2);
   if (o.note >= 0) {
     std::vector<float> left(kBlock), right(kBlock);
     host->startProcess();
@@ -182,6 +193,12 @@ int runScreenshot(int argc, char** argv) {
     }
   }
   idle(*host, 3);
+  if (!o.chunkOutPath.empty()) {
+    const std::vector<uint8_t> state = host->getChunk(false);
+    std::ofstream out(o.chunkOutPath, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(state.data()), static_cast<std::streamsize>(state.size()));
+    if (!out) return failWith(kExitOutputFailed, "cannot write " + o.chunkOutPath);
+  }
 
   EditorProbeRecord read;
   std::vector<uint32_t> pixels(static_cast<size_t>(opened.width) * static_cast<size_t>(opened.height));

@@ -97,6 +97,60 @@ void PluginHost::setCanDoAnswer(const std::string& text, int32_t answer) {
   canDoAnswers_[text] = answer;
 }
 
+void PluginHost::offerFileSelector(std::vector<std::string> answers) {
+  {
+    std::lock_guard lock(selectorMutex_);
+    selectorOffered_ = true;
+    selectorAnswers_ = std::move(answers);
+  }
+  setCanDoAnswer("openFileSelector", 1);
+  setCanDoAnswer("closeFileSelector", 1);
+}
+
+std::vector<PluginHost::FileSelectorRequest> PluginHost::fileSelectorRequests() const {
+  std::lock_guard lock(selectorMutex_);
+  return selectorRequests_;
+}
+
+intptr_t PluginHost::openFileSelector(VstFileSelect* select) {
+  if (!select) return 0;
+  std::lock_guard lock(selectorMutex_);
+  if (!selectorOffered_) return 0;
+  FileSelectorRequest request;
+  request.command = select->command;
+  request.title = std::string(select->title, strnlen(select->title, sizeof select->title));
+  for (int32_t i = 0; i < select->nbFileTypes && i < 64 && select->fileTypes; ++i) {
+    const VstFileType& t = select->fileTypes[i];
+    request.fileTypes.push_back(std::string(t.name, strnlen(t.name, sizeof t.name)) + "|" +
+                                std::string(t.dosType, strnlen(t.dosType, sizeof t.dosType)));
+  }
+  selectorRequests_.push_back(std::move(request));
+  if (selectorAnswers_.empty()) return 0;  // the user cancelled
+  const std::string path = selectorAnswers_.front();
+  selectorAnswers_.erase(selectorAnswers_.begin());
+  if (select->returnPath && select->sizeReturnPath > 0) {
+    // The plug-in's buffer: the path as far as it fits.
+    const size_t n = std::min(path.size(), static_cast<size_t>(select->sizeReturnPath) - 1);
+    std::memcpy(select->returnPath, path.data(), n);
+    select->returnPath[n] = '\0';
+  } else {
+    auto buffer = std::make_unique<char[]>(path.size() + 1);
+    std::memcpy(buffer.get(), path.c_str(), path.size() + 1);
+    select->returnPath = buffer.get();
+    select->sizeReturnPath = static_cast<int32_t>(path.size() + 1);
+    selectorPaths_.push_back(std::move(buffer));
+  }
+  select->nbReturnPath = 1;
+  return 1;
+}
+
+intptr_t PluginHost::closeFileSelector(VstFileSelect* select) {
+  if (!select) return 0;
+  std::lock_guard lock(selectorMutex_);
+  std::erase_if(selectorPaths_, [&](const std::unique_ptr<char[]>& p) { return p.get() == select->returnPath; });
+  return 1;
+}
+
 int32_t PluginHost::canDoAnswer(const std::string& text) const {
   std::lock_guard lock(canDoMutex_);
   auto found = canDoAnswers_.find(text);
@@ -133,6 +187,8 @@ intptr_t PluginHost::answer(AEffect* effect, int32_t opcode, int32_t index, intp
       log_.noteCanDo(text);
       return canDoAnswer(text);
     }
+    case audioMasterOpenFileSelector: return openFileSelector(static_cast<VstFileSelect*>(ptr));
+    case audioMasterCloseFileSelector: return closeFileSelector(static_cast<VstFileSelect*>(ptr));
     case audioMasterGetVendorString:
     case audioMasterGetProductString: copyText(ptr, kHostName, kVstMaxVendorStrLen); return ptr ? 1 : 0;
     default: return 0;

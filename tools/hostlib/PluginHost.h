@@ -54,6 +54,17 @@ class PluginHost {
   // What audioMasterCanDo answers for text (0 for texts never set).
   void setCanDoAnswer(const std::string& text, int32_t answer);
 
+  // The host's file selector: canDo "openFileSelector" and "closeFileSelector" answer 1, and each
+  // audioMasterOpenFileSelector takes the next of the answers (a cancel once none is left).
+  void offerFileSelector(std::vector<std::string> answers);
+  // What the plug-in asked of the selector, one record per request.
+  struct FileSelectorRequest {
+    int32_t command = 0;
+    std::string title;
+    std::vector<std::string> fileTypes;  // "name|dosType" of each type
+  };
+  std::vector<FileSelectorRequest> fileSelectorRequests() const;
+
   const HostLog& log() const { return log_; }
   HostLog& log() { return log_; }
 
@@ -99,6 +110,8 @@ class PluginHost {
                                            float opt);
   intptr_t answer(AEffect* effect, int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);
   intptr_t answerTime(int32_t mask);
+  intptr_t openFileSelector(VstFileSelect* select);
+  intptr_t closeFileSelector(VstFileSelect* select);
   void recordEvents(const VstEvents* events);
   int32_t canDoAnswer(const std::string& text) const;
 
@@ -113,6 +126,11 @@ class PluginHost {
   std::atomic<bool> timeInfoAvailable_{true};
   std::atomic<int64_t> samplePosition_{0};
   mutable std::mutex canDoMutex_;
+  mutable std::mutex selectorMutex_;
+  bool selectorOffered_ = false;
+  std::vector<std::string> selectorAnswers_;
+  std::vector<FileSelectorRequest> selectorRequests_;
+  std::vector<std::unique_ptr<char[]>> selectorPaths_;  // returned where the plug-in gave no buffer
   std::map<std::string, int32_t> canDoAnswers_;
   HostLog log_;
 

@@ -1,0 +1,144 @@
+// The file dialogs: load audio, load bank (from the dialog or a recent file), save bank. A selection is
+// started from a click and finished on a later idle, so the host's user interface keeps running while
+// the user browses.
+#include <string>
+
+#include "editor/ADEditor.h"
+#include "editor/EditorActions.h"
+#include "editor/FileSelection.h"
+#include "editor/WaveDisplay.h"
+#include "engine/Numeric.h"
+#include "gui/COptionMenu.h"
+#include "storage/StorageResult.h"
+
+namespace tarnwick {
+
+namespace {
+
+constexpr size_t kLongestPath = 1023;
+constexpr int32_t kFirstRecentEntry = 2;  // bank menu: dialog entry, separator, then the recent files
+
+bool endsWith(const std::string& s, const char* tail) {
+  const size_t n = std::char_traits<char>::length(tail);
+  return s.size() >= n && s.compare(s.size() - n, n, tail) == 0;
+}
+
+}  // namespace
+
+void ADEditor::startDialog(Dialog kind) {
+  if (dialog_ != Dialog::kNone || actions_ == nullptr) return;  // one dialog at a time
+  const FileSelectSpec spec =
+      kind == Dialog::kLoadAudio ? loadAudioSpec() : (kind == Dialog::kSaveBank ? saveBankSpec() : loadBankSpec());
+  dialog_ = kind;
+  selection_ = FileSelection::start(spec, *actions_, frame);
+  pollDialog();  // a host's selector has answered already
+}
+
+void ADEditor::pollDialog() {
+  if (dialog_ == Dialog::kNone || !selection_) return;
+  std::string path;
+  const FileSelection::Status status = selection_->poll(path);
+  if (status == FileSelection::Status::kRunning) return;
+  const Dialog kind = dialog_;
+  dialog_ = Dialog::kNone;
+  selection_.reset();
+  const bool chosen = status == FileSelection::Status::kChosen;
+  switch (kind) {
+    case Dialog::kLoadAudio: finishLoadAudio(chosen, path); break;
+    case Dialog::kSaveBank: finishSaveBank(chosen, path); break;
+    case Dialog::kLoadBank:
+      if (path.size() > kLongestPath) {
+        showStatus(kStorageNameTooLong);
+        break;
+      }
+      finishLoadBank(chosen ? path : std::string(), true);
+      break;
+    case Dialog::kNone: break;
+  }
+}
+
+void ADEditor::finishLoadAudio(bool chosen, const std::string& path) {
+  if (path.size() > kLongestPath) {
+    showStatus(kStorageNameTooLong);
+    return;
+  }
+  if (!chosen || path.empty()) {
+    showStatus(kStatusNothingToDo);
+    return;
+  }
+  const StorageResult result = actions_->loadAudioFile(path.c_str());
+  // The window shows the last played key's values again, whatever the load gave.
+  actions_->selectLastKey();
+  if (result != kStorageOk) {
+    showStatus(result);
+    return;
+  }
+  redrawAll();
+  showStatus(kStatusAudioLine);
+}
+
+void ADEditor::finishSaveBank(bool chosen, std::string path) {
+  if (!chosen) {
+    showStatus(kStatusNothingToDo);
+    return;
+  }
+  const size_t n = path.size();
+  if (n > kLongestPath) {
+    showStatus(kStorageNameTooLong);
+    return;
+  }
+  if (n < 1020 && (n < 4 || (!endsWith(path, ".VLB") && !endsWith(path, ".vlb")))) path += ".vlb";
+  const std::string previous = actions_->bankFileName();
+  actions_->setBankFileName(path.c_str());
+  const StorageResult result = actions_->saveBank(path.c_str());
+  if (result != kStorageOk) {
+    actions_->setBankFileName(previous.c_str());
+    showStatus(result);
+    return;
+  }
+  showStatus(kStatusBankLine);
+  addRecentBank(path);
+}
+
+void ADEditor::loadBankFromMenu(float value) {
+  const int32_t entry = truncToInt(value);
+  if (entry == 0) {
+    startDialog(Dialog::kLoadBank);
+    return;
+  }
+  const char* recent = model_->recentFile(entry - kFirstRecentEntry);
+  // An entry whose stored path was too long holds a placeholder that is never opened.
+  const bool usable = entry >= kFirstRecentEntry && recent != nullptr && recent[0] != '<';
+  finishLoadBank(usable ? std::string(recent) : std::string(), false);
+}
+
+void ADEditor::finishLoadBank(const std::string& path, bool fromDialog) {
+  if (path.empty()) {
+    showStatus(kStatusNothingToDo);
+  } else {
+    const std::string previous = actions_->bankFileName();
+    actions_->setBankFileName(path.c_str());
+    const StorageResult result = actions_->loadBank(path.c_str());
+    if (result != kStorageOk) {
+      actions_->setBankFileName(previous.c_str());
+      showStatus(result);
+    } else {
+      // A bank picked from the recent files keeps its place in the list.
+      if (fromDialog) addRecentBank(path);
+      showStatus(kStatusBankLine);
+      redrawAll();
+    }
+  }
+  if (c_.wave) c_.wave->setDirty(true);
+}
+
+void ADEditor::addRecentBank(const std::string& path) {
+  if (!actions_->addRecentFile(path.c_str()) || !c_.bankMenu) return;
+  // The new path takes the first recent entry; the oldest one falls off the menu.
+  c_.bankMenu->removeEntry(c_.bankMenu->getNbEntries() - 1);
+  char text[80];
+  recentFileMenuText(path.c_str(), text);
+  c_.bankMenu->addEntry(text, kFirstRecentEntry);
+}
+
+}  // namespace tarnwick

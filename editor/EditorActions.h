@@ -1,0 +1,40 @@
+// What the editor asks of the instrument besides parameter writes: auditioned notes, the storage
+// operations behind its dialogs, the recent bank files and the host's file selector. [ui-thread]
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "engine/Interfaces.h"
+#include "storage/StorageResult.h"
+
+struct VstFileSelect;
+
+namespace tarnwick {
+
+class EditorActions {
+ public:
+  virtual ~EditorActions() = default;
+  // A note the wave display plays: it reaches the engine at the start of the next rendered block.
+  // False when the instrument's note queue is full (the note is not played).
+  virtual bool playNote(const MidiMessage& message) = 0;
+  // The same message sent to the host (audioMasterProcessEvents).
+  virtual void sendToHost(const MidiMessage& message) = 0;
+
+  virtual StorageResult loadAudioFile(const char* path) = 0;
+  virtual StorageResult loadBank(const char* path) = 0;
+  virtual StorageResult saveBank(const char* path) = 0;
+  // Makes the last selected or played key the edit row again (after a recording was loaded).
+  virtual void selectLastKey() = 0;
+  virtual const char* bankFileName() = 0;
+  virtual void setBankFileName(const char* path) = 0;
+  // Puts path first in the recent bank files and writes the list; true when the list changed.
+  virtual bool addRecentFile(const char* path) = 0;
+
+  // The host's own file selector: whether the host offers one, and a run of it (the host's dialog,
+  // modal in the host): true with path when the user picked a file.
+  virtual bool hostHasFileSelector() = 0;
+  virtual bool runHostFileSelector(VstFileSelect& select, std::string& path) = 0;
+};
+
+}  // namespace tarnwick

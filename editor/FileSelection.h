@@ -1,0 +1,49 @@
+// One file selection, run without blocking the host's user interface: the host's own selector when
+// the host offers one, else the desktop's dialog in a child process, else the toolkit's file browser
+// over the editor window. The editor starts it and polls it from its idle. [ui-thread]
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tarnwick {
+
+namespace gui {
+class CFrame;
+}
+class EditorActions;
+
+// A file type of a dialog, with the texts a host's selector receives.
+struct FileTypeSpec {
+  const char* name;
+  const char* macType;
+  const char* dosType;   // extension without the dot; "*" for every file
+  const char* unixType;
+  const char* mimeType1;
+  const char* mimeType2;
+};
+
+struct FileSelectSpec {
+  bool save = false;
+  const char* title = "";
+  std::vector<FileTypeSpec> types;
+};
+
+class FileSelection {
+ public:
+  enum class Status { kRunning, kChosen, kCancelled };
+  virtual ~FileSelection() = default;
+  // kChosen fills path (UTF-8, any length: the caller checks it).
+  virtual Status poll(std::string& path) = 0;
+
+  // Starts a selection; never null (a selection that cannot run reports kCancelled).
+  static std::unique_ptr<FileSelection> start(const FileSelectSpec& spec, EditorActions& actions, gui::CFrame* frame);
+};
+
+// The three dialogs of the editor.
+FileSelectSpec loadAudioSpec();
+FileSelectSpec loadBankSpec();
+FileSelectSpec saveBankSpec();
+
+}  // namespace tarnwick
