@@ -58,7 +58,9 @@ void CBoxSlider::mouse(CDrawContext* context, CPoint& where, int32_t buttons) {
     if (buttons & kShift) v = start + (v - start) / zoomFactor;
     value = std::clamp(v, 0.0f, 1.0f);
     barIndex = columnAt(where.x);
-    if (barIndex != previousColumn) setDirty(true);
+    // The press itself always reports: the overlay's value is only the last painted one, and the bar
+    // under the mouse takes the clicked height even when that equals it.
+    if (barIndex != previousColumn || first) setDirty(true);
     previousColumn = barIndex;
     if (isDirty() && listener) listener->valueChanged(context, this);
     doIdleStuff();

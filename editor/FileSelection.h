@@ -18,7 +18,7 @@ class EditorActions;
 struct FileTypeSpec {
   const char* name;
   const char* macType;
-  const char* dosType;   // extension without the dot; "*" for every file
+  const char* dosType;  // extension without the dot; "*" for every file
   const char* unixType;
   const char* mimeType1;
   const char* mimeType2;

@@ -107,6 +107,7 @@ void WaveDisplay::drawWave(CDrawContext* context) {
 }
 
 void WaveDisplay::renderWaveform() {
+  ++waveformRenders;
   COffscreenContext* layer = waveLayer.get();
   const CCoord width = std::min<CCoord>(size.width(), kWaveColumns);
   const CCoord height = size.height();

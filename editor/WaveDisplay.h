@@ -31,6 +31,8 @@ class WaveDisplay : public gui::CControl {
   void setCommandTarget(EditorCommands* target) { commands = target; }
   void setWaveformDirty() { waveformDirty = true; }
   bool getWaveformDirty() const { return waveformDirty; }
+  // How often the waveform layer was rendered (the grain window alone never renders it).
+  int32_t getWaveformRenders() const { return waveformRenders; }
   // The grain window's pixel position and width as last composed.
   int32_t getWindowX() const { return windowX; }
   int32_t getWindowWidth() const { return windowWidth; }
@@ -56,6 +58,7 @@ class WaveDisplay : public gui::CControl {
   int32_t displayIndex;
   gui::CColor backColour = gui::kBlackCColor;
   bool waveformDirty = false;
+  int32_t waveformRenders = 0;
   bool busy = false;
   float morph = 0.0f;
   int32_t keyCount = 128;

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -15,9 +17,24 @@
 namespace tarnwick::test {
 namespace {
 
+std::string gSelectorPath;
+
+// The in-process host, with a file selector that always picks gSelectorPath.
+intptr_t VSTCALLBACK selectingHost(AEffect* e, int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt) {
+  if (opcode == audioMasterCanDo && ptr && std::string(static_cast<const char*>(ptr)) == "openFileSelector") return 1;
+  if (opcode == audioMasterOpenFileSelector) {
+    auto* select = static_cast<VstFileSelect*>(ptr);
+    std::snprintf(select->returnPath, static_cast<size_t>(select->sizeReturnPath), "%s", gSelectorPath.c_str());
+    return 1;
+  }
+  if (opcode == audioMasterCloseFileSelector) return 1;
+  return InProcessHost::callback(e, opcode, index, value, ptr, opt);
+}
+
 TEST(EditorThreads, AutomationWhileTheEditorIdles) {
-  aPlug plug(InProcessHost::callback);
+  aPlug plug(selectingHost);
   const std::string wav = writeTestWav("editor-threads.wav", 44100);
+  gSelectorPath = wav;
   ASSERT_EQ(plug.loadAudioFile(wav.c_str()), 0);
   ADEditor& editor = plug.editorLinkForTesting()->editor();
   auto w = std::make_unique<platform::OffscreenWindow>(554, 356);
@@ -52,15 +69,22 @@ TEST(EditorThreads, AutomationWhileTheEditorIdles) {
     }
   });
 
-  // The user drags bars and toggles the edit mode meanwhile, for a fixed number of idle calls.
+  // The user drags bars, toggles the edit mode, auditions keys on the wave display and loads the
+  // recording through the load dialog meanwhile, for a fixed number of idle calls.
   for (int32_t column = 0; column < 200;) {
     const int32_t x = 20 + 14 * (column++ % 32);
     window->queueMouse(x, 180, 1);
     window->queueMouse(x + 14, 200, 1);
     window->queueMouse(x + 14, 200, 0);
+    window->queueMouse(13 + 2 * column, 80, column % 5 == 0 ? 4 : 1);  // a key, or every grain stopped
+    window->queueMouse(13 + 2 * column, 80, 0);
     if (column % 16 == 0) {
       window->queueMouse(500, 20, 1);
       window->queueMouse(500, 20, 0);
+    }
+    if (column % 40 == 0) {
+      window->queueMouse(46, 45, 1);  // load audio: the host's selector picks the recording
+      window->queueMouse(46, 45, 0);
     }
     editor.idle();
   }

@@ -90,12 +90,14 @@ TEST_F(EditorFixture, WaveDisplayDrawsTheWaveformAndTheGrainWindow) {
   EXPECT_EQ(rgb(window->pixel(r.left + 10, r.top + 13)), 0x4C3C3Cu);
   EXPECT_EQ(rgb(window->pixel(r.left + 10, r.top + 5)), 0x000000u);
 
-  // Only the grain length changes: the window is recomposed without a new summary.
+  // Only the grain length changes: the window is recomposed without a new summary or waveform.
   const int reads = model.waveReads;
+  const int renders = c().wave->getWaveformRenders();
   model.live.grainLength = 200.0f;
   idle();
   EXPECT_EQ(c().wave->getWindowWidth(), 106);
   EXPECT_EQ(model.waveReads, reads);
+  EXPECT_EQ(c().wave->getWaveformRenders(), renders);
   EXPECT_EQ(rgb(window->pixel(r.left + 265 + 106, r.top + 30)), 0xC6A600u);
 
   // No recording: a black field.

@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "editor/Layout.h"
+#include "engine/Constants.h"
 #include "resources/BitmapResources.h"
 #include "tests/support/PngArtefact.h"
 #include "tools/hostlib/PluginHost.h"
@@ -286,6 +287,33 @@ TEST_F(X11Editor, KnobDraggedWithTheRealPointerTellsTheHost) {
   EXPECT_FALSE(edits.back().begin);
   EXPECT_FALSE(plugin_->log().automation().empty());
   EXPECT_GT(plugin_->log().idleCount(), 0);  // the drag loop let the host run its idle
+#endif
+}
+
+// A host busy elsewhere hands the editor a press and its release in one go: the click still sets the
+// bar under the pointer to the clicked height, and a quick click on a bar at the very top skips it.
+TEST_F(X11Editor, AClickWhoseReleaseIsAlreadyQueuedSetsTheBar) {
+#if !defined(TARNWICK_TEST_XTEST)
+  GTEST_SKIP() << "built without the XTEST extension library";
+#else
+  ASSERT_EQ(openEditor(), 1);
+  idleUntilSteady();
+  InputThread input(server_.displayName());
+  ASSERT_NE(input.display(), nullptr);
+  const int x = layout::barRect(4).left + 5;
+  moveTo(input.display(), x, layout::kBarTop + 2);  // the top: value 0
+  press(input.display(), 1, true);
+  press(input.display(), 1, false);
+  moveTo(input.display(), x + 200, layout::kBarTop + 100);  // and away, before the editor ran
+  XSync(input.display(), False);
+  idle(1);
+  EXPECT_EQ(plugin_->getParameter(tarnwick::kDelay01 + 4), 0.0f);
+  moveTo(input.display(), x, layout::kBarTop + 2 + 71);  // the middle
+  press(input.display(), 1, true);
+  press(input.display(), 1, false);
+  XSync(input.display(), False);
+  idle(1);
+  EXPECT_NEAR(plugin_->getParameter(tarnwick::kDelay01 + 4), 0.5f, 0.01f);
 #endif
 }
 
