@@ -4,10 +4,16 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
+#include "storage/AudioFileReader.h"
+#include "storage/BankFile.h"
+#include "tests/plugin/TestSupport.h"
 #include "tests/support/BuiltPlugin.h"
 #include "tools/hostlib/PluginHost.h"
 #include "vst/EditorProbe.h"
@@ -130,6 +136,49 @@ TEST(ScreenshotCommand, WritesThePngOfTheWindow) {
   const std::string bad = std::string("'") + TARNWICK_HOST_TOOL + "' screenshot '" + TARNWICK_PLUGIN_PATH + "' '" +
                           out + "' --click 3 2> /dev/null";
   EXPECT_NE(std::system(bad.c_str()), 0);
+}
+
+// The window's dialogs through the tool's file selector: the load-audio button loads the recording (the
+// state then carries its path), the save-bank button writes NAME.vlb with the recording's samples bit
+// for bit, and the bank menu's dialog entry loads that bank into a fresh instance.
+TEST(ScreenshotCommand, DialogsLoadTheRecordingAndSaveAndLoadABank) {
+  namespace fs = std::filesystem;
+  const fs::path folder = fs::path(::testing::TempDir()) / "tarnwick-dialogs";
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  const std::string recording = tarnwick::test::writeTestWav("dialogs-recording.wav", 3000);
+  const std::string tool = std::string("'") + TARNWICK_HOST_TOOL + "' screenshot '" + TARNWICK_PLUGIN_PATH + "' ";
+  auto run = [&](const std::string& arguments) { return std::system((tool + arguments + " > /dev/null").c_str()); };
+  const fs::path loaded = folder / "loaded.chunk", reloaded = folder / "reloaded.chunk";
+  ASSERT_EQ(run("'" + (folder / "a.png").string() + "' --select-file '" + recording + "' --click 46,45 --chunk-out '" +
+                loaded.string() + "'"),
+            0);
+  const auto bytes = [](const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::vector<char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  };
+  const std::vector<char> state = bytes(loaded);
+  ASSERT_EQ(state.size(), tarnwick::kChunkSize);
+  EXPECT_EQ(std::string(state.data()), recording);
+
+  ASSERT_EQ(run("'" + (folder / "b.png").string() + "' --chunk '" + loaded.string() + "' --select-file '" +
+                (folder / "my sound").string() + "' --click 261,45"),
+            0);
+  tarnwick::BankReader reader;
+  ASSERT_EQ(reader.open((folder / "my sound.vlb").c_str()), tarnwick::kStorageOk);
+  tarnwick::ChunkImage image;
+  ASSERT_EQ(reader.readRecord(image), tarnwick::kStorageOk);
+  tarnwick::ChannelPair samples, decoded;
+  ASSERT_EQ(reader.readSamples(samples), tarnwick::kStorageOk);
+  ASSERT_EQ(tarnwick::readAudioFile(recording.c_str(), decoded), tarnwick::kStorageOk);
+  ASSERT_EQ(samples.frameCount, decoded.frameCount);
+  EXPECT_EQ(0, std::memcmp(samples.left.get(), decoded.left.get(), 4 * static_cast<size_t>(decoded.frameCount)));
+  EXPECT_EQ(0, std::memcmp(samples.right.get(), decoded.right.get(), 4 * static_cast<size_t>(decoded.frameCount)));
+
+  ASSERT_EQ(run("'" + (folder / "c.png").string() + "' --select-file '" + (folder / "my sound.vlb").string() +
+                "' --click 181,45 --click 180,62 --chunk-out '" + reloaded.string() + "'"),
+            0);
+  EXPECT_EQ(bytes(reloaded), state);
 }
 
 }  // namespace
