@@ -162,10 +162,10 @@ TEST(ScreenshotCommand, DialogsLoadTheRecordingAndSaveAndLoadABank) {
   EXPECT_EQ(std::string(state.data()), recording);
 
   ASSERT_EQ(run("'" + (folder / "b.png").string() + "' --chunk '" + loaded.string() + "' --select-file '" +
-                (folder / "my sound").string() + "' --click 261,45"),
+                (folder / "mein Klang \u00fc").string() + "' --click 261,45"),
             0);
   tarnwick::BankReader reader;
-  ASSERT_EQ(reader.open((folder / "my sound.vlb").c_str()), tarnwick::kStorageOk);
+  ASSERT_EQ(reader.open((folder / "mein Klang \u00fc.vlb").c_str()), tarnwick::kStorageOk);
   tarnwick::ChunkImage image;
   ASSERT_EQ(reader.readRecord(image), tarnwick::kStorageOk);
   tarnwick::ChannelPair samples, decoded;
@@ -175,7 +175,7 @@ TEST(ScreenshotCommand, DialogsLoadTheRecordingAndSaveAndLoadABank) {
   EXPECT_EQ(0, std::memcmp(samples.left.get(), decoded.left.get(), 4 * static_cast<size_t>(decoded.frameCount)));
   EXPECT_EQ(0, std::memcmp(samples.right.get(), decoded.right.get(), 4 * static_cast<size_t>(decoded.frameCount)));
 
-  ASSERT_EQ(run("'" + (folder / "c.png").string() + "' --select-file '" + (folder / "my sound.vlb").string() +
+  ASSERT_EQ(run("'" + (folder / "c.png").string() + "' --select-file '" + (folder / "mein Klang \u00fc.vlb").string() +
                 "' --click 181,45 --click 180,62 --chunk-out '" + reloaded.string() + "'"),
             0);
   EXPECT_EQ(bytes(reloaded), state);
