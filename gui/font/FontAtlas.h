@@ -34,9 +34,9 @@ extern const int32_t kFaceCount;
 // one on a tie).
 const Face& findFace(int32_t pixelSize, int32_t style);
 
-// The glyph for a character; characters the atlas lacks are drawn as '?'.
-inline const Glyph& glyphFor(const Face& face, unsigned char c) {
-  const int32_t index = (c >= kFirstChar && c <= kLastChar) ? c - kFirstChar : '?' - kFirstChar;
+// The glyph for a code point; characters the atlas lacks (and kInvalidUtf8) are drawn as '?'.
+inline const Glyph& glyphFor(const Face& face, char32_t c) {
+  const int32_t index = (c >= kFirstChar && c <= kLastChar) ? static_cast<int32_t>(c) - kFirstChar : '?' - kFirstChar;
   return face.glyphs[index];
 }
 
