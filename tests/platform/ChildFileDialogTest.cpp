@@ -23,8 +23,12 @@ namespace {
 namespace fs = std::filesystem;
 using Status = ChildFileDialog::Status;
 
-const std::string kTitle = "Load \"$(touch /tmp/tarnwick-pwned)\" 'Gr\xC3\xBC\xC3\x9F" "e' `id`";
-const std::string kFolder = "/tmp/My Samples/Gr\xC3\xBC\xC3\x9F" "e $(id)";
+const std::string kTitle =
+    "Load \"$(touch /tmp/tarnwick-pwned)\" 'Gr\xC3\xBC\xC3\x9F"
+    "e' `id`";
+const std::string kFolder =
+    "/tmp/My Samples/Gr\xC3\xBC\xC3\x9F"
+    "e $(id)";
 
 class ChildFileDialogTest : public ::testing::Test {
  protected:
@@ -132,7 +136,9 @@ TEST_F(ChildFileDialogTest, CancelAndFailureAreToldApart) {
     int status;
     std::string output;
     Status expected;
-  } cases[] = {{1, "", Status::kCancelled}, {0, "", Status::kCancelled}, {5, "", Status::kFailed},
+  } cases[] = {{1, "", Status::kCancelled},
+               {0, "", Status::kCancelled},
+               {5, "", Status::kFailed},
                {0, std::string(70000, 'x'), Status::kFailed}};
   for (const auto& c : cases) {
     fakeProgram("zenity", c.status, c.output);
