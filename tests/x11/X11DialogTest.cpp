@@ -29,7 +29,9 @@ using gui::CRect;
 using platform::MessageBoxAnswer;
 using platform::MessageBoxButtons;
 
-const std::string kUtf8Name = "Gr\xC3\xBC\xC3\x9F" "e.wav";
+const std::string kUtf8Name =
+    "Gr\xC3\xBC\xC3\x9F"
+    "e.wav";
 
 class X11Dialogs : public X11Test {
  protected:
@@ -70,7 +72,8 @@ TEST_F(X11Dialogs, FileBrowserPicksByMouseAndByKeyboardAndCancelsWhileTheIdleKee
     std::ofstream(root + "/" + name) << "x";
   fs::create_directory(root + "/Sub");
 
-  std::unique_ptr<platform::EditorWindow> window = platform::createX11EditorWindow(parent_, kEditorWidth, kEditorHeight);
+  std::unique_ptr<platform::EditorWindow> window =
+      platform::createX11EditorWindow(parent_, kEditorWidth, kEditorHeight);
   ASSERT_NE(window, nullptr);
   auto* frame = new gui::CFrame(CRect(0, 0, kEditorWidth, kEditorHeight), std::move(window), nullptr);
   const ::Window editor = editorWindowIn(parent_);
@@ -152,8 +155,12 @@ TEST_F(X11Dialogs, FileBrowserPicksByMouseAndByKeyboardAndCancelsWhileTheIdleKee
 }
 
 TEST_F(X11Dialogs, MessageBoxShowsItsTextAndAnswersKeysClicksAndTheCloseButton) {
-  const std::string title = "\xC3\x9C" "berschreiben?";
-  const char* text = "The bank\n/tmp/Gr\xC3\xBC\xC3\x9F" "e.vlb\nexists. Replace it?";
+  const std::string title =
+      "\xC3\x9C"
+      "berschreiben?";
+  const char* text =
+      "The bank\n/tmp/Gr\xC3\xBC\xC3\x9F"
+      "e.vlb\nexists. Replace it?";
   const gui::CPoint size = gui::CMessageView::sizeFor(title.c_str(), text);
   const CRect box(0, 0, size.x, size.y);
   auto buttonCentre = [&](MessageBoxButtons buttons, MessageBoxAnswer which) {
@@ -168,22 +175,23 @@ TEST_F(X11Dialogs, MessageBoxShowsItsTextAndAnswersKeysClicksAndTheCloseButton) 
     bool needsXTest = false;
   };
   const std::vector<Case> cases = {
-      {"Return", MessageBoxButtons::kYesNo, MessageBoxAnswer::kYes, [&](::Window w, auto&) { sendKeyPress(w, XK_Return); }},
-      {"Escape", MessageBoxButtons::kOk, MessageBoxAnswer::kOk, [&](::Window w, auto&) { sendKeyPress(w, XK_Escape); }},
-      {"close button", MessageBoxButtons::kYesNo, MessageBoxAnswer::kNo, [&](::Window w, auto&) { sendDeleteWindow(w); }},
+    {"Return", MessageBoxButtons::kYesNo, MessageBoxAnswer::kYes,
+     [&](::Window w, auto&) { sendKeyPress(w, XK_Return); }},
+    {"Escape", MessageBoxButtons::kOk, MessageBoxAnswer::kOk, [&](::Window w, auto&) { sendKeyPress(w, XK_Escape); }},
+    {"close button", MessageBoxButtons::kYesNo, MessageBoxAnswer::kNo, [&](::Window w, auto&) { sendDeleteWindow(w); }},
 #if defined(TARNWICK_TEST_XTEST)
-      {"click on No", MessageBoxButtons::kYesNo, MessageBoxAnswer::kNo,
-       [&](::Window, const XWindowAttributes& a) {
-         const gui::CPoint c = buttonCentre(MessageBoxButtons::kYesNo, MessageBoxAnswer::kNo);
-         click(a.x + c.x, a.y + c.y);
-       },
-       true},
-      {"click on Yes", MessageBoxButtons::kYesNo, MessageBoxAnswer::kYes,
-       [&](::Window, const XWindowAttributes& a) {
-         const gui::CPoint c = buttonCentre(MessageBoxButtons::kYesNo, MessageBoxAnswer::kYes);
-         click(a.x + c.x, a.y + c.y);
-       },
-       true},
+    {"click on No", MessageBoxButtons::kYesNo, MessageBoxAnswer::kNo,
+     [&](::Window, const XWindowAttributes& a) {
+       const gui::CPoint c = buttonCentre(MessageBoxButtons::kYesNo, MessageBoxAnswer::kNo);
+       click(a.x + c.x, a.y + c.y);
+     },
+     true},
+    {"click on Yes", MessageBoxButtons::kYesNo, MessageBoxAnswer::kYes,
+     [&](::Window, const XWindowAttributes& a) {
+       const gui::CPoint c = buttonCentre(MessageBoxButtons::kYesNo, MessageBoxAnswer::kYes);
+       click(a.x + c.x, a.y + c.y);
+     },
+     true},
 #endif
   };
   for (const Case& c : cases) {

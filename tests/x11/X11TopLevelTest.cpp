@@ -9,7 +9,9 @@ namespace {
 using X11TopLevel = X11Test;
 
 TEST_F(X11TopLevel, IsACentredDialogNamedInUtf8ThatShowsItsPixelsAndReportsTheCloseButton) {
-  const std::string title = "\xC3\x9C" "berschreiben? \xE2\x98\x83";  // "Überschreiben? ☃"
+  const std::string title =
+      "\xC3\x9C"
+      "berschreiben? \xE2\x98\x83";  // "Überschreiben? ☃"
   std::unique_ptr<platform::EditorWindow> window = platform::createX11TopLevelWindow(300, 120, title.c_str());
   ASSERT_NE(window, nullptr);
   RecordingListener listener;
@@ -20,7 +22,9 @@ TEST_F(X11TopLevel, IsACentredDialogNamedInUtf8ThatShowsItsPixelsAndReportsTheCl
 
   const ::Window id = topLevelNamed(title);
   ASSERT_NE(id, 0u);
-  EXPECT_EQ(textProperty(id, "WM_NAME"), "\xDC" "berschreiben? ?");  // Latin-1 for old window managers
+  EXPECT_EQ(textProperty(id, "WM_NAME"),
+            "\xDC"
+            "berschreiben? ?");  // Latin-1 for old window managers
   const std::vector<long> type = longProperty(id, "_NET_WM_WINDOW_TYPE");
   ASSERT_EQ(type.size(), 1u);
   EXPECT_EQ(static_cast<Atom>(type[0]), XInternAtom(host_, "_NET_WM_WINDOW_TYPE_DIALOG", False));
