@@ -16,6 +16,9 @@ constexpr int32_t kWaitMs = 50;  // the loop sleeps in the window system between
 
 platform::MessageBoxAnswer runMessageWindow(std::unique_ptr<platform::EditorWindow> window, const char* title,
                                             const char* text, platform::MessageBoxButtons buttons) {
+  if (!window)
+    return buttons == platform::MessageBoxButtons::kOk ? platform::MessageBoxAnswer::kOk
+                                                       : platform::MessageBoxAnswer::kNo;
   const CRect rect(0, 0, window->width(), window->height());
   auto* frame = new CFrame(rect, std::move(window), nullptr);
   auto* view = new CMessageView(rect, title ? title : "", text ? text : "", buttons);

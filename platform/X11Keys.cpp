@@ -49,8 +49,6 @@ int32_t characterOf(unsigned long keysym) {
   return 0;
 }
 
-}  // namespace
-
 bool keyEventFor(unsigned long keysym, unsigned int state, KeyEvent& key) {
   key = KeyEvent{};
   key.virtualKey = virtualKeyOf(keysym);
@@ -60,6 +58,8 @@ bool keyEventFor(unsigned long keysym, unsigned int state, KeyEvent& key) {
   if (state & Mod1Mask) key.modifiers |= kKeyModifierAlt;
   return key.virtualKey != 0 || key.character != 0;
 }
+
+}  // namespace
 
 bool translateKey(XKeyEvent& event, KeyEvent& key) {
   char text[16];

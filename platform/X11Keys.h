@@ -12,8 +12,4 @@ namespace tarnwick::platform::x11 {
 // Needs Xlib loaded.
 bool translateKey(XKeyEvent& event, KeyEvent& key);
 
-// The key event of a keysym with the modifier state of an X event (the part of translateKey that needs
-// no server); for tests.
-bool keyEventFor(unsigned long keysym, unsigned int state, KeyEvent& key);
-
 }  // namespace tarnwick::platform::x11
