@@ -38,6 +38,10 @@ void AEffGUIEditor::idle() {
   if (frame && !inIdleStuff) frame->idle();
 }
 
+bool AEffGUIEditor::onKeyDown(int32_t character, int32_t virtualKey, int32_t modifiers) {
+  return frame != nullptr && frame->onKeyDown(KeyEvent{character, virtualKey, modifiers});
+}
+
 bool AEffGUIEditor::setKnobMode(int32_t mode) {
   knobMode = mode;
   return true;

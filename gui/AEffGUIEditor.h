@@ -81,6 +81,9 @@ class AEffGUIEditor : public AEffEditor {
   void close() override;
   // Delivers window input and draws what is dirty (the frame's idle).
   void idle() override;
+  // A key the host forwards (effEditKeyDown: character, VST virtual key, VST modifier bits) goes to the
+  // frame's modal view; true when that used it (the host then does not act on it itself).
+  bool onKeyDown(int32_t character, int32_t virtualKey, int32_t modifiers) override;
   bool setKnobMode(int32_t mode) override;
   int32_t getKnobMode() const { return knobMode; }
 

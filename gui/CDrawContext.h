@@ -92,6 +92,7 @@ class CDrawContext {
   int32_t getFontFace() const { return fontFace_; }
   void setFontColor(const CColor& color) { fontColor_ = color; }
   CColor getFontColor() const { return fontColor_; }
+  // Text is UTF-8; characters the font lacks and bytes that are no valid UTF-8 show as '?'.
   // Width in pixels of the string in the current font.
   CCoord getStringWidth(const char* string) const;
   // One line of text, vertically centred in rect and aligned horizontally, cut to rect; opaque fills the

@@ -4,6 +4,7 @@
 
 #include "gui/Blend.h"
 #include "gui/CDrawContext.h"
+#include "gui/Utf8.h"
 #include "gui/font/FontAtlas.h"
 
 namespace tarnwick::gui {
@@ -16,10 +17,10 @@ const font::Face& faceOf(CCoord size, int32_t face) {
   return font::findFace(size, (face & kBoldFace ? 1 : 0) | (face & kItalicFace ? 2 : 0));
 }
 
-// Width of the string in 1/64 pixel.
+// Width of the string (UTF-8) in 1/64 pixel.
 int64_t advanceOf(const font::Face& face, const char* string) {
   int64_t pen = 0;
-  for (const char* p = string; *p; ++p) pen += font::glyphFor(face, static_cast<unsigned char>(*p)).advance;
+  for (const char* p = string; *p;) pen += font::glyphFor(face, nextCodePoint(p)).advance;
   return pen;
 }
 
@@ -60,8 +61,8 @@ void CDrawContext::drawString(const char* string, const CRect& rect, bool opaque
 
   int64_t pen = int64_t{x + offset_.x} * 64;
   const int32_t base = baseline + offset_.y;
-  for (const char* p = string; *p; ++p) {
-    const font::Glyph& g = font::glyphFor(face, static_cast<unsigned char>(*p));
+  for (const char* p = string; *p;) {
+    const font::Glyph& g = font::glyphFor(face, nextCodePoint(p));
     const int32_t gx = static_cast<int32_t>((pen + 32) >> 6) + g.left;
     const int32_t gy = base + g.top;
     const uint8_t* cover = face.coverage + g.offset;

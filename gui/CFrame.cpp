@@ -1,4 +1,4 @@
-// The frame: view list, deferred drawing of dirty areas, mouse dispatch and the modal-loop plumbing.
+// The frame: view list, deferred drawing of dirty areas, mouse and key dispatch and the modal-loop plumbing.
 #include "gui/CFrame.h"
 
 #include <algorithm>
@@ -41,7 +41,10 @@ bool CFrame::removeView(CView* view, bool withForget) {
   const auto it = std::find(views_.begin(), views_.end(), view);
   if (it == views_.end()) return false;
   views_.erase(it);
-  if (modalView_ == view) modalView_ = nullptr;
+  if (modalView_ == view) {
+    modalView_ = nullptr;
+    modalChanged(view);
+  }
   invalidate(view->getViewSize());
   view->removed(this);
   if (withForget) view->forget();
@@ -49,7 +52,10 @@ bool CFrame::removeView(CView* view, bool withForget) {
 }
 
 bool CFrame::removeAll(bool withForget) {
-  modalView_ = nullptr;
+  if (CView* before = modalView_) {
+    modalView_ = nullptr;
+    modalChanged(before);
+  }
   while (!views_.empty()) {
     CView* view = views_.back();
     views_.pop_back();
@@ -172,10 +178,30 @@ void CFrame::present(const CRect& area) {
 
 bool CFrame::setModalView(CView* view) {
   if (view && modalView_) return false;
+  CView* before = modalView_;
   if (modalView_) invalidate(modalView_->getViewSize());
   modalView_ = view;
   if (view) invalidate(view->getViewSize());
+  modalChanged(before);
   return true;
+}
+
+void CFrame::modalChanged(CView* before) {
+  if (!window_) return;
+  if (modalView_ && modalView_->wantsKeys()) {
+    window_->takeKeyboardFocus();
+  } else if (before && before->wantsKeys()) {
+    window_->releaseKeyboardFocus();
+  }
+}
+
+bool CFrame::onKeyDown(const KeyEvent& key) {
+  CView* target = modalView_;
+  if (target == nullptr) return false;
+  target->remember();  // the view may remove itself when the key ends it
+  const bool used = target->onKeyDown(key);
+  target->forget();
+  return used;
 }
 
 bool CFrame::getCurrentMouseLocation(CPoint& where) const {
@@ -220,6 +246,7 @@ void CFrame::mouse(CDrawContext* context, CPoint& where, int32_t buttons) {
     }
   }
   if (target == nullptr) return;
+  if (target == modalView_ && target->wantsKeys() && window_) window_->takeKeyboardFocus();
   // The view may remove itself while it handles the mouse; keep it alive until it returns.
   target->remember();
   target->mouse(context, where, buttons);
@@ -231,6 +258,8 @@ void CFrame::windowMouseDown(const platform::MouseState& state) {
   CPoint where(state.x, state.y);
   mouse(context_.get(), where, state.buttons);
 }
+
+void CFrame::windowKeyDown(const KeyEvent& key) { onKeyDown(key); }
 
 void CFrame::windowExposed(int32_t x, int32_t y, int32_t width, int32_t height) {
   drawDirty();

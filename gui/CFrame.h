@@ -1,4 +1,5 @@
-// The frame: the editor's window, holding the views, drawing them into its pixels and dispatching the mouse.
+// The frame: the editor's window, holding the views, drawing them into its pixels and dispatching the mouse
+// and keys.
 #pragma once
 
 #include <cstdint>
@@ -41,10 +42,15 @@ class CFrame : public CView, private platform::EditorWindowListener {
   // Redraws this area (frame coordinates) at the next idle.
   void invalidate(const CRect& rect);
 
-  // While a modal view is set it takes every mouse-down that hits it and is drawn above all views;
-  // setting one while another is set fails.
+  // While a modal view is set it takes every mouse-down that hits it and every key, and is drawn above all
+  // views; setting one while another is set fails. A modal view that wants keys gets the keyboard focus
+  // when it is set and when it is clicked; the focus goes back when it is no longer modal.
   bool setModalView(CView* view);
   CView* getModalView() const { return modalView_; }
+  // A key from the window or from the host (AEffGUIEditor::onKeyDown): the modal view's, else unused.
+  bool onKeyDown(const KeyEvent& key);
+  // True once the window system asked to close the frame's window (a top-level window's close button).
+  bool isCloseRequested() const { return closeRequested_; }
 
   bool getCurrentMouseLocation(CPoint& where) const;
   int32_t getCurrentMouseButtons() const;
@@ -69,6 +75,10 @@ class CFrame : public CView, private platform::EditorWindowListener {
 
   void windowMouseDown(const platform::MouseState& state) override;
   void windowExposed(int32_t x, int32_t y, int32_t width, int32_t height) override;
+  void windowKeyDown(const KeyEvent& key) override;
+  void windowCloseRequested() override { closeRequested_ = true; }
+  // The keyboard focus follows the modal view: taken for one that wants keys, given back after it.
+  void modalChanged(CView* before);
   void addArea(const CRect& rect);
   void drawArea(const CRect& area);
   void present(const CRect& area);
@@ -84,6 +94,7 @@ class CFrame : public CView, private platform::EditorWindowListener {
   bool dispatching_ = false;
   bool drawing_ = false;
   bool modalAbandoned_ = false;
+  bool closeRequested_ = false;
 };
 
 }  // namespace tarnwick::gui

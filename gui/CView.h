@@ -1,4 +1,4 @@
-// Views: rectangles in the frame that draw themselves and may take the mouse.
+// Views: rectangles in the frame that draw themselves and may take the mouse and keys.
 #pragma once
 
 #include <cstdint>
@@ -6,12 +6,17 @@
 #include "gui/CDrawContext.h"
 #include "gui/CGeometry.h"
 #include "gui/CReferenceCounter.h"
+#include "platform/EditorWindow.h"
 
 namespace tarnwick::gui {
 
 class AEffGUIEditor;
 class CBitmap;
 class CFrame;
+
+// A key press: a Unicode character and / or a virtual key (platform::VirtualKey, VST 2.4's numbers) with
+// platform::KeyModifiers bits.
+using KeyEvent = platform::KeyEvent;
 
 // [ui-thread] Every view and control. Nothing here may be touched from another thread.
 //
@@ -29,6 +34,10 @@ class CView : public CReferenceCounter {
   virtual void mouse(CDrawContext* context, CPoint& where, int32_t buttons = -1);
   // Whether a mouse-down at where belongs to this view: inside the mouseable area, edges included.
   virtual bool hitTest(const CPoint& where, int32_t buttons = -1);
+  // A key press; the frame gives keys to its modal view only. True when the view used the key.
+  virtual bool onKeyDown(const KeyEvent& /*key*/) { return false; }
+  // A view that takes typing: the frame asks the window system for the keyboard while it is the modal view.
+  virtual bool wantsKeys() const { return false; }
 
   virtual bool isDirty() const { return bDirty; }
   virtual void setDirty(bool dirty = true) { bDirty = dirty; }

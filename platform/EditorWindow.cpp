@@ -1,4 +1,5 @@
-// Editor window factories: the window system's backend for a host's parent window, offscreen otherwise.
+// Window factories: the window system's backend for a host's parent window (offscreen otherwise) and for
+// the toolkit's own top-level windows.
 #include "platform/EditorWindow.h"
 
 #include "platform/OffscreenWindow.h"
@@ -19,6 +20,17 @@ std::unique_ptr<EditorWindow> createEditorWindow(void* parent, int32_t width, in
 
 std::unique_ptr<EditorWindow> createOffscreenEditorWindow(int32_t width, int32_t height) {
   return std::make_unique<OffscreenWindow>(width, height);
+}
+
+std::unique_ptr<EditorWindow> createTopLevelWindow(int32_t width, int32_t height, const char* title) {
+#if defined(TARNWICK_HAVE_X11)
+  return createX11TopLevelWindow(width, height, title != nullptr ? title : "");
+#else
+  (void)width;
+  (void)height;
+  (void)title;
+  return nullptr;  // no backend for this window system yet
+#endif
 }
 
 }  // namespace tarnwick::platform

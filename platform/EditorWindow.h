@@ -1,19 +1,20 @@
 // The window system under the editor: a child window that shows the toolkit's pixels, reports the mouse
-// and opens popup surfaces for menus. Backends: OffscreenWindow (no window system; tests script the mouse),
-// X11Window (Linux hosts) and, later, one for Win32.
+// and keys and opens popup surfaces for menus; also the toolkit's own top-level windows (message boxes). Backends:
+// OffscreenWindow (no window system; tests script the mouse), X11Window (Linux hosts) and, later, one for Win32.
 //
 // Contract for a backend, all on the user-interface thread:
 //  - Coordinates are pixels of the editor window, origin at its top left, also while the mouse is over a
 //    popup surface or outside the window (they may be negative or beyond the window's size).
 //  - Button and modifier bits: left 1, middle 2, right 4, Shift 8, Ctrl 16, Alt 32, Apple (Command) 64.
 //  - dispatchEvents() is called from the editor's idle; it must not block. It delivers a mouse-down (a
-//    button that was up goes down) to the listener, updates the mouse state for motion and releases,
-//    and re-presents exposed areas through windowExposed.
+//    button that was up goes down) and a key press to the listener, updates the mouse state for motion
+//    and releases, and re-presents exposed areas through windowExposed.
 //  - pumpModal() is called once per pass of a modal loop (a drag, an open popup menu). It waits a short
 //    while for input (a backend with a real window: up to ~15 ms, so the loop does not spin), updates the
 //    mouse state and keeps the windows painted, but delivers no mouse-down to the listener: the loop reads
 //    mouseState() itself. It returns false when the loop must end at once (the window is going away, or
-//    the user pressed Escape); a drag then ends as if released and a popup menu is cancelled.
+//    the user pressed Escape); a drag then ends as if released and a popup menu is cancelled. Other keys
+//    pressed during a modal pass are dropped.
 //  - A popup surface is a borderless top-level surface above everything (an override-redirect window on
 //    X11) placed at a position in window coordinates. While any popup is open the backend grabs the
 //    pointer, so clicks outside every surface still reach the modal loop.
@@ -41,6 +42,43 @@ struct MouseState {
   int32_t buttons = 0;  // MouseBits
 };
 
+// Keys that have no character. The numbers are VST 2.4's virtual keys, so that a host's key event
+// (effEditKeyDown) passes through unchanged.
+enum VirtualKey : int32_t {
+  kKeyBack = 1,  // Backspace
+  kKeyTab = 2,
+  kKeyReturn = 4,
+  kKeyEscape = 6,
+  kKeySpace = 7,
+  kKeyNext = 8,  // what some hosts send for Page Down
+  kKeyEnd = 9,
+  kKeyHome = 10,
+  kKeyLeft = 11,
+  kKeyUp = 12,
+  kKeyRight = 13,
+  kKeyDown = 14,
+  kKeyPageUp = 15,
+  kKeyPageDown = 16,
+  kKeyEnter = 19,  // the keypad's Enter
+  kKeyDelete = 22,
+};
+
+// Modifier bits of a key event, VST 2.4's as well.
+enum KeyModifiers : int32_t {
+  kKeyModifierShift = 1,
+  kKeyModifierAlt = 2,
+  kKeyModifierCommand = 4,  // the Control key on macOS
+  kKeyModifierControl = 8,  // Ctrl on Linux and Windows, Command on macOS
+};
+
+// A key press: the character it types (a Unicode code point, 0 for none) and / or a VirtualKey (0 for
+// none), with KeyModifiers bits.
+struct KeyEvent {
+  int32_t character = 0;
+  int32_t virtualKey = 0;
+  int32_t modifiers = 0;
+};
+
 // Implemented by the frame.
 class EditorWindowListener {
  public:
@@ -49,6 +87,10 @@ class EditorWindowListener {
   virtual void windowMouseDown(const MouseState& state) = 0;
   // Part of the window must be shown again: the listener presents it from its pixels.
   virtual void windowExposed(int32_t x, int32_t y, int32_t width, int32_t height) = 0;
+  // A key was pressed while the window had the keyboard (outside modal passes).
+  virtual void windowKeyDown(const KeyEvent& /*key*/) {}
+  // The user asked the window manager to close a top-level window (its close button).
+  virtual void windowCloseRequested() {}
 };
 
 // A borderless surface for a popup menu; destroying it closes it.
@@ -79,6 +121,14 @@ class EditorWindow {
   // Waits until the window system has carried out everything asked of it so far (what it shows, grabs,
   // closed popups); for whoever compares the screen with the pixels presented.
   virtual void sync() {}
+  // Asks for the keyboard, so that keys reach this window and not the host's (a view that takes typing
+  // was shown or clicked). The window system may refuse; keys forwarded by the host still arrive.
+  virtual void takeKeyboardFocus() {}
+  // Hands the keyboard back to where it was before takeKeyboardFocus (the view that took typing is gone).
+  virtual void releaseKeyboardFocus() {}
+  // For the toolkit's own modal windows: waits until input may be pending or the time is up. False when
+  // nothing will ever arrive again (the window is gone, a test script is used up): the loop must end.
+  virtual bool waitForEvents(int32_t milliseconds) = 0;
   // A popup of width × height at (x, y) in window coordinates; null when none can be made.
   virtual std::unique_ptr<PopupSurface> openPopup(int32_t x, int32_t y, int32_t width, int32_t height) = 0;
 };
@@ -90,5 +140,9 @@ class EditorWindow {
 std::unique_ptr<EditorWindow> createEditorWindow(void* parent, int32_t width, int32_t height);
 // An editor window without any window system, whatever the platform (headless use).
 std::unique_ptr<EditorWindow> createOffscreenEditorWindow(int32_t width, int32_t height);
+// A top-level window of width × height of the toolkit's own (a message box), centred on the screen, with
+// the UTF-8 title for the window manager; its close button reaches windowCloseRequested. Null when there
+// is no window system (no display can be opened) or it refuses the window.
+std::unique_ptr<EditorWindow> createTopLevelWindow(int32_t width, int32_t height, const char* title);
 
 }  // namespace tarnwick::platform

@@ -1,4 +1,4 @@
-// Message boxes: a replaceable handler, by default a report on standard error.
+// Message boxes: a replaceable handler, a presenter with a window, by default a report on standard error.
 #include "platform/MessageBox.h"
 
 #include <atomic>
@@ -9,6 +9,7 @@ namespace tarnwick::platform {
 namespace {
 
 std::atomic<MessageBoxHandler> gHandler{nullptr};
+std::atomic<MessageBoxPresenter> gPresenter{nullptr};
 
 MessageBoxAnswer reportOnStderr(const char* title, const char* text, MessageBoxButtons buttons) {
   std::fprintf(stderr, "[%s]\n%s\n", title ? title : "", text ? text : "");
@@ -19,10 +20,15 @@ MessageBoxAnswer reportOnStderr(const char* title, const char* text, MessageBoxB
 }  // namespace
 
 MessageBoxAnswer showMessageBox(const char* title, const char* text, MessageBoxButtons buttons) {
-  MessageBoxHandler handler = gHandler.load();
-  return handler ? handler(title, text, buttons) : reportOnStderr(title, text, buttons);
+  if (MessageBoxHandler handler = gHandler.load()) return handler(title, text, buttons);
+  if (MessageBoxPresenter presenter = gPresenter.load()) {
+    if (const std::optional<MessageBoxAnswer> answer = presenter(title, text, buttons)) return *answer;
+  }
+  return reportOnStderr(title, text, buttons);
 }
 
 void setMessageBoxHandler(MessageBoxHandler handler) { gHandler.store(handler); }
+
+void setMessageBoxPresenter(MessageBoxPresenter presenter) { gPresenter.store(presenter); }
 
 }  // namespace tarnwick::platform

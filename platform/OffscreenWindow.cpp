@@ -1,4 +1,4 @@
-// Offscreen editor window: presented pixels kept in memory, the mouse driven by a queued script.
+// Offscreen editor window: presented pixels kept in memory, the mouse and keys driven by a queued script.
 #include "platform/OffscreenWindow.h"
 
 #include <algorithm>
@@ -60,19 +60,24 @@ void OffscreenWindow::present(const uint32_t* pixels, int32_t stride, int32_t x,
 
 void OffscreenWindow::dispatchEvents() {
   while (!script_.empty()) {
-    const MouseState next = script_.front();
+    const Entry next = script_.front();
     script_.pop_front();
-    const bool newPress = (next.buttons & kMouseButtonBits & ~mouse_.buttons) != 0;
-    mouse_ = next;
-    if (newPress && listener_) listener_->windowMouseDown(next);
+    if (next.isKey) {
+      if (listener_) listener_->windowKeyDown(next.key);
+      continue;
+    }
+    const bool newPress = (next.mouse.buttons & kMouseButtonBits & ~mouse_.buttons) != 0;
+    mouse_ = next.mouse;
+    if (newPress && listener_) listener_->windowMouseDown(next.mouse);
   }
 }
 
 bool OffscreenWindow::pumpModal() {
   if (!script_.empty()) {
-    mouse_ = script_.front();
+    const Entry next = script_.front();
     script_.pop_front();
-    return true;
+    if (!next.isKey) mouse_ = next.mouse;
+    return !(next.isKey && next.key.virtualKey == kKeyEscape);
   }
   if ((mouse_.buttons & kMouseButtonBits) != 0) {
     mouse_.buttons = 0;
@@ -86,7 +91,13 @@ std::unique_ptr<PopupSurface> OffscreenWindow::openPopup(int32_t x, int32_t y, i
   return std::make_unique<Surface>(*this, x, y, width, height);
 }
 
-void OffscreenWindow::queueMouse(int32_t x, int32_t y, int32_t buttons) { script_.push_back({x, y, buttons}); }
+void OffscreenWindow::queueMouse(int32_t x, int32_t y, int32_t buttons) {
+  script_.push_back({false, {x, y, buttons}, {}});
+}
+
+void OffscreenWindow::queueKey(int32_t character, int32_t virtualKey, int32_t modifiers) {
+  script_.push_back({true, mouse_, {character, virtualKey, modifiers}});
+}
 
 uint32_t OffscreenWindow::pixel(int32_t x, int32_t y) const {
   if (x < 0 || y < 0 || x >= width_ || y >= height_) return 0;

@@ -1,5 +1,5 @@
-// Editor window without a window system: the presented pixels stay in memory and the mouse follows a
-// script of states that tests queue.
+// Editor window without a window system: the presented pixels stay in memory and the mouse and keys
+// follow a script that tests queue.
 #pragma once
 
 #include <cstdint>
@@ -19,18 +19,31 @@ class OffscreenWindow : public EditorWindow {
   int32_t width() const override { return width_; }
   int32_t height() const override { return height_; }
   void present(const uint32_t* pixels, int32_t stride, int32_t x, int32_t y, int32_t w, int32_t h) override;
-  // Replays the queued mouse states: a state in which a button that was up is down goes to the listener
-  // as a mouse-down (a drag loop inside it consumes further states); any other state just becomes current.
+  // Replays the script in order: a state in which a button that was up is down goes to the listener
+  // as a mouse-down (a drag loop inside it consumes further states); any other state just becomes current;
+  // a key goes to the listener as a key press.
   void dispatchEvents() override;
-  // Takes the next queued state. When the script is used up the buttons are released at the last
-  // position; when they are already released, returns false (nothing more will ever happen).
+  // Takes the next queued state (a key is dropped, Escape ends the loop). When the script is used up the
+  // buttons are released at the last position; when they are already released, returns false (nothing
+  // more will ever happen).
   bool pumpModal() override;
+  void takeKeyboardFocus() override { ++focusRequests_; }
+  // Never waits; false once the script is used up.
+  bool waitForEvents(int32_t /*milliseconds*/) override { return !script_.empty(); }
   MouseState mouseState() const override { return mouse_; }
   std::unique_ptr<PopupSurface> openPopup(int32_t x, int32_t y, int32_t width, int32_t height) override;
 
   // Test side.
   void queueMouse(int32_t x, int32_t y, int32_t buttons);
+  void queueKey(int32_t character, int32_t virtualKey = 0, int32_t modifiers = 0);
+  // Entries of the script not yet replayed (mouse states and keys).
   size_t queuedMouseStates() const { return script_.size(); }
+  // How often a view asked for the keyboard.
+  int32_t focusRequests() const { return focusRequests_; }
+  // As the window manager's close button would.
+  void requestClose() {
+    if (listener_) listener_->windowCloseRequested();
+  }
   void setMouse(int32_t x, int32_t y, int32_t buttons) { mouse_ = {x, y, buttons}; }
   // The window's pixels as last presented (0 where nothing was presented yet).
   uint32_t pixel(int32_t x, int32_t y) const;
@@ -58,8 +71,15 @@ class OffscreenWindow : public EditorWindow {
   int32_t height_;
   std::vector<uint32_t> screen_;
   int64_t presentCount_ = 0;
+  struct Entry {
+    bool isKey = false;
+    MouseState mouse;
+    KeyEvent key;
+  };
+
   MouseState mouse_;
-  std::deque<MouseState> script_;
+  std::deque<Entry> script_;
+  int32_t focusRequests_ = 0;
   std::vector<Popup*> popups_;
   size_t mostPopups_ = 0;
 };

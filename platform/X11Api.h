@@ -23,12 +23,14 @@ struct XlibApi {
   decltype(&::XFreeColormap) XFreeColormap = nullptr;
   decltype(&::XFreeGC) XFreeGC = nullptr;
   decltype(&::XGetVisualInfo) XGetVisualInfo = nullptr;
+  decltype(&::XGetInputFocus) XGetInputFocus = nullptr;
   decltype(&::XGetWindowAttributes) XGetWindowAttributes = nullptr;
   decltype(&::XGrabKeyboard) XGrabKeyboard = nullptr;
   decltype(&::XGrabPointer) XGrabPointer = nullptr;
   decltype(&::XInternAtom) XInternAtom = nullptr;
   decltype(&::XListPixmapFormats) XListPixmapFormats = nullptr;
   decltype(&::XLookupKeysym) XLookupKeysym = nullptr;
+  decltype(&::XLookupString) XLookupString = nullptr;
   decltype(&::XMapRaised) XMapRaised = nullptr;
   decltype(&::XMapWindow) XMapWindow = nullptr;
   decltype(&::XNextEvent) XNextEvent = nullptr;
@@ -39,7 +41,9 @@ struct XlibApi {
   decltype(&::XQueryPointer) XQueryPointer = nullptr;
   decltype(&::XScreenNumberOfScreen) XScreenNumberOfScreen = nullptr;
   decltype(&::XSetErrorHandler) XSetErrorHandler = nullptr;
+  decltype(&::XSetInputFocus) XSetInputFocus = nullptr;
   decltype(&::XSetIOErrorHandler) XSetIOErrorHandler = nullptr;
+  decltype(&::XSetWMNormalHints) XSetWMNormalHints = nullptr;
   decltype(&::XSync) XSync = nullptr;
   decltype(&::XTranslateCoordinates) XTranslateCoordinates = nullptr;
   decltype(&::XUngrabKeyboard) XUngrabKeyboard = nullptr;

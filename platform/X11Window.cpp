@@ -1,5 +1,6 @@
-// X11 editor window: a child window on a display connection of its own, pixels uploaded as images in the
-// visual's layout, events read on the host's idle and in modal loops.
+// X11 editor window: a child window (or a top-level window of the toolkit's own) on a display connection
+// of its own, pixels uploaded as images in the visual's layout, events read on the host's idle and in modal
+// loops.
 #include "platform/X11Window.h"
 
 #include <poll.h>
@@ -12,9 +13,11 @@
 #include <utility>
 
 #include "platform/X11Api.h"
+#include "platform/X11Keys.h"
 #include "platform/X11Popup.h"
 #include "platform/X11Session.h"
 #include "platform/X11Support.h"
+#include "platform/X11TopLevel.h"
 
 namespace tarnwick::platform {
 
@@ -61,6 +64,7 @@ class X11Window final : public EditorWindow {
   X11Window& operator=(const X11Window&) = delete;
 
   bool open(::Window parent);
+  bool openTopLevel(const char* title);
 
   ~X11Window() override {
     Session& s = *session_;
@@ -91,12 +95,22 @@ class X11Window final : public EditorWindow {
   void dispatchEvents() override {
     const std::shared_ptr<Session> keep = session_;  // the listener may destroy this window
     for (int n = 0; n < kMaxEventsPerPass; ++n) {
+      if (closePending_ && listener_ != nullptr) {
+        closePending_ = false;
+        listener_->windowCloseRequested();
+        if (keep->windowClosed) return;
+      }
       MouseState down;
       const Read read = readEvent(false, down);
       if (read == Read::none) break;
-      if (read == Read::mouseDown && listener_ != nullptr) {
+      if (listener_ == nullptr) continue;
+      if (read == Read::mouseDown || read == Read::key) {
         if (!deliverExposed(*keep)) return;
-        listener_->windowMouseDown(down);
+        if (read == Read::mouseDown) {
+          listener_->windowMouseDown(down);
+        } else {
+          listener_->windowKeyDown(key_);
+        }
         if (keep->windowClosed) return;
       }
     }
@@ -133,6 +147,47 @@ class X11Window final : public EditorWindow {
     s.noteTrap(trap);
   }
 
+  void takeKeyboardFocus() override {
+    Session& s = *session_;
+    if (!s.usable() || s.window == 0) return;
+    if (!wantsFocus_) {
+      ErrorTrap trap(s.display);
+      int revert = 0;
+      previousFocus_ = 0;
+      xlib().XGetInputFocus(s.display, &previousFocus_, &revert);
+      s.noteTrap(trap);
+    }
+    wantsFocus_ = true;
+    focusOn();
+  }
+
+  // The keyboard goes back where it was before takeKeyboardFocus, unless the user moved it meanwhile.
+  void releaseKeyboardFocus() override {
+    Session& s = *session_;
+    if (!wantsFocus_ || !s.usable() || s.window == 0) return;
+    wantsFocus_ = false;
+    ErrorTrap trap(s.display);
+    ::Window focus = 0;
+    int revert = 0;
+    xlib().XGetInputFocus(s.display, &focus, &revert);
+    if (focus == s.window && previousFocus_ != s.window) {
+      // None and PointerRoot are focus modes, not windows; a window that is gone meanwhile is an error
+      // the trap takes.
+      xlib().XSetInputFocus(s.display, previousFocus_, RevertToParent, CurrentTime);
+    }
+    xlib().XFlush(s.display);
+    s.noteTrap(trap);
+  }
+
+  bool waitForEvents(int32_t milliseconds) override {
+    Session& s = *session_;
+    if (!s.usable() || s.window == 0) return false;
+    if (closePending_ || xlib().XPending(s.display) > 0) return true;
+    pollfd wait{ConnectionNumber(s.display), POLLIN, 0};
+    poll(&wait, 1, std::max(milliseconds, 0));
+    return s.usable() && s.window != 0;
+  }
+
   std::unique_ptr<PopupSurface> openPopup(int32_t x, int32_t y, int32_t width, int32_t height) override {
     Session& s = *session_;
     if (width <= 0 || height <= 0 || width > kMaxSurfaceSide || height > kMaxSurfaceSide) return nullptr;
@@ -156,7 +211,7 @@ class X11Window final : public EditorWindow {
   }
 
  private:
-  enum class Read { none, handled, pointer, button, mouseDown, escape };
+  enum class Read { none, handled, pointer, button, mouseDown, key, escape };
 
   Read readEvent(bool modal, MouseState& down);
   // Reads what is queued, but a button going down or up ends the pass: the modal loop then sees the
@@ -187,6 +242,8 @@ class X11Window final : public EditorWindow {
   void noteExposed(int32_t x, int32_t y, int32_t w, int32_t h);
   // Hands the exposed area to the listener; false when that destroyed the window.
   bool deliverExposed(Session& keep);
+  // Gives the window the keyboard focus when it can take it (viewable); else again when it is mapped.
+  void focusOn();
 
   std::shared_ptr<Session> session_;
   EditorWindowListener* listener_ = nullptr;
@@ -195,6 +252,11 @@ class X11Window final : public EditorWindow {
   GC gc_ = nullptr;
   Image image_;
   MouseState mouse_;  // as the last event told
+  KeyEvent key_;      // the key press readEvent just read
+  x11::TopLevelAtoms atoms_;
+  bool closePending_ = false;  // the close button, seen during a modal pass
+  bool wantsFocus_ = false;
+  ::Window previousFocus_ = 0;  // before takeKeyboardFocus
   bool exposed_ = false;
   int32_t exposedLeft_ = 0, exposedTop_ = 0, exposedRight_ = 0, exposedBottom_ = 0;
 };
@@ -224,6 +286,37 @@ bool X11Window::open(::Window parent) {
   if (s.window == 0) return false;
   gc_ = x11::makeGC(s.display, s.window);
   xlib().XMapWindow(s.display, s.window);
+  xlib().XSync(s.display, False);
+  s.noteTrap(trap);
+  return !trap.failed() && image_.init(s, width_, height_);
+}
+
+bool X11Window::openTopLevel(const char* title) {
+  Session& s = *session_;
+  ErrorTrap trap(s.display);
+  s.screen = DefaultScreen(s.display);
+  s.root = RootWindow(s.display, s.screen);
+  s.visual = DefaultVisual(s.display, s.screen);
+  s.depth = DefaultDepth(s.display, s.screen);
+  XSetWindowAttributes attributes{};
+  attributes.event_mask = kWindowEvents;
+  attributes.border_pixel = 0;
+  unsigned long valueMask = CWEventMask | CWBorderPixel | CWBackPixel;
+  if (!x11::layoutFor(s.display, s.visual, s.depth, s.layout)) {
+    if (!x11::fallbackVisual(s)) return false;
+    attributes.colormap = s.colormapFor(s.root);
+    valueMask |= CWColormap;
+  }
+  attributes.background_pixel = s.layout.encode(0xF0F0F0u);  // until the first present
+  const int x = std::max(0, (DisplayWidth(s.display, s.screen) - width_) / 2);
+  const int y = std::max(0, (DisplayHeight(s.display, s.screen) - height_) / 2);
+  s.window = xlib().XCreateWindow(s.display, s.root, x, y, static_cast<unsigned int>(width_),
+                                  static_cast<unsigned int>(height_), 0, s.depth, InputOutput, s.visual, valueMask,
+                                  &attributes);
+  if (s.window == 0) return false;
+  atoms_ = x11::describeTopLevel(s.display, s.window, title, x, y, width_, height_);
+  gc_ = x11::makeGC(s.display, s.window);
+  xlib().XMapRaised(s.display, s.window);
   xlib().XSync(s.display, False);
   s.noteTrap(trap);
   return !trap.failed() && image_.init(s, width_, height_);
@@ -285,7 +378,23 @@ X11Window::Read X11Window::readEvent(bool modal, MouseState& down) {
       break;
     }
     case KeyPress:
-      if (modal && xlib().XLookupKeysym(&event.xkey, 0) == XK_Escape) read = Read::escape;
+      if (modal) {
+        if (xlib().XLookupKeysym(&event.xkey, 0) == XK_Escape) read = Read::escape;
+      } else if (x11::translateKey(event.xkey, key_)) {
+        read = Read::key;
+      }
+      break;
+    case ClientMessage: {
+      const XClientMessageEvent& e = event.xclient;
+      if (atoms_.protocols != 0 && e.message_type == atoms_.protocols && e.format == 32 &&
+          static_cast<Atom>(e.data.l[0]) == atoms_.deleteWindow) {
+        closePending_ = true;
+        if (modal) read = Read::escape;  // ends the pass; dispatchEvents reports it
+      }
+      break;
+    }
+    case MapNotify:
+      if (event.xmap.window == s.window && wantsFocus_) focusOn();
       break;
     case DestroyNotify:
       if (event.xdestroywindow.window == s.window) s.window = 0;  // the host destroyed its parent window
@@ -319,6 +428,18 @@ void X11Window::noteExposed(int32_t x, int32_t y, int32_t w, int32_t h) {
   exposedBottom_ = std::max(exposedBottom_, y + h);
 }
 
+void X11Window::focusOn() {
+  Session& s = *session_;
+  if (!s.usable() || s.window == 0) return;
+  ErrorTrap trap(s.display);
+  XWindowAttributes attributes{};
+  if (xlib().XGetWindowAttributes(s.display, s.window, &attributes) != 0 && attributes.map_state == IsViewable) {
+    xlib().XSetInputFocus(s.display, s.window, RevertToParent, CurrentTime);
+  }
+  xlib().XFlush(s.display);
+  s.noteTrap(trap);
+}
+
 bool X11Window::deliverExposed(Session& keep) {
   if (!exposed_ || listener_ == nullptr) return !keep.windowClosed;
   exposed_ = false;
@@ -328,8 +449,10 @@ bool X11Window::deliverExposed(Session& keep) {
 
 }  // namespace
 
-std::unique_ptr<EditorWindow> createX11EditorWindow(uintptr_t parent, int32_t width, int32_t height) {
-  if (parent == 0 || parent > kMaxWindowId) return nullptr;
+namespace {
+
+// A window object on a display connection of its own; null when no display can be opened.
+std::unique_ptr<X11Window> newWindow(int32_t width, int32_t height) {
   if (width <= 0 || height <= 0 || width > kMaxSurfaceSide || height > kMaxSurfaceSide) return nullptr;
   const x11::XlibApi* api = x11::loadXlib();
   if (api == nullptr) return nullptr;  // no usable X11 client library on this machine
@@ -338,8 +461,21 @@ std::unique_ptr<EditorWindow> createX11EditorWindow(uintptr_t parent, int32_t wi
   auto session = std::make_shared<Session>();
   session->display = display;  // closed by the session from here on
   x11::surviveConnectionLoss(display, &session->connectionLost);
-  auto window = std::make_unique<X11Window>(session, width, height);
-  if (!window->open(static_cast<::Window>(parent))) return nullptr;
+  return std::make_unique<X11Window>(session, width, height);
+}
+
+}  // namespace
+
+std::unique_ptr<EditorWindow> createX11EditorWindow(uintptr_t parent, int32_t width, int32_t height) {
+  if (parent == 0 || parent > kMaxWindowId) return nullptr;
+  auto window = newWindow(width, height);
+  if (!window || !window->open(static_cast<::Window>(parent))) return nullptr;
+  return window;
+}
+
+std::unique_ptr<EditorWindow> createX11TopLevelWindow(int32_t width, int32_t height, const char* title) {
+  auto window = newWindow(width, height);
+  if (!window || !window->openTopLevel(title != nullptr ? title : "")) return nullptr;
   return window;
 }
 

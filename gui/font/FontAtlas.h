@@ -5,9 +5,13 @@
 
 namespace tarnwick::gui::font {
 
-constexpr int32_t kFirstChar = 32;  // glyphs cover the printable ASCII characters 32..126
+// Glyphs cover printable ASCII (32..126), then Latin-1 Supplement and Latin Extended-A (160..383): most
+// European names in file paths. FontAtlasGen rasterises the same ranges.
+constexpr int32_t kFirstChar = 32;
 constexpr int32_t kLastChar = 126;
-constexpr int32_t kGlyphCount = kLastChar - kFirstChar + 1;
+constexpr int32_t kFirstLatin = 160;
+constexpr int32_t kLastLatin = 383;
+constexpr int32_t kGlyphCount = (kLastChar - kFirstChar + 1) + (kLastLatin - kFirstLatin + 1);
 
 struct Glyph {
   int16_t left;    // pixels from the pen position to the coverage box
@@ -34,9 +38,11 @@ extern const int32_t kFaceCount;
 // one on a tie).
 const Face& findFace(int32_t pixelSize, int32_t style);
 
-// The glyph for a character; characters the atlas lacks are drawn as '?'.
-inline const Glyph& glyphFor(const Face& face, unsigned char c) {
-  const int32_t index = (c >= kFirstChar && c <= kLastChar) ? c - kFirstChar : '?' - kFirstChar;
+// The glyph for a code point; characters the atlas lacks (and kInvalidUtf8) are drawn as '?'.
+inline const Glyph& glyphFor(const Face& face, char32_t c) {
+  int32_t index = '?' - kFirstChar;
+  if (c >= kFirstChar && c <= kLastChar) index = static_cast<int32_t>(c) - kFirstChar;
+  if (c >= kFirstLatin && c <= kLastLatin) index = (kLastChar - kFirstChar + 1) + static_cast<int32_t>(c) - kFirstLatin;
   return face.glyphs[index];
 }
 

@@ -1,6 +1,6 @@
-// Build tool: rasterises the printable ASCII glyphs of the four DejaVu Sans cuts at the toolkit's pixel
-// sizes with stb_truetype and writes them as C++ tables, so the plug-in carries no font file and no
-// rasteriser. Usage: FontAtlasGen OUT.cpp REGULAR.ttf BOLD.ttf OBLIQUE.ttf BOLDOBLIQUE.ttf
+// Build tool: rasterises the printable ASCII, Latin-1 Supplement and Latin Extended-A glyphs of the four
+// DejaVu Sans cuts at the toolkit's pixel sizes with stb_truetype and writes them as C++ tables, so the plug-in carries
+// no font file and no rasteriser. Usage: FontAtlasGen OUT.cpp REGULAR.ttf BOLD.ttf OBLIQUE.ttf BOLDOBLIQUE.ttf
 #define STB_TRUETYPE_IMPLEMENTATION
 #define STBTT_STATIC
 #include <stb/stb_truetype.h>
@@ -15,7 +15,8 @@
 namespace {
 
 constexpr int kSizes[] = {9, 10, 11, 12, 13, 14, 18};
-constexpr int kFirst = 32, kLast = 126;
+// The code point ranges of FontAtlas.h, in its order; the generated file checks the count against it.
+constexpr int kRanges[][2] = {{32, 126}, {160, 383}};
 
 std::vector<unsigned char> readFile(const char* path) {
   std::vector<unsigned char> bytes;
@@ -45,6 +46,10 @@ int main(int argc, char** argv) {
       "#include \"gui/font/FontAtlas.h\"\n\nnamespace tarnwick::gui::font {\n\nnamespace {\n\n";
   std::string faces;
   int faceCount = 0;
+  std::vector<int> codePoints;
+  for (const auto& range : kRanges) {
+    for (int c = range[0]; c <= range[1]; ++c) codePoints.push_back(c);
+  }
   for (int style = 0; style < 4; ++style) {
     const std::vector<unsigned char> ttf = readFile(argv[2 + style]);
     stbtt_fontinfo info;
@@ -58,7 +63,7 @@ int main(int argc, char** argv) {
       const float scale = stbtt_ScaleForMappingEmToPixels(&info, static_cast<float>(size));
       std::vector<GlyphOut> glyphs;
       std::vector<unsigned char> coverage;
-      for (int c = kFirst; c <= kLast; ++c) {
+      for (int c : codePoints) {
         int advance, bearing;
         stbtt_GetCodepointHMetrics(&info, c, &advance, &bearing);
         int x0, y0, x1, y1;
@@ -82,7 +87,8 @@ int main(int argc, char** argv) {
         out += "  {" + std::to_string(g.left) + ", " + std::to_string(g.top) + ", " + std::to_string(g.width) + ", " +
                std::to_string(g.height) + ", " + std::to_string(g.advance) + ", " + std::to_string(g.offset) + "},\n";
       }
-      out += "};\nconst uint8_t " + name + "Coverage[] = {";
+      out += "};\nstatic_assert(sizeof(" + name + "Glyphs) / sizeof(Glyph) == kGlyphCount);\n";
+      out += "const uint8_t " + name + "Coverage[] = {";
       for (size_t i = 0; i < coverage.size(); ++i) {
         if (i % 24 == 0) out += "\n ";
         out += " " + std::to_string(coverage[i]) + ",";

@@ -92,6 +92,22 @@ TEST(Text, SameTextSamePixelsAndOpaqueTextFillsItsRectangle) {
   EXPECT_EQ(opaque.getPoint(CPoint(6, 6)), kBlackCColor);
 }
 
+TEST(Text, Utf8DrawsLatinLettersAndOneReplacementPerMissingCharacter) {
+  COffscreenContext ctx(nullptr, 1, 1);
+  ctx.setFont(kNormalFont);
+  const CCoord question = ctx.getStringWidth("?");
+  EXPECT_NE(ctx.getStringWidth("\xC3\xBC"), question);                    // ü has a glyph of its own
+  EXPECT_EQ(ctx.getStringWidth("\xE2\x98\x83"), question);                // a snowman: one '?', not three
+  EXPECT_EQ(ctx.getStringWidth("a\xFF\xC3"), ctx.getStringWidth("a??"));  // broken bytes: one '?' each
+  COffscreenContext u(nullptr, 20, 20, kBlackCColor), a(nullptr, 20, 20, kBlackCColor);
+  for (auto [c, s] : {std::pair{&u, "\xC3\x9C"}, std::pair{&a, "U"}}) {
+    c->setFont(kNormalFont);
+    c->setFontColor(kWhiteCColor);
+    c->drawString(s, CRect(0, 0, 20, 20));
+  }
+  EXPECT_NE(0, std::memcmp(u.getPixels(), a.getPixels(), 20 * 20 * 4));  // Ü carries its dots
+}
+
 void titleText(float /*value*/, char* text, size_t capacity) { std::snprintf(text, capacity, "Tarnwick VSTi V1.0"); }
 
 TEST(ParamDisplay, DrawsTextInItsColourInsideItsRectangleOnly) {

@@ -199,5 +199,35 @@ TEST_F(X11Input, PressAndReleaseQueuedTogetherAreSeenInTurn) {
 #endif
 }
 
+TEST_F(X11Input, KeysOutsideModalPassesReachTheListenerAsCharactersAndVirtualKeys) {
+  sendKeyPress(child_, XK_a, ShiftMask);
+  sendKeyPress(child_, XK_Down, ControlMask);
+  sendKeyPress(child_, XK_Escape);
+  sendKeyPress(child_, XK_Shift_L);  // a modifier alone is no key for the toolkit
+  sendKeyPress(child_, XK_BackSpace);
+  ASSERT_TRUE(dispatchUntil(*window_, [&] { return listener_.keys.size() >= 4; }));
+  ASSERT_EQ(listener_.keys.size(), 4u);
+  EXPECT_EQ(listener_.keys[0].character, 'A');
+  EXPECT_EQ(listener_.keys[0].modifiers, platform::kKeyModifierShift);
+  EXPECT_EQ(listener_.keys[1].virtualKey, platform::kKeyDown);
+  EXPECT_EQ(listener_.keys[1].modifiers, platform::kKeyModifierControl);
+  EXPECT_EQ(listener_.keys[2].virtualKey, platform::kKeyEscape);
+  EXPECT_EQ(listener_.keys[3].virtualKey, platform::kKeyBack);
+}
+
+TEST_F(X11Input, TakesTheKeyboardFocusAndGivesItBack) {
+  ::Window before = 0, focus = 0;
+  int revert = 0;
+  XGetInputFocus(host_, &before, &revert);
+  window_->takeKeyboardFocus();
+  settle(*window_);
+  XGetInputFocus(host_, &focus, &revert);
+  EXPECT_EQ(focus, child_);
+  window_->releaseKeyboardFocus();
+  settle(*window_);
+  XGetInputFocus(host_, &focus, &revert);
+  EXPECT_EQ(focus, before);
+}
+
 }  // namespace
 }  // namespace tarnwick::test

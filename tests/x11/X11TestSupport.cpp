@@ -147,7 +147,7 @@ void X11Test::sendButtonPress(::Window window, int x, int y, unsigned int button
   XSync(host_, False);
 }
 
-void X11Test::sendKeyPress(::Window window, KeySym key) {
+void X11Test::sendKeyPress(::Window window, KeySym key, unsigned int state) {
   XEvent event{};
   XKeyEvent& e = event.xkey;
   e.type = KeyPress;
@@ -155,9 +155,61 @@ void X11Test::sendKeyPress(::Window window, KeySym key) {
   e.window = window;
   e.root = DefaultRootWindow(host_);
   e.keycode = XKeysymToKeycode(host_, key);
+  e.state = state;
   e.same_screen = True;
   XSendEvent(host_, window, False, KeyPressMask, &event);
   XSync(host_, False);
+}
+
+void X11Test::sendDeleteWindow(::Window window) {
+  XEvent event{};
+  XClientMessageEvent& e = event.xclient;
+  e.type = ClientMessage;
+  e.window = window;
+  e.message_type = XInternAtom(host_, "WM_PROTOCOLS", False);
+  e.format = 32;
+  e.data.l[0] = static_cast<long>(XInternAtom(host_, "WM_DELETE_WINDOW", False));
+  e.data.l[1] = CurrentTime;
+  XSendEvent(host_, window, False, NoEventMask, &event);
+  XSync(host_, False);
+}
+
+std::string X11Test::textProperty(::Window window, const char* property) {
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  std::string result;
+  if (XGetWindowProperty(host_, window, XInternAtom(host_, property, False), 0, 4096, False, AnyPropertyType, &type,
+                         &format, &count, &after, &data) == Success &&
+      data != nullptr && format == 8) {
+    result.assign(reinterpret_cast<const char*>(data), count);
+  }
+  if (data != nullptr) XFree(data);
+  return result;
+}
+
+std::vector<long> X11Test::longProperty(::Window window, const char* property) {
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  std::vector<long> result;
+  if (XGetWindowProperty(host_, window, XInternAtom(host_, property, False), 0, 4096, False, AnyPropertyType, &type,
+                         &format, &count, &after, &data) == Success &&
+      data != nullptr && format == 32) {
+    const long* items = reinterpret_cast<const long*>(data);
+    result.assign(items, items + count);
+  }
+  if (data != nullptr) XFree(data);
+  return result;
+}
+
+::Window X11Test::topLevelNamed(const std::string& name) {
+  for (const ::Window w : childrenOf(DefaultRootWindow(host_))) {
+    if (textProperty(w, "_NET_WM_NAME") == name) return w;
+  }
+  return 0;
 }
 
 ::Window X11Test::editorWindowIn(::Window parent) {

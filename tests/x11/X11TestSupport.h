@@ -40,9 +40,13 @@ class RecordingListener : public platform::EditorWindowListener {
     exposed.push_back({x, y, width, height});
     if (window != nullptr && pixels != nullptr) window->present(pixels, stride, x, y, width, height);
   }
+  void windowKeyDown(const platform::KeyEvent& key) override { keys.push_back(key); }
+  void windowCloseRequested() override { ++closeRequests; }
 
   std::vector<platform::MouseState> downs;
   std::vector<Area> exposed;
+  std::vector<platform::KeyEvent> keys;
+  int closeRequests = 0;
   std::function<void(const platform::MouseState&)> onMouseDown;
   platform::EditorWindow* window = nullptr;  // with pixels: presents exposed areas
   const uint32_t* pixels = nullptr;
@@ -76,7 +80,14 @@ class X11Test : public ::testing::Test {
                      std::chrono::milliseconds limit = std::chrono::milliseconds(3000));
   // Sends a ButtonPress event to a window as a synthetic event.
   void sendButtonPress(::Window window, int x, int y, unsigned int button, unsigned int state);
-  void sendKeyPress(::Window window, KeySym key);
+  void sendKeyPress(::Window window, KeySym key, unsigned int state = 0);
+  // Sends WM_DELETE_WINDOW as a window manager does for the close button.
+  void sendDeleteWindow(::Window window);
+  // A top-level window (a child of the root) whose _NET_WM_NAME is `name`; 0 when there is none.
+  ::Window topLevelNamed(const std::string& name);
+  // A property's bytes (format 8) or items (format 32, as longs).
+  std::string textProperty(::Window window, const char* property);
+  std::vector<long> longProperty(::Window window, const char* property);
   void sync() { XSync(host_, False); }
   // Waits until the server has handled everything the window sent (a round trip on its connection), then
   // for the host's own requests.

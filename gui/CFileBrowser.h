@@ -1,0 +1,96 @@
+// The toolkit's own file browser: a modal view over the editor that lists folders and files and lets the
+// user pick a file to open or name one to save, by mouse and keyboard, without a loop of its own.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "gui/CView.h"
+#include "gui/FolderListing.h"
+
+namespace tarnwick::gui {
+
+struct FileBrowseRequest {
+  bool save = false;
+  std::string title;
+  std::vector<FileFilter> filters;  // the first one applies first; none lists every file
+  std::string folder;               // where to start (the nearest existing folder above it); empty: home
+  std::string fileName;             // the proposed name for save
+};
+
+// [ui-thread] Use: frame->addView(browser); frame->setModalView(browser); then, after each frame idle,
+// look at state(); once it is not kOpen, frame->removeView(browser) and use path(). Everything happens in
+// the frame's idle (mouse-downs and keys it delivers), so the host's idle keeps being served.
+//
+// Mouse: a click selects a row, a click on the row already selected opens it (folder) or chooses it
+// (file); scroll arrows and the bar beneath them scroll; filter buttons change the filter; Open / Save and
+// Cancel. Keys: Up, Down, Page Up, Page Down, Home, End move the selection; Enter opens or chooses;
+// Backspace deletes a character of the save name, or (open, or empty name) goes to the parent folder;
+// characters type into the save name (opening: jump to the next entry with that first letter); Escape
+// cancels. Saving: choosing a file takes its name; the chosen path is the folder + the name as typed.
+class CFileBrowser : public CView {
+ public:
+  enum class State { kOpen, kChosen, kCancelled };
+  // The parts of the browser, for hit tests and tests.
+  enum class Part { kList, kScrollUp, kScrollDown, kScrollTrack, kFilter, kNameField, kOkButton, kCancelButton };
+
+  CFileBrowser(const CRect& size, FileBrowseRequest request);
+
+  State state() const { return state_; }
+  // The chosen path (UTF-8 or whatever bytes the file system has) when kChosen.
+  const std::string& path() const { return path_; }
+
+  const std::string& folder() const { return folder_; }
+  int32_t entryCount() const { return static_cast<int32_t>(listing_.entries.size()); }
+  const FolderEntry& entry(int32_t index) const { return listing_.entries[static_cast<size_t>(index)]; }
+  int32_t selectedIndex() const { return selected_; }
+  int32_t filterIndex() const { return filter_; }
+  const std::string& typedName() const { return name_; }
+  bool folderReadable() const { return listing_.readable; }
+  // A row's rectangle in frame coordinates; empty when the row is scrolled out of view.
+  CRect rowRect(int32_t index) const;
+  // A part's rectangle in frame coordinates (index: the filter button); empty when not shown.
+  CRect partRect(Part part, int32_t index = 0) const;
+
+  // Opens the folder (the nearest existing one at or above it) in place of the current one.
+  void openFolder(const std::string& folder);
+
+  void draw(CDrawContext* context) override;
+  void mouse(CDrawContext* context, CPoint& where, int32_t buttons = -1) override;
+  bool onKeyDown(const KeyEvent& key) override;
+  bool wantsKeys() const override { return state_ == State::kOpen; }
+
+ private:
+  struct Layout {
+    CRect title, folder, list, rows, scrollUp, scrollDown, track, nameLabel, name, ok, cancel;
+    std::vector<CRect> filters;
+  };
+  Layout layout() const;
+  CRect thumbRect(const Layout& l) const;
+  void reload();
+  void setFilter(int32_t index);
+  int32_t visibleRows() const;
+  void select(int32_t index);
+  void scrollTo(int32_t top);
+  void activate(int32_t index);
+  void accept();
+  void cancel();
+  void typeCharacter(char32_t character);
+  void jumpToLetter(char32_t character);
+  void drawList(CDrawContext* context, const Layout& l);
+  void drawScrollBar(CDrawContext* context, const Layout& l);
+  void drawControls(CDrawContext* context, const Layout& l);
+
+  FileBrowseRequest request_;
+  std::string folder_;
+  FolderListing listing_;
+  int32_t selected_ = -1;
+  int32_t top_ = 0;  // first row shown
+  int32_t filter_ = 0;
+  std::string name_;
+  State state_ = State::kOpen;
+  std::string path_;
+};
+
+}  // namespace tarnwick::gui

@@ -1,0 +1,118 @@
+// Folder listing for the file browser with std::filesystem, error codes only.
+#include "gui/FolderListing.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+namespace tarnwick::gui {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool equalsIgnoringCase(const std::string& a, const std::string& b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
+}
+
+// Names sort without regard to ASCII case, then by their bytes, so the order never depends on the locale.
+bool nameBefore(const std::string& a, const std::string& b) {
+  const auto mismatch = std::mismatch(a.begin(), a.end(), b.begin(), b.end(),
+                                      [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
+  if (mismatch.first != a.end() && mismatch.second != b.end()) {
+    return static_cast<unsigned char>(lowerAscii(*mismatch.first)) <
+           static_cast<unsigned char>(lowerAscii(*mismatch.second));
+  }
+  if (a.size() != b.size()) return a.size() < b.size();
+  return a < b;
+}
+
+std::string withoutTrailingSeparator(fs::path path) {
+  path = path.lexically_normal();
+  std::string text = path.string();
+  while (text.size() > 1 && text.back() == '/') text.pop_back();
+  return text.empty() ? "/" : text;
+}
+
+bool isFolder(const std::string& path) {
+  std::error_code error;
+  return fs::is_directory(fs::path(path), error);
+}
+
+}  // namespace
+
+bool filterAccepts(const FileFilter& filter, const std::string& name) {
+  if (filter.extensions.empty()) return true;
+  const size_t dot = name.rfind('.');
+  const std::string extension = (dot == std::string::npos || dot == 0) ? std::string() : name.substr(dot + 1);
+  for (const std::string& wanted : filter.extensions) {
+    if (wanted == "*") return true;
+    if (!extension.empty() && equalsIgnoringCase(extension, wanted)) return true;
+  }
+  return false;
+}
+
+FolderListing listFolder(const std::string& folder, const FileFilter* filter) {
+  FolderListing listing;
+  try {
+    if (folder != "/") listing.entries.push_back({"..", FolderEntry::Kind::kParent});
+    std::vector<std::string> folders, files;
+    std::error_code error;
+    fs::directory_iterator it(fs::path(folder), fs::directory_options::skip_permission_denied, error);
+    size_t count = 0;
+    for (; !error && it != fs::directory_iterator() && count < kMaxFolderEntries; it.increment(error), ++count) {
+      std::string name = it->path().filename().string();
+      if (name.empty() || name[0] == '.') continue;
+      std::error_code typeError;
+      if (it->is_directory(typeError)) {  // follows links, so a link to a folder opens like one
+        folders.push_back(std::move(name));
+      } else if (filter == nullptr || filterAccepts(*filter, name)) {
+        files.push_back(std::move(name));
+      }
+    }
+    listing.readable = !error;
+    std::sort(folders.begin(), folders.end(), nameBefore);
+    std::sort(files.begin(), files.end(), nameBefore);
+    for (std::string& name : folders) listing.entries.push_back({std::move(name), FolderEntry::Kind::kFolder});
+    for (std::string& name : files) listing.entries.push_back({std::move(name), FolderEntry::Kind::kFile});
+  } catch (...) {  // out of memory while listing a huge folder: show what is safe to show
+    listing.entries.clear();
+    if (folder != "/") listing.entries.push_back({"..", FolderEntry::Kind::kParent});
+    listing.readable = false;
+  }
+  return listing;
+}
+
+std::string startFolder(const std::string& requested) {
+  try {
+    std::string wanted = requested;
+    if (wanted.empty()) {
+      const char* home = std::getenv("HOME");
+      wanted = (home != nullptr && *home == '/') ? home : "/";
+    }
+    std::error_code error;
+    fs::path path = fs::absolute(fs::path(wanted), error);
+    if (error) return "/";
+    std::string folder = withoutTrailingSeparator(path);
+    while (folder != "/" && !isFolder(folder)) folder = parentFolder(folder);
+    return folder;
+  } catch (...) {
+    return "/";
+  }
+}
+
+std::string parentFolder(const std::string& folder) {
+  const size_t slash = folder.rfind('/');
+  if (slash == std::string::npos || slash == 0) return "/";
+  return folder.substr(0, slash);
+}
+
+std::string joinPath(const std::string& folder, const std::string& name) {
+  return (folder == "/" || folder.empty()) ? "/" + name : folder + "/" + name;
+}
+
+}  // namespace tarnwick::gui

@@ -1,0 +1,45 @@
+// What the file browser lists of a folder: its sub-folders and the files a filter lets through, sorted,
+// without hidden dot-files; and the path arithmetic the browser needs.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tarnwick::gui {
+
+struct FileFilter {
+  std::string name;
+  std::vector<std::string> extensions;  // without the dot; "*" = all files
+};
+
+struct FolderEntry {
+  enum class Kind { kParent, kFolder, kFile };
+  std::string name;  // as the file system has it (UTF-8 or not); ".." for the parent
+  Kind kind = Kind::kFile;
+};
+
+struct FolderListing {
+  std::vector<FolderEntry> entries;  // the parent first (unless at the root), then folders, then files
+  bool readable = true;              // false: the folder could not be read (it lists as empty)
+};
+
+// Whether the file name has one of the filter's extensions (ASCII letters compared case-insensitively).
+// Every name passes a filter with "*" or without extensions.
+bool filterAccepts(const FileFilter& filter, const std::string& name);
+
+// [ui-thread] Reads the folder (a normalised absolute path). Never throws; an unreadable folder lists as
+// its parent entry alone. Lists at most kMaxFolderEntries entries.
+FolderListing listFolder(const std::string& folder, const FileFilter* filter);
+constexpr size_t kMaxFolderEntries = 50000;
+
+// An absolute, normalised path without a trailing separator ("/" for the root) of the nearest folder that
+// exists at or above `requested` (relative paths are taken from the current folder); the home folder for
+// an empty request; "/" when nothing else is found.
+std::string startFolder(const std::string& requested);
+// The folder above (the root for the root).
+std::string parentFolder(const std::string& folder);
+// folder + "/" + name, without a doubled separator at the root.
+std::string joinPath(const std::string& folder, const std::string& name);
+
+}  // namespace tarnwick::gui

@@ -1,0 +1,51 @@
+// The toolkit's own top-level windows on X11: names for the window manager, dialog type, place on the
+// screen, pixels, and the close button.
+#include "X11TestSupport.h"
+#include "platform/X11Window.h"
+
+namespace tarnwick::test {
+namespace {
+
+using X11TopLevel = X11Test;
+
+TEST_F(X11TopLevel, IsACentredDialogNamedInUtf8ThatShowsItsPixelsAndReportsTheCloseButton) {
+  const std::string title =
+      "\xC3\x9C"
+      "berschreiben? \xE2\x98\x83";  // "Überschreiben? ☃"
+  std::unique_ptr<platform::EditorWindow> window = platform::createX11TopLevelWindow(300, 120, title.c_str());
+  ASSERT_NE(window, nullptr);
+  RecordingListener listener;
+  window->setListener(&listener);
+  const std::vector<uint32_t> pattern = testPattern(300, 120, 3);
+  window->present(pattern.data(), 300, 0, 0, 300, 120);
+  settle(*window);
+
+  const ::Window id = topLevelNamed(title);
+  ASSERT_NE(id, 0u);
+  EXPECT_EQ(textProperty(id, "WM_NAME"),
+            "\xDC"
+            "berschreiben? ?");  // Latin-1 for old window managers
+  const std::vector<long> type = longProperty(id, "_NET_WM_WINDOW_TYPE");
+  ASSERT_EQ(type.size(), 1u);
+  EXPECT_EQ(static_cast<Atom>(type[0]), XInternAtom(host_, "_NET_WM_WINDOW_TYPE_DIALOG", False));
+  const std::vector<long> protocols = longProperty(id, "WM_PROTOCOLS");
+  ASSERT_EQ(protocols.size(), 1u);
+  EXPECT_EQ(static_cast<Atom>(protocols[0]), XInternAtom(host_, "WM_DELETE_WINDOW", False));
+  const XWindowAttributes a = attributesOf(id);
+  EXPECT_EQ(a.x, (1024 - 300) / 2);
+  EXPECT_EQ(a.y, (768 - 120) / 2);
+  EXPECT_EQ(a.map_state, IsViewable);
+  const std::vector<uint32_t> shown = readColours(id, 0, 0, 300, 120);
+  for (size_t i = 0; i < shown.size(); ++i) ASSERT_EQ(shown[i], pattern[i] & 0xFFFFFF) << "pixel " << i;
+
+  sendDeleteWindow(id);
+  ASSERT_TRUE(dispatchUntil(*window, [&] { return listener.closeRequests == 1; }));
+  // Waiting for input: true while the window lives, whether or not something arrived.
+  EXPECT_TRUE(window->waitForEvents(1));
+  window.reset();
+  sync();
+  EXPECT_EQ(topLevelNamed(title), 0u);
+}
+
+}  // namespace
+}  // namespace tarnwick::test
