@@ -23,12 +23,35 @@ bool endsWith(const std::string& s, const char* tail) {
   return s.size() >= n && s.compare(s.size() - n, n, tail) == 0;
 }
 
+// The folder part of a path ("" when it has none) and the name after it.
+std::string folderOf(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash == 0 ? 1 : slash);
+}
+
+std::string nameOf(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 }  // namespace
 
 void ADEditor::startDialog(Dialog kind) {
   if (dialog_ != Dialog::kNone || actions_ == nullptr) return;  // one dialog at a time
-  const FileSelectSpec spec =
+  FileSelectSpec spec =
       kind == Dialog::kLoadAudio ? loadAudioSpec() : (kind == Dialog::kSaveBank ? saveBankSpec() : loadBankSpec());
+  // The desktop's dialog and the browser open where the user was last: the recording's folder, or the
+  // bank's (else the most recent bank's); a save proposes the bank's own name.
+  if (kind == Dialog::kLoadAudio) {
+    StorageSummary summary;
+    model_->readStorageSummary(summary);
+    spec.folder = folderOf(summary.audioFileName);
+  } else {
+    const std::string bank = actions_->bankFileName();
+    const char* recent = model_->recentFile(0);
+    spec.folder = folderOf(!bank.empty() ? bank : std::string(recent != nullptr ? recent : ""));
+    if (kind == Dialog::kSaveBank) spec.fileName = nameOf(bank);
+  }
   dialog_ = kind;
   selection_ = FileSelection::start(spec, *actions_, frame);
   pollDialog();  // a host's selector has answered already

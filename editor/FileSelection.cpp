@@ -4,6 +4,9 @@
 #include <cstring>
 
 #include "editor/EditorActions.h"
+#include "gui/CFileBrowser.h"
+#include "gui/CFrame.h"
+#include "platform/ChildFileDialog.h"
 #include "vst/VstInterface.h"
 
 namespace tarnwick {
@@ -63,13 +66,109 @@ class CancelledSelection final : public FileSelection {
   Status poll(std::string&) override { return Status::kCancelled; }
 };
 
+// The extensions of a type: "*" for every file, else the type's extension in both cases.
+std::vector<std::string> extensionsOf(const FileTypeSpec& type) {
+  const std::string ext = type.dosType;
+  if (ext == "*") return {ext};
+  std::string upper = ext;
+  for (char& c : upper)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return upper == ext ? std::vector<std::string>{ext} : std::vector<std::string>{ext, upper};
+}
+
+// The toolkit's browser as a modal view over the editor; it runs in the frame's idle.
+class BrowserSelection final : public FileSelection {
+ public:
+  BrowserSelection(const FileSelectSpec& spec, gui::CFrame* frame) : frame_(frame) {
+    gui::FileBrowseRequest request;
+    request.save = spec.save;
+    request.title = spec.title;
+    for (const FileTypeSpec& type : spec.types) request.filters.push_back({type.name, extensionsOf(type)});
+    request.folder = spec.folder;
+    request.fileName = spec.fileName;
+    browser_ = new gui::CFileBrowser(browserRect(*frame), std::move(request));
+    frame_->addView(browser_);  // the frame holds the browser from here
+    // Another modal view (a menu still open) leaves no room for the browser: nothing is chosen.
+    if (!frame_->setModalView(browser_)) close();
+  }
+  ~BrowserSelection() override { close(); }
+  Status poll(std::string& path) override {
+    if (browser_ == nullptr) return Status::kCancelled;
+    switch (browser_->state()) {
+      case gui::CFileBrowser::State::kOpen: return Status::kRunning;
+      case gui::CFileBrowser::State::kChosen:
+        path = browser_->path();
+        close();
+        return Status::kChosen;
+      case gui::CFileBrowser::State::kCancelled: break;
+    }
+    close();
+    return Status::kCancelled;
+  }
+
+ private:
+  // The browser covers the editor but for a margin, so the window behind stays recognisable.
+  static gui::CRect browserRect(const gui::CFrame& frame) {
+    const gui::CRect& all = frame.getViewSize();
+    constexpr gui::CCoord kMargin = 8;
+    return gui::CRect(all.left + kMargin, all.top + kMargin, all.right - kMargin, all.bottom - kMargin);
+  }
+  void close() {
+    if (browser_ == nullptr) return;
+    frame_->removeView(browser_);  // ends its modality; the frame forgets and releases it
+    browser_ = nullptr;
+  }
+
+  gui::CFrame* frame_;
+  gui::CFileBrowser* browser_ = nullptr;
+};
+
+// The desktop's dialog in a child process; when it cannot run or fails, the browser takes over.
+class DesktopSelection final : public FileSelection {
+ public:
+  DesktopSelection(std::unique_ptr<platform::ChildFileDialog> dialog, const FileSelectSpec& spec, gui::CFrame* frame)
+      : dialog_(std::move(dialog)), spec_(spec), frame_(frame) {}
+  Status poll(std::string& path) override {
+    if (fallback_) return fallback_->poll(path);
+    switch (dialog_->poll(path)) {
+      case platform::ChildFileDialog::Status::kRunning: return Status::kRunning;
+      case platform::ChildFileDialog::Status::kChosen: return Status::kChosen;
+      case platform::ChildFileDialog::Status::kCancelled: return Status::kCancelled;
+      case platform::ChildFileDialog::Status::kFailed: break;
+    }
+    dialog_.reset();
+    if (frame_ == nullptr) return Status::kCancelled;
+    fallback_ = std::make_unique<BrowserSelection>(spec_, frame_);
+    return Status::kRunning;
+  }
+
+ private:
+  std::unique_ptr<platform::ChildFileDialog> dialog_;
+  FileSelectSpec spec_;
+  gui::CFrame* frame_;
+  std::unique_ptr<BrowserSelection> fallback_;
+};
+
+platform::FileDialogRequest dialogRequest(const FileSelectSpec& spec) {
+  platform::FileDialogRequest request;
+  request.save = spec.save;
+  request.title = spec.title;
+  for (const FileTypeSpec& type : spec.types) request.filters.push_back({type.name, extensionsOf(type)});
+  request.folder = spec.folder;
+  request.fileName = spec.fileName;
+  return request;
+}
+
 const FileTypeSpec kBankType = {"Tarnwick fxBank", ".vlb", "vlb", "vlb", "preset-bank", "audio/preset-bank"};
 
 }  // namespace
 
 std::unique_ptr<FileSelection> FileSelection::start(const FileSelectSpec& spec, EditorActions& actions,
-                                                    gui::CFrame* /*frame*/) {
+                                                    gui::CFrame* frame) {
   if (actions.hostHasFileSelector()) return std::make_unique<HostSelection>(spec, actions);
+  if (auto dialog = platform::ChildFileDialog::start(dialogRequest(spec)))
+    return std::make_unique<DesktopSelection>(std::move(dialog), spec, frame);
+  if (frame != nullptr) return std::make_unique<BrowserSelection>(spec, frame);
   return std::make_unique<CancelledSelection>();
 }
 

@@ -28,6 +28,8 @@ struct FileSelectSpec {
   bool save = false;
   const char* title = "";
   std::vector<FileTypeSpec> types;
+  std::string folder;    // where the desktop dialog or the browser starts; empty: the home folder
+  std::string fileName;  // the name proposed for a save
 };
 
 class FileSelection {

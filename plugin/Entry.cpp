@@ -1,14 +1,29 @@
 // The exported entry: builds one instance per call, or refuses a host that reports no version.
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
 #include <new>
 
+#include "gui/CMessageWindow.h"
 #include "plugin/aPlug.h"
 
 namespace {
+
+// Message boxes appear as the toolkit's own windows, unless TARNWICK_MESSAGE_BOXES=stderr asks for
+// reports on standard error (the headless host's choice: nobody is there to click).
+void installMessageBoxes() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    const char* mode = std::getenv("TARNWICK_MESSAGE_BOXES");
+    if (mode == nullptr || std::strcmp(mode, "stderr") != 0) tarnwick::gui::installToolkitMessageBoxes();
+  });
+}
 
 AEffect* createInstance(audioMasterCallback host) {
   if (!host) return nullptr;
   if (host(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) return nullptr;
   try {
+    installMessageBoxes();
     auto* plug = new (std::nothrow) tarnwick::aPlug(host);
     return plug ? plug->effect() : nullptr;
   } catch (...) {

@@ -1,5 +1,11 @@
 // What the controls tell in the status line, the file dialogs' steps, and the wave display's clicks.
+#include <stdlib.h>
+
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "gui/CFileBrowser.h"
 
 #include "editor/StatusText.h"
 #include "tests/editor/EditorTestSupport.h"
@@ -143,6 +149,63 @@ TEST_F(EditorFixture, BankMenuLoadsFromTheDialogOrARecentEntry) {
   pick(2);
   EXPECT_EQ(actions.bank, "/banks/first.vlb");
   EXPECT_EQ(status(*this), "No valid VLB file.");
+}
+
+// Without the host's selector and without a desktop dialog, the editor's own browser opens over the window
+// where the user was last, while the editor's idle keeps returning, and ends in the same steps.
+TEST_F(EditorFixture, WithoutAHostSelectorTheBrowserOpensWhereTheUserWasAndEndsInTheSameSteps) {
+  namespace fs = std::filesystem;
+  const fs::path folder = fs::temp_directory_path() / ("tarnwick-browse-" + std::to_string(::getpid()));
+  fs::create_directories(folder / "banks");
+  std::ofstream(folder / "take.wav") << "RIFF";
+  setenv("TARNWICK_FILE_DIALOG", "builtin", 1);
+  actions.hostSelector = false;
+  actions.bank = (folder / "banks" / "live.vlb").string();
+  model.storage.audioFileName = (folder / "old.wav").string();
+  openEditor();
+  auto browser = [&] { return dynamic_cast<gui::CFileBrowser*>(editor->getFrame()->getModalView()); };
+
+  click(46, 45);  // Load Audio: the recording's folder, the file chosen by two clicks
+  ASSERT_NE(browser(), nullptr);
+  EXPECT_EQ(browser()->folder(), folder.string());
+  int32_t take = -1;
+  for (int32_t i = 0; i < browser()->entryCount(); ++i)
+    if (browser()->entry(i).name == "take.wav") take = i;
+  ASSERT_GE(take, 0);
+  const gui::CRect row = browser()->rowRect(take);
+  click(row.left + 4, row.top + 2);
+  click(row.left + 4, row.top + 2);
+  EXPECT_EQ(browser(), nullptr);
+  EXPECT_EQ(actions.calls, (std::vector<std::string>{"audio " + (folder / "take.wav").string(), "select"}));
+
+  actions.calls.clear();
+  click(261, 45);  // Save Bank: the bank's folder and name proposed; a typed name and Enter save
+  ASSERT_NE(browser(), nullptr);
+  EXPECT_EQ(browser()->folder(), (folder / "banks").string());
+  EXPECT_EQ(browser()->typedName(), "live.vlb");
+  for (int i = 0; i < 8; ++i) window->queueKey(0, platform::kKeyBack);
+  for (char ch : std::string("set")) window->queueKey(ch);
+  window->queueKey(0, platform::kKeyReturn);
+  idle();
+  EXPECT_EQ(browser(), nullptr);
+  const std::string saved = (folder / "banks" / "set.vlb").string();
+  EXPECT_EQ(actions.calls, (std::vector<std::string>{"save " + saved, "recent " + saved}));
+
+  actions.calls.clear();
+  c().bankMenu->setValue(0.0f);  // Load Bank from the menu's dialog entry; Escape cancels
+  editor->valueChanged(editor->getFrame()->getDrawContext(), c().bankMenu);
+  ASSERT_NE(browser(), nullptr);
+  window->queueKey(0, platform::kKeyEscape);
+  idle();
+  EXPECT_EQ(browser(), nullptr);
+  EXPECT_TRUE(actions.calls.empty());
+  EXPECT_EQ(status(*this), "nothing to do....");
+
+  click(46, 45);  // closing the editor with the browser open ends it with the window
+  ASSERT_NE(browser(), nullptr);
+  editor->close();
+  unsetenv("TARNWICK_FILE_DIALOG");
+  fs::remove_all(folder);
 }
 
 TEST_F(EditorFixture, WaveDisplayClicksAuditionTheKeyUnderTheMouse) {

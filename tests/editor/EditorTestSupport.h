@@ -107,7 +107,7 @@ struct FakeActions : EditorActions {
     calls.push_back(std::string("recent ") + path);
     return recentIsNew;
   }
-  bool hostHasFileSelector() override { return true; }
+  bool hostHasFileSelector() override { return hostSelector; }
   bool runHostFileSelector(VstFileSelect& select, std::string& path) override {
     selects.push_back(select.title);
     if (picks.empty()) return false;
@@ -125,6 +125,7 @@ struct FakeActions : EditorActions {
   std::string bank = "Tarnwick VSTi V1.0";
   StorageResult result = kStorageOk;
   bool recentIsNew = true;
+  bool hostSelector = true;
 };
 
 // An ADEditor over the fakes, opened on an offscreen window.

@@ -159,8 +159,9 @@ int runScreenshot(int argc, char** argv) {
   if (!host) return failWith(kExitPluginFailed, error);
   host->setSampleRate(44100.0f);
   host->setBlockSize(kBlock);
-  // The host's file selector serves the editor's dialogs.
-  host->offerFileSelector(o.selectFiles);
+  // With answers given, the host's file selector serves the editor's dialogs; without, the editor opens
+  // its own browser (a click on a dialog button pictures it).
+  if (!o.selectFiles.empty()) host->offerFileSelector(o.selectFiles);
   host->resume();
   if (!o.samplePath.empty()) {
     std::error_code ec;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 namespace tarnwick::host {
@@ -56,6 +57,9 @@ std::unique_ptr<PluginHost> PluginHost::load(const std::string& soPath, std::str
     return std::unique_ptr<PluginHost>();
   };
 
+  // Nobody sits at a headless host to answer a message box: the plug-in reports them on standard error,
+  // unless the caller asked for something else.
+  setenv("TARNWICK_MESSAGE_BOXES", "stderr", 0);
   std::unique_ptr<PluginHost> host(new PluginHost(versionAnswer));
   if (!host->library_.open(soPath)) return fail("cannot load " + soPath + ": " + host->library_.error());
 
