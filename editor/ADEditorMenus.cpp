@@ -3,6 +3,7 @@
 
 #include "editor/ADEditor.h"
 #include "editor/Layout.h"
+#include "engine/OptionTexts.h"
 #include "gui/CBitmap.h"
 #include "gui/CFrame.h"
 #include "gui/COptionMenu.h"
@@ -15,16 +16,6 @@ using namespace layout;
 namespace {
 
 constexpr size_t kMenuPathLimit = 72;
-
-constexpr const char* kDelayRangeEntries[] = {" 16ms  ->  200ms", " 32ms  ->  400ms", " 80ms  ->  1sec",
-                                              " quantized to tempo"};
-constexpr const char* kKeyMappingEntries[] = {" 128 keys - map from C-2 to G8 ", "  88 keys - map from A-1 to C7",
-                                              "  76 keys - map from E0 to G6",   "  61 keys - map from C1 to C6",
-                                              "  49 keys - map from C1 to C5",   "  37 keys - map from C2 to C5",
-                                              "  25 keys - map from C2 to C4"};
-constexpr const char* kMorphAlgorithmEntries[] = {"1 - a/b weighted copy", "2 - a/b linear copy",
-                                                  "3 - equally distributed"};
-constexpr const char* kResetEntries[] = {" Delay values", " Copybuffer", " Options", " All except audiobuffer"};
 
 template <size_t N>
 COptionMenu* makeSubmenu(CControlListener* listener, int32_t tag, const char* const (&entries)[N], int32_t style) {

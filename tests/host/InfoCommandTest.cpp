@@ -57,11 +57,11 @@ TEST(InfoCommand, DescribesThePlugIn) {
 TEST(InfoCommand, BadArgumentsAndMissingPlugIns) {
   InfoRun run = runInfo({});
   EXPECT_EQ(run.code, 2);
-  EXPECT_NE(run.err.find("Usage"), std::string::npos);
+  EXPECT_NE(run.err.find("see 'tarnwick-host help info'"), std::string::npos) << run.err;
   EXPECT_EQ(runInfo({"a.so", "b.so"}).code, 2);
 
   run = runInfo({"/nonexistent/plugin.so"});
-  EXPECT_EQ(run.code, 1);
+  EXPECT_EQ(run.code, 4);
   EXPECT_NE(run.err.find("/nonexistent/plugin.so"), std::string::npos) << run.err;
   EXPECT_TRUE(run.out.empty());
 }

@@ -2,11 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <sndfile.h>
+#include <sys/stat.h>
 
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 
+#include "tests/tools/MidiBytes.h"
 #include "tools/host/Commands.h"
 #include "tools/host/SessionChunk.h"
 #include "tools/hostlib/PluginHost.h"
@@ -24,15 +26,17 @@ const std::string kRecording = TARNWICK_BUILT_RECORDING;
 
 struct RunResult {
   int code;
-  std::string out;
+  std::string out, err;
 };
 
-RunResult run(std::vector<std::string> args) {
+RunResult run(std::vector<std::string> args, int (*command)(int, char**) = &runRender) {
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(a.data());
   ::testing::internal::CaptureStdout();
-  const int code = runRender(static_cast<int>(argv.size()), argv.data());
-  return {code, ::testing::internal::GetCapturedStdout()};
+  ::testing::internal::CaptureStderr();
+  const int code = command(static_cast<int>(argv.size()), argv.data());
+  std::string out = ::testing::internal::GetCapturedStdout();
+  return {code, out, ::testing::internal::GetCapturedStderr()};
 }
 
 struct Wav {
@@ -150,6 +154,55 @@ TEST_F(RenderCommand, ChunkFileKeepsItsOwnRecordingUnlessSampleIsGiven) {
           .code,
       3);
   EXPECT_EQ(run({kPlugin, "--midi", kDemo, "--out", dir_ + "x.wav", "--chunk", dir_ + "missing.chunk"}).code, 3);
+}
+
+// Inputs that would block the open (a FIFO) or never end (a song of years) are refused up front.
+TEST_F(RenderCommand, FifosAndEndlessSongsAreRefusedAsUnusableInput) {
+  const std::string fifo = dir_ + "pipe";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string out = dir_ + "o.wav";
+  for (const char* option : {"--midi", "--sample", "--chunk"}) {
+    std::vector<std::string> args = {kPlugin, "--midi", kDemo, "--out", out};
+    args.insert(args.end(), {option, fifo});
+    const RunResult r = run(args);
+    EXPECT_EQ(r.code, 3) << option;
+    EXPECT_NE(r.err.find("not a regular file"), std::string::npos) << r.err;
+  }
+  // A note-off 0x0FFFFFFF ticks away at the slowest tempo: 44 bytes, years of song.
+  test::Bytes body = {0x00, 0xFF, 0x51, 0x03, 0xFF, 0xFF, 0xFF, 0x00, 0x90, 60, 100};
+  test::append(body, test::vlq(0x0FFFFFFF));
+  test::append(body, {0x80, 60, 0, 0x00, 0xFF, 0x2F, 0x00});
+  test::Bytes file = test::header(0, 1, 1);
+  test::append(file, test::track(body));
+  std::ofstream(dir_ + "long.mid", std::ios::binary).write(reinterpret_cast<const char*>(file.data()), file.size());
+  const RunResult r = run({kPlugin, "--midi", dir_ + "long.mid", "--out", out});
+  EXPECT_EQ(r.code, 3);
+  EXPECT_NE(r.err.find("at most an hour"), std::string::npos) << r.err;
+  EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+TEST_F(RenderCommand, OptionsByNameInAnyCaseAreCheckedAndTheStateCanBeWrittenAndReused) {
+  requirePlugin();
+  RunResult r = run({kPlugin, "--midi", kDemo, "--out", dir_ + "x.wav", "--param", "keymapping=7"});
+  EXPECT_EQ(r.code, 2);
+  EXPECT_NE(r.err.find("keyMapping takes 0..6"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("see 'tarnwick-host help render'"), std::string::npos) << r.err;
+  r = run({kPlugin, "--midi", kDemo, "--out", dir_ + "x.wav", "--param", "MAINLEVL=1.5"});
+  EXPECT_NE(r.err.find("host parameters take 0..1"), std::string::npos) << r.err;
+  r = run({kPlugin, "--midi", kDemo, "--out", dir_ + "x.wav", "--param", "relase=0.5"});
+  EXPECT_NE(r.err.find("did you mean release?"), std::string::npos) << r.err;
+
+  ASSERT_EQ(run({kPlugin, "--midi", kDemo, "--out", dir_ + "set.wav", "--param", "KeyMapping=6", "--param",
+                 "mainlevl=0.3", "--chunk-out", dir_ + "state.chunk"})
+                .code,
+            0);
+  ASSERT_EQ(run({kPlugin, "--midi", kDemo, "--out", dir_ + "reused.wav", "--chunk", dir_ + "state.chunk"}).code, 0);
+  EXPECT_EQ(readWav(dir_ + "reused.wav").samples, readWav(dir_ + "set.wav").samples);
+
+  r = run({kPlugin}, &runInfo);
+  EXPECT_EQ(r.code, 0);
+  EXPECT_NE(r.out.find("    266  keyMapping      3"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("* 3 61 keys - map from C1 to C6"), std::string::npos) << r.out;
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <limits>
 
+#include "tools/host/CommandLine.h"
 #include "tools/host/RenderOptions.h"
 #include "tools/host/RenderOutput.h"
 #include "tools/host/SessionChunk.h"
@@ -97,6 +98,26 @@ TEST(RenderOptions, RefusesBadArgumentsWithAReason) {
   EXPECT_NE(error.find("--out"), std::string::npos);
 }
 
+TEST(CommandLine, ValuesAfterEqualsOrSpaceDashesEndOptionsAndNearMissesAreNamed) {
+  RenderOptions o;
+  std::string error;
+  ASSERT_TRUE(parse({"--midi=a=b.mid", "--out", "o.wav", "--param=MainLevl=0.5", "--", "-odd.so"}, o, &error)) << error;
+  EXPECT_EQ(o.midiPath, "a=b.mid");
+  EXPECT_EQ(o.pluginPath, "-odd.so");
+  ASSERT_EQ(o.params.size(), 1u);
+  EXPECT_EQ(o.params[0].name, "MainLevl");
+  EXPECT_FALSE(parse({"p.so", "--midi", "a.mid", "--out", "o.wav", "--sampel", "s.wav"}, o, &error));
+  EXPECT_EQ(error, "unknown option --sampel (did you mean --sample?)");
+  EXPECT_EQ(closestName("MAINLEVEL", {"mainLevl", "release"}), "mainLevl");
+  EXPECT_EQ(closestName("volume", {"mainLevl", "release"}), "");
+  CommandLine line;
+  const OptionSpec flags[] = {{"--quiet", false}};
+  EXPECT_FALSE(parseCommandLine({"--quiet=1"}, flags, line, &error));
+  EXPECT_TRUE(parseCommandLine({"x", "--quiet", "-h"}, flags, line, &error));
+  EXPECT_TRUE(line.help);
+  EXPECT_EQ(line.options.size(), 1u);
+}
+
 TEST(SessionChunk, PathReplacesTheWholeFieldAndNothingElse) {
   std::vector<uint8_t> chunk(38168, 0xAA);
   std::string error;
@@ -133,6 +154,7 @@ TEST(Levels, PeakRmsAndNonFiniteSamples) {
   EXPECT_NEAR(s.peakDb, 0.0, 1e-12);
   EXPECT_NEAR(s.rmsDb, 10.0 * std::log10((6 * 0.25 + 1.0) / 7.0), 1e-9);
   EXPECT_EQ(s.nonFinite, 1);
+  EXPECT_EQ(measureLevels({1.0f, -1.5f, 2.0f}, {-1.0f, 0.5f, 1.0001f}).clipped, 3);
 
   const LevelStats half = measureLevels(std::vector<float>(100, 0.5f), std::vector<float>(100, -0.5f));
   EXPECT_NEAR(half.peakDb, -6.0206, 1e-4);
@@ -164,7 +186,7 @@ TEST(WavOutput, FloatKeepsValuesBeyondFullScaleAndIntegersClip) {
   std::vector<float> data = readBack(dir + "render-float.wav", info);
   EXPECT_EQ(info.channels, 2);
   EXPECT_EQ(info.samplerate, 44100);
-  EXPECT_EQ(info.format, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+  EXPECT_EQ(info.format, SF_FORMAT_WAVEX | SF_FORMAT_FLOAT);  // tag 0xFFFE, IEEE float sub-format
   EXPECT_EQ(data, (std::vector<float>{0.0f, 0.125f, 1.5f, -2.0f, -0.25f, 0.5f}));
 
   ASSERT_TRUE(writeStereoWav(dir + "render-24.wav", left, right, 44100, WavSampleFormat::pcm24, &error)) << error;

@@ -97,6 +97,8 @@ XWindowAttributes X11Test::attributesOf(::Window window) {
 
 std::vector<unsigned long> X11Test::readPixels(::Window window, int x, int y, int width, int height) {
   std::vector<unsigned long> result;
+  // A window that is named but not yet mapped has no contents to read (the server answers BadMatch).
+  if (attributesOf(window).map_state != IsViewable) return result;
   XImage* image = XGetImage(host_, window, x, y, static_cast<unsigned int>(width), static_cast<unsigned int>(height),
                             AllPlanes, ZPixmap);
   if (image == nullptr) return result;

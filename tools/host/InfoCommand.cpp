@@ -3,8 +3,12 @@
 #include <cinttypes>
 #include <cstdio>
 #include <string>
+#include <vector>
 
+#include "tools/host/CommandLine.h"
 #include "tools/host/Commands.h"
+#include "tools/host/Help.h"
+#include "tools/host/InstrumentOptions.h"
 #include "tools/hostlib/PluginHost.h"
 
 namespace tarnwick::host {
@@ -159,20 +163,40 @@ void printParameters(PluginHost& host, int32_t count) {
   }
 }
 
+// The instrument's window options: index, name, value, and every entry with the chosen one marked.
+void printOptions(PluginHost& host) {
+  std::printf("\nOptions (set with render --param NAME=ENTRY)\n");
+  std::printf("  %5s  %-15s %-6s %s\n", "index", "name", "value", "entries");
+  for (const InstrumentOption& option : instrumentOptions()) {
+    const float value = host.getParameter(option.index);
+    const std::string shown = option.action ? "-" : std::to_string(static_cast<int32_t>(value));
+    std::printf("  %5" PRId32 "  %-15s %-6s %s\n", option.index, option.name, shown.c_str(), option.what);
+    for (size_t i = 0; i < option.entries.size(); ++i) {
+      const bool chosen = !option.action && static_cast<float>(i) == value;
+      std::printf("  %5s  %-15s %-6s %c %zu %s\n", "", "", "", chosen ? '*' : ' ', i,
+                  entryText(option.entries[i]).c_str());
+    }
+  }
+}
+
+constexpr const char* kCommand = "info";
+
 }  // namespace
 
 int runInfo(int argc, char** argv) {
-  if (argc != 1) {
-    std::fprintf(stderr, "Usage: tarnwick-host info PLUGIN.so\n");
-    return 2;
-  }
-  const std::string path = argv[0];
+  CommandLine line;
   std::string error;
-  auto host = PluginHost::load(path, &error);
-  if (!host) {
-    std::fprintf(stderr, "tarnwick-host info: %s\n", error.c_str());
-    return 1;
+  if (!parseCommandLine(std::vector<std::string>(argv, argv + argc), {}, line, &error))
+    return usageError(kCommand, error);
+  if (line.help) {
+    printCommandHelp(kCommand, stdout);
+    return kExitDone;
   }
+  if (line.positional.size() != 1)
+    return usageError(kCommand, line.positional.empty() ? "give the plug-in" : "give one plug-in only");
+  const std::string path = line.positional[0];
+  auto host = PluginHost::load(path, &error);
+  if (!host) return commandError(kCommand, kExitPluginFailed, error);
   host->setSampleRate(kInfoSampleRate);
   host->setBlockSize(kInfoBlockSize);
   host->resume();
@@ -185,10 +209,11 @@ int runInfo(int argc, char** argv) {
   printCapabilities(*host);
   std::printf("\nProgram          \"%s\"\n", host->programName().c_str());
   printParameters(*host, host->effect()->numParams);
+  if (hasInstrumentOptions(host->effect()->uniqueID)) printOptions(*host);
 
   host->suspend();
   host->close();
-  return 0;
+  return kExitDone;
 }
 
 }  // namespace tarnwick::host

@@ -8,7 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "tools/host/CommandFiles.h"
+#include "tools/host/CommandLine.h"
 #include "tools/host/Commands.h"
+#include "tools/host/Help.h"
+#include "tools/host/ParamResolution.h"
 #include "tools/host/RenderOptions.h"
 #include "tools/host/RenderOutput.h"
 #include "tools/host/SessionChunk.h"
@@ -23,19 +27,18 @@
 namespace tarnwick::host {
 namespace {
 
-constexpr int kExitBadArguments = 2, kExitBadInput = 3, kExitPluginFailed = 4, kExitOutputFailed = 5;
+constexpr const char* kCommand = "render";
 constexpr float kRenderSampleRate = 44100.0f;
 constexpr std::size_t kMaxChunkFileBytes = 16u * 1024u * 1024u;
+// A render keeps the whole song in memory: an hour of stereo float is 1.3 GB at most.
+constexpr double kMaxSongSeconds = 3600.0;
 
 bool fail(std::string* error, const std::string& text) {
   *error = text;
   return false;
 }
 
-int failWith(int code, const std::string& message) {
-  std::fprintf(stderr, "render: %s\n", message.c_str());
-  return code;
-}
+int failWith(int code, const std::string& message) { return commandError(kCommand, code, message); }
 
 class PluginTarget : public RenderTarget {
  public:
@@ -47,18 +50,6 @@ class PluginTarget : public RenderTarget {
  private:
   PluginHost& host_;
 };
-
-bool readWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::string* error) {
-  std::ifstream file(path, std::ios::binary | std::ios::ate);
-  if (!file) return fail(error, "cannot open " + path);
-  const std::streamoff size = file.tellg();
-  if (size < 0 || static_cast<unsigned long long>(size) > kMaxChunkFileBytes)
-    return fail(error, path + " is too large to be a chunk");
-  bytes.resize(static_cast<std::size_t>(size));
-  file.seekg(0);
-  if (!file.read(reinterpret_cast<char*>(bytes.data()), size)) return fail(error, "cannot read " + path);
-  return true;
-}
 
 // The recording to restore: --sample, else (without --chunk) the generated default; empty keeps the chunk's own.
 bool resolveRecording(const RenderOptions& options, std::string& path, std::string* error) {
@@ -75,12 +66,12 @@ bool resolveRecording(const RenderOptions& options, std::string& path, std::stri
   const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
   if (ec) return fail(error, "cannot resolve the recording path " + path);
   path = absolute.lexically_normal().string();
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    *error = "cannot read the recording " + path;
+  if (!checkInputFile(path, "the recording", error)) {
     if (!options.samplePath) *error += " (it is made by the build: build the tarnwick_resources target)";
     return false;
   }
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return fail(error, "the recording " + path + ": cannot be opened");
   // The plug-in only reports a failed reload in its message box, so refuse what cannot be audio up front.
   char head[12] = {};
   file.read(head, sizeof head);
@@ -94,31 +85,6 @@ bool outputFolderExists(const std::string& outPath) {
   std::error_code ec;
   const std::filesystem::path parent = std::filesystem::absolute(outPath, ec).parent_path();
   return !ec && std::filesystem::is_directory(parent, ec);
-}
-
-// Host parameter names are looked up among the announced parameters; numbers address any index.
-bool resolveParams(PluginHost& host, std::vector<ParamSetting>& params, std::string* error) {
-  const int32_t count = host.effect() ? host.effect()->numParams : 0;
-  std::vector<std::string> names;
-  for (ParamSetting& p : params) {
-    if (p.byIndex) continue;
-    if (names.empty())
-      for (int32_t i = 0; i < count; ++i) names.push_back(host.parameterName(i));
-    bool found = false;
-    for (int32_t i = 0; i < static_cast<int32_t>(names.size()) && !found; ++i) {
-      if (names[static_cast<std::size_t>(i)] == p.name) {
-        p.index = i;
-        found = true;
-      }
-    }
-    if (!found) {
-      std::string known;
-      for (const std::string& n : names) known += (known.empty() ? "" : " ") + n;
-      *error = "--param: the plug-in has no parameter named '" + p.name + "' (it has: " + known + ")";
-      return false;
-    }
-  }
-  return true;
 }
 
 void printSummary(const RenderOptions& options, const RenderedSong& song, const LevelStats& levels,
@@ -138,8 +104,16 @@ void printSummary(const RenderOptions& options, const RenderedSong& song, const 
   if (wallSeconds > 0.0)
     std::printf("realtime %7.1fx (%.2f s of audio in %.3f s)\n", total / wallSeconds, total, wallSeconds);
   if (levels.nonFinite > 0)
-    std::fprintf(stderr, "render: warning: %lld samples are not finite\n", static_cast<long long>(levels.nonFinite));
-  if (levels.peak == 0.0) std::fprintf(stderr, "render: warning: the output is silent (was the recording loaded?)\n");
+    std::fprintf(stderr, "tarnwick-host render: warning: %lld samples are not finite\n",
+                 static_cast<long long>(levels.nonFinite));
+  if (levels.peak == 0.0) std::fprintf(stderr, "tarnwick-host render: warning: the output is silent\n");
+  if (options.format != WavSampleFormat::float32 && levels.clipped > 0) {
+    std::fprintf(stderr,
+                 "tarnwick-host render: warning: %lld samples beyond full scale (peak %+.2f dBFS) clip in the %s "
+                 "output; --format float keeps them\n",
+                 static_cast<long long>(levels.clipped), levels.peakDb,
+                 options.format == WavSampleFormat::pcm24 ? "24-bit" : "16-bit");
+  }
 }
 
 }  // namespace
@@ -147,21 +121,24 @@ void printSummary(const RenderOptions& options, const RenderedSong& song, const 
 int runRender(int argc, char** argv) {
   RenderOptions options;
   std::string error;
-  if (!parseRenderOptions(std::vector<std::string>(argv, argv + argc), options, &error)) {
-    std::fprintf(stderr, "render: %s\n%s", error.c_str(), renderUsage());
-    return kExitBadArguments;
-  }
+  if (!parseRenderOptions(std::vector<std::string>(argv, argv + argc), options, &error))
+    return usageError(kCommand, error);
   if (options.help) {
-    std::fputs(renderUsage(), stdout);
-    return 0;
+    printCommandHelp(kCommand, stdout);
+    return kExitDone;
   }
 
   if (!outputFolderExists(options.outPath))
     return failWith(kExitOutputFailed, "cannot write " + options.outPath + ": no such folder");
   MidiSong song;
   if (!loadMidiFile(options.midiPath, song, &error)) return failWith(kExitBadInput, error);
+  if (!song.events.empty() && song.events.back().seconds > kMaxSongSeconds) {
+    return failWith(kExitBadInput, options.midiPath + ": the song's last event comes after " +
+                                       std::to_string(static_cast<long long>(song.events.back().seconds)) +
+                                       " s; a render plays at most an hour");
+  }
   std::vector<uint8_t> savedChunk;
-  if (options.chunkPath && !readWholeFile(*options.chunkPath, savedChunk, &error))
+  if (options.chunkPath && !readInputFile(*options.chunkPath, "the chunk", kMaxChunkFileBytes, savedChunk, &error))
     return failWith(kExitBadInput, error);
   std::string recording;
   if (!resolveRecording(options, recording, &error)) return failWith(kExitBadInput, error);
@@ -179,7 +156,7 @@ int runRender(int argc, char** argv) {
     return failWith(options.chunkPath ? kExitBadInput : kExitPluginFailed, error);
   host->setChunk(chunk, false);
 
-  if (!resolveParams(*host, options.params, &error)) return failWith(kExitBadArguments, error);
+  if (!resolveParams(*host, options.params, &error)) return usageError(kCommand, error);
   for (const ParamSetting& p : options.params) host->setParameter(p.index, p.value);
 
   SongRenderSettings settings;
@@ -196,14 +173,18 @@ int runRender(int argc, char** argv) {
   bar.finish();
   host->stopProcess();
   host->suspend();
+  std::vector<uint8_t> finalState;
+  if (!options.chunkOutPath.empty()) finalState = host->getChunk(false);
   host->close();
 
   const LevelStats levels = measureLevels(rendered.left, rendered.right);
   if (!writeStereoWav(options.outPath, rendered.left, rendered.right, static_cast<int>(kRenderSampleRate),
                       options.format, &error))
     return failWith(kExitOutputFailed, error);
+  if (!options.chunkOutPath.empty() && !writeOutputFile(options.chunkOutPath, finalState, &error))
+    return failWith(kExitOutputFailed, error);
   printSummary(options, rendered, levels, wallSeconds);
-  return 0;
+  return kExitDone;
 }
 
 }  // namespace tarnwick::host

@@ -10,7 +10,7 @@ namespace tarnwick::host {
 
 enum class WavSampleFormat { float32, pcm24, pcm16 };
 
-// One --param NAME=VALUE; NAME is a host parameter name or a number (any index, internal ones included).
+// One --param NAME=VALUE; NAME is a parameter or option name, or an index.
 struct ParamSetting {
   std::string name;  // as given
   bool byIndex = false;
@@ -24,6 +24,7 @@ struct RenderOptions {
   std::string outPath;
   std::optional<std::string> samplePath;
   std::optional<std::string> chunkPath;
+  std::string chunkOutPath;
   std::optional<double> tempo;
   int32_t blockSize = 512;
   WavSampleFormat format = WavSampleFormat::float32;
@@ -36,9 +37,8 @@ inline constexpr int32_t kMaxRenderBlock = 65536;
 // False with a one-line reason on any bad or missing argument; help == true needs nothing else.
 bool parseRenderOptions(const std::vector<std::string>& args, RenderOptions& options, std::string* error);
 
-// Parses NAME=VALUE; the value must be a finite float.
+// Parses NAME=VALUE; the value must be a finite float. Names and ranges are checked against the loaded
+// plug-in (ParamResolution.h).
 bool parseParamSetting(const std::string& text, ParamSetting& setting, std::string* error);
-
-const char* renderUsage();
 
 }  // namespace tarnwick::host

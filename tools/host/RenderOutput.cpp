@@ -22,6 +22,7 @@ LevelStats measureLevels(const std::vector<float>& left, const std::vector<float
         continue;
       }
       stats.peak = std::max(stats.peak, static_cast<double>(std::fabs(x)));
+      stats.clipped += std::fabs(x) > 1.0f;
       sumSquares += static_cast<double>(x) * x;
       ++counted;
     }
@@ -36,9 +37,9 @@ bool writeStereoWav(const std::string& path, const std::vector<float>& left, con
   SF_INFO info{};
   info.samplerate = sampleRate;
   info.channels = 2;
-  info.format = SF_FORMAT_WAV | (format == WavSampleFormat::pcm24   ? SF_FORMAT_PCM_24
-                                 : format == WavSampleFormat::pcm16 ? SF_FORMAT_PCM_16
-                                                                    : SF_FORMAT_FLOAT);
+  info.format = format == WavSampleFormat::pcm24   ? SF_FORMAT_WAV | SF_FORMAT_PCM_24
+                : format == WavSampleFormat::pcm16 ? SF_FORMAT_WAV | SF_FORMAT_PCM_16
+                                                   : SF_FORMAT_WAVEX | SF_FORMAT_FLOAT;
   SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
   if (file == nullptr) {
     if (error) *error = "cannot write " + path + ": " + sf_strerror(nullptr);

@@ -15,11 +15,13 @@ struct LevelStats {
   double peakDb = -1e9;   // dBFS, very negative for silence
   double rmsDb = -1e9;    // dBFS over both channels
   int64_t nonFinite = 0;  // NaN or infinite samples (left out of peak and RMS)
+  int64_t clipped = 0;    // finite samples beyond full scale (an integer format clips them)
 };
 
 LevelStats measureLevels(const std::vector<float>& left, const std::vector<float>& right);
 
-// Writes a stereo WAV through libsndfile; integer formats are clipped at full scale, float is written as is.
+// Writes a stereo WAV through libsndfile; integer formats are clipped at full scale, float is written as is
+// with the extensible format header (format tag 0xFFFE, IEEE float sub-format) that other tools expect.
 bool writeStereoWav(const std::string& path, const std::vector<float>& left, const std::vector<float>& right,
                     int sampleRate, WavSampleFormat format, std::string* error);
 

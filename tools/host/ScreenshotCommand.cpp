@@ -2,7 +2,6 @@
 // after restoring a session and playing a note, clicks where asked, and writes the window as a PNG.
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -19,7 +18,10 @@
 #pragma GCC diagnostic pop
 #endif
 
+#include "tools/host/CommandFiles.h"
+#include "tools/host/CommandLine.h"
 #include "tools/host/Commands.h"
+#include "tools/host/Help.h"
 #include "tools/host/SessionChunk.h"
 #include "tools/hostlib/PluginHost.h"
 #include "vst/EditorProbe.h"
@@ -27,85 +29,58 @@
 namespace tarnwick::host {
 namespace {
 
-constexpr int kExitBadArguments = 2, kExitBadInput = 3, kExitPluginFailed = 4, kExitOutputFailed = 5;
+constexpr const char* kCommand = "screenshot";
 constexpr int32_t kBlock = 512;
-
-const char* screenshotUsage() {
-  return "Usage: tarnwick-host screenshot PLUGIN.so OUT.png [options]\n"
-         "  --chunk FILE     restore this saved chunk first (and so load its recording)\n"
-         "  --sample FILE    restore a session whose recording is FILE\n"
-         "  --click X,Y      left click at window pixel X,Y (repeatable, in order; a click that opens a menu\n"
-         "                   leaves it open for the next click to pick an entry)\n"
-         "  --select-file PATH  answer the plug-in's next file-selector request with PATH (repeatable, in\n"
-         "                   order; a request with no answer left is cancelled)\n"
-         "  --note KEY       play MIDI key KEY (0..127) for half a second before the picture\n"
-         "  --chunk-out FILE write the plug-in's state chunk after the clicks\n";
-}
+constexpr std::size_t kMaxChunkFileBytes = 16u * 1024u * 1024u;
 
 struct ScreenshotOptions {
   std::string pluginPath, outPath, chunkPath, samplePath, chunkOutPath;
   std::vector<std::pair<int32_t, int32_t>> clicks;
   std::vector<std::string> selectFiles;
   int32_t note = -1;
+  bool help = false;
 };
 
-int failWith(int code, const std::string& message) {
-  std::fprintf(stderr, "screenshot: %s\n", message.c_str());
-  return code;
-}
+int failWith(int code, const std::string& message) { return commandError(kCommand, code, message); }
+
+constexpr OptionSpec kScreenshotOptions[] = {{"--chunk", true}, {"--sample", true},      {"--click", true},
+                                             {"--note", true},  {"--select-file", true}, {"--chunk-out", true}};
 
 bool parse(int argc, char** argv, ScreenshotOptions& o, std::string& error) {
-  std::vector<std::string> positional;
-  for (int i = 0; i < argc; ++i) {
-    const std::string arg = argv[i];
-    const bool hasValue = i + 1 < argc;
-    if (arg == "--chunk" || arg == "--sample" || arg == "--click" || arg == "--note" || arg == "--select-file" ||
-        arg == "--chunk-out") {
-      if (!hasValue) {
-        error = arg + " needs a value";
+  CommandLine line;
+  if (!parseCommandLine(std::vector<std::string>(argv, argv + argc), kScreenshotOptions, line, &error)) return false;
+  o.help = line.help;
+  if (o.help) return true;
+  for (const auto& [name, value] : line.options) {
+    if (name == "--chunk") o.chunkPath = value;
+    if (name == "--sample") o.samplePath = value;
+    if (name == "--chunk-out") o.chunkOutPath = value;
+    if (name == "--select-file") o.selectFiles.push_back(value);
+    if (name == "--click") {
+      int x = 0, y = 0;
+      char tail = 0;
+      if (std::sscanf(value.c_str(), "%d,%d%c", &x, &y, &tail) != 2) {
+        error = "--click wants X,Y, not '" + value + "'";
         return false;
       }
-      const std::string value = argv[++i];
-      if (arg == "--chunk") o.chunkPath = value;
-      if (arg == "--sample") o.samplePath = value;
-      if (arg == "--chunk-out") o.chunkOutPath = value;
-      if (arg == "--select-file") o.selectFiles.push_back(value);
-      if (arg == "--click") {
-        int x = 0, y = 0;
-        char tail = 0;
-        if (std::sscanf(value.c_str(), "%d,%d%c", &x, &y, &tail) != 2) {
-          error = "--click wants X,Y, not '" + value + "'";
-          return false;
-        }
-        o.clicks.emplace_back(x, y);
+      o.clicks.emplace_back(x, y);
+    }
+    if (name == "--note") {
+      int64_t key = -1;
+      if (!parseWholeNumber(value, key) || key < 0 || key > 127) {
+        error = "--note wants a key 0..127, not '" + value + "'";
+        return false;
       }
-      if (arg == "--note") {
-        char tail = 0;
-        if (std::sscanf(value.c_str(), "%d%c", &o.note, &tail) != 1 || o.note < 0 || o.note > 127) {
-          error = "--note wants a key 0..127, not '" + value + "'";
-          return false;
-        }
-      }
-    } else if (arg.rfind("--", 0) == 0) {
-      error = "unknown option " + arg;
-      return false;
-    } else {
-      positional.push_back(arg);
+      o.note = static_cast<int32_t>(key);
     }
   }
-  if (positional.size() != 2) {
-    error = "give the plug-in and the output file";
+  if (line.positional.size() != 2) {
+    error = line.positional.size() < 2 ? "give the plug-in and the output file"
+                                       : "unexpected argument '" + line.positional[2] + "'";
     return false;
   }
-  o.pluginPath = positional[0];
-  o.outPath = positional[1];
-  return true;
-}
-
-bool readFile(const std::string& path, std::vector<uint8_t>& bytes) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return false;
-  bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  o.pluginPath = line.positional[0];
+  o.outPath = line.positional[1];
   return true;
 }
 
@@ -143,17 +118,16 @@ bool writePng(const std::string& path, const std::vector<uint32_t>& pixels, int3
 int runScreenshot(int argc, char** argv) {
   ScreenshotOptions o;
   std::string error;
-  if (argc == 1 && (std::string(argv[0]) == "--help" || std::string(argv[0]) == "-h")) {
-    std::fputs(screenshotUsage(), stdout);
-    return 0;
-  }
-  if (!parse(argc, argv, o, error)) {
-    std::fprintf(stderr, "screenshot: %s\n%s", error.c_str(), screenshotUsage());
-    return kExitBadArguments;
+  if (!parse(argc, argv, o, error)) return usageError(kCommand, error);
+  if (o.help) {
+    printCommandHelp(kCommand, stdout);
+    return kExitDone;
   }
   std::vector<uint8_t> chunk;
-  if (!o.chunkPath.empty() && !readFile(o.chunkPath, chunk))
-    return failWith(kExitBadInput, "cannot read " + o.chunkPath);
+  if (!o.chunkPath.empty() && !readInputFile(o.chunkPath, "the chunk", kMaxChunkFileBytes, chunk, &error))
+    return failWith(kExitBadInput, error);
+  if (!o.samplePath.empty() && !checkInputFile(o.samplePath, "the recording", &error))
+    return failWith(kExitBadInput, error);
 
   std::unique_ptr<PluginHost> host = PluginHost::load(o.pluginPath, &error);
   if (!host) return failWith(kExitPluginFailed, error);
@@ -194,12 +168,8 @@ int runScreenshot(int argc, char** argv) {
     }
   }
   idle(*host, 3);
-  if (!o.chunkOutPath.empty()) {
-    const std::vector<uint8_t> state = host->getChunk(false);
-    std::ofstream out(o.chunkOutPath, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(state.data()), static_cast<std::streamsize>(state.size()));
-    if (!out) return failWith(kExitOutputFailed, "cannot write " + o.chunkOutPath);
-  }
+  if (!o.chunkOutPath.empty() && !writeOutputFile(o.chunkOutPath, host->getChunk(false), &error))
+    return failWith(kExitOutputFailed, error);
 
   EditorProbeRecord read;
   std::vector<uint32_t> pixels(static_cast<size_t>(opened.width) * static_cast<size_t>(opened.height));
@@ -213,7 +183,7 @@ int runScreenshot(int argc, char** argv) {
   if (!writePng(o.outPath, pixels, read.width, read.height))
     return failWith(kExitOutputFailed, "cannot write " + o.outPath);
   std::printf("wrote the editor (%d x %d) to %s\n", read.width, read.height, o.outPath.c_str());
-  return 0;
+  return kExitDone;
 }
 
 }  // namespace tarnwick::host

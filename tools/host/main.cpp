@@ -1,37 +1,39 @@
 // tarnwick-host: runs a VST 2.4 plug-in without a user interface.
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
+#include "tools/host/CommandLine.h"
 #include "tools/host/Commands.h"
+#include "tools/host/Help.h"
 
-namespace {
-
-void printUsage(std::FILE* stream) {
-  std::fprintf(stream,
-               "Usage: tarnwick-host COMMAND ARGUMENTS...\n"
-               "Commands:\n"
-               "  info PLUGIN.so          describe the plug-in: identity, record, pins, capabilities, parameters\n"
-               "  render ARGUMENTS...     render audio through the plug-in\n"
-               "  screenshot ARGUMENTS... write the plug-in's editor window as a PNG (no display needed)\n"
-               "  help                    show this text\n");
-}
-
-}  // namespace
+using namespace tarnwick::host;
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    printUsage(stderr);
-    return 2;
+    printGeneralHelp(stderr);
+    return kExitBadArguments;
   }
-  const char* command = argv[1];
-  if (std::strcmp(command, "info") == 0) return tarnwick::host::runInfo(argc - 2, argv + 2);
-  if (std::strcmp(command, "render") == 0) return tarnwick::host::runRender(argc - 2, argv + 2);
-  if (std::strcmp(command, "screenshot") == 0) return tarnwick::host::runScreenshot(argc - 2, argv + 2);
-  if (std::strcmp(command, "help") == 0 || std::strcmp(command, "--help") == 0 || std::strcmp(command, "-h") == 0) {
-    printUsage(stdout);
-    return 0;
+  const std::string command = argv[1];
+  if (command == "info") return runInfo(argc - 2, argv + 2);
+  if (command == "render") return runRender(argc - 2, argv + 2);
+  if (command == "screenshot") return runScreenshot(argc - 2, argv + 2);
+  if (command == "--version") {
+    std::printf("tarnwick-host %s\n", hostVersion());
+    return kExitDone;
   }
-  std::fprintf(stderr, "tarnwick-host: unknown command '%s'\n", command);
-  printUsage(stderr);
-  return 2;
+  if (command == "help" || command == "--help" || command == "-h") {
+    if (argc < 3) {
+      printGeneralHelp(stdout);
+      return kExitDone;
+    }
+    if (printCommandHelp(argv[2], stdout)) return kExitDone;
+    std::fprintf(stderr, "tarnwick-host: no command '%s'; see 'tarnwick-host help'\n", argv[2]);
+    return kExitBadArguments;
+  }
+  const std::string near = closestName(command, {"info", "render", "screenshot", "help"});
+  std::fprintf(stderr, "tarnwick-host: unknown command '%s'%s; see 'tarnwick-host help'\n", command.c_str(),
+               near.empty() ? "" : (" (did you mean '" + near + "'?)").c_str());
+  return kExitBadArguments;
 }
