@@ -215,8 +215,8 @@ TEST_F(X11Dialogs, MessageBoxShowsItsTextAndAnswersKeysClicksAndTheCloseButton) 
             for (int x = 16; x < size.x - 16; ++x) ink += pixels[static_cast<size_t>(y) * size.x + x] != 0xECECECu;
           return ink;
         };
-        painted = pixels.size() == static_cast<size_t>(size.x) * 100 && pixels[2 * size.x + 2] == 0xECECECu && inkIn(16, 34) > 40 && inkIn(46, 62) > 20 &&
-                  inkIn(62, 78) > 20 && inkIn(78, 94) > 20;
+        painted = pixels.size() == static_cast<size_t>(size.x) * 100 && pixels[2 * size.x + 2] == 0xECECECu &&
+                  inkIn(16, 34) > 40 && inkIn(46, 62) > 20 && inkIn(62, 78) > 20 && inkIn(78, 94) > 20;
         if (!painted) std::this_thread::sleep_for(std::chrono::milliseconds(5));
       }
       c.act(id, attributesOf(id));
