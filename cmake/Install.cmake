@@ -1,0 +1,41 @@
+# `cmake --install BUILD` puts Tarnwick.so where hosts look for Linux VST plug-ins:
+# - without a prefix: the first folder of $LXVST_PATH when it is set, else ~/.vst;
+# - with one (`--prefix P` or CMAKE_INSTALL_PREFIX at configure time): P/lib/vst.
+# It also creates the folder that keeps the recent bank files (the plug-in itself never creates it), unless
+# DESTDIR stages the install for a package. The choice is made when the install runs, so the variables of
+# that shell count.
+#
+# Whether the prefix was chosen is known only at the first configure; the cache remembers the default.
+if(NOT DEFINED TARNWICK_DEFAULT_PREFIX)
+  if(CMAKE_INSTALL_PREFIX_INITIALIZED_TO_DEFAULT OR NOT DEFINED CMAKE_INSTALL_PREFIX_INITIALIZED_TO_DEFAULT)
+    set(TARNWICK_DEFAULT_PREFIX "${CMAKE_INSTALL_PREFIX}" CACHE INTERNAL "the install prefix nobody chose")
+  else()
+    set(TARNWICK_DEFAULT_PREFIX "" CACHE INTERNAL "the install prefix nobody chose")
+  endif()
+endif()
+install(CODE "
+  if(\"\${CMAKE_INSTALL_PREFIX}\" STREQUAL \"${TARNWICK_DEFAULT_PREFIX}\")
+    if(NOT \"\$ENV{LXVST_PATH}\" STREQUAL \"\")
+      string(REPLACE \":\" \";\" folders \"\$ENV{LXVST_PATH}\")
+      list(GET folders 0 destination)
+    elseif(NOT \"\$ENV{HOME}\" STREQUAL \"\")
+      set(destination \"\$ENV{HOME}/.vst\")
+    else()
+      message(FATAL_ERROR \"HOME is not set: give the plug-in folder with --prefix\")
+    endif()
+  else()
+    set(destination \"\${CMAKE_INSTALL_PREFIX}/lib/vst\")
+  endif()
+  file(INSTALL DESTINATION \"\${destination}\" TYPE MODULE FILES \"$<TARGET_FILE:Tarnwick>\")
+  if(\"\$ENV{DESTDIR}\" STREQUAL \"\")
+    set(config \"\$ENV{XDG_CONFIG_HOME}\")
+    if(NOT config MATCHES \"^/\")
+      set(config \"\$ENV{HOME}/.config\")
+    endif()
+    set(recent \"\${config}/Software/Pemberlo Audio/Tarnwick/Recent\")
+    if(NOT EXISTS \"\${recent}\")
+      file(MAKE_DIRECTORY \"\${recent}\")
+      message(STATUS \"Created the recent bank files folder: \${recent}\")
+    endif()
+  endif()
+")
