@@ -1,8 +1,11 @@
 // Host chunk save and restore, session recovery, and loading the recording from a file.
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <string>
 
+#include "engine/Resampler.h"
 #include "platform/MessageBox.h"
 #include "plugin/aPlug.h"
 #include "storage/AudioFileReader.h"
@@ -32,10 +35,23 @@ StorageResult aPlug::loadAudioFile(const char* path) {
 
 StorageResult aPlug::loadAudioLocked(const char* path) {
   if (!path) return kStorageCannotOpen;
-  // Read and convert to the side: a refused file changes nothing.
+  // Read and convert to the side: a refused file changes nothing, and the audio thread receives the
+  // recording only once it is complete at the working rate.
   ChannelPair audio;
-  const StorageResult result = readAudioFile(path, audio);
+  AudioFileInfo info;
+  const StorageResult result = readAudioFile(path, audio, &info);
   if (result != kStorageOk) return result;
+  // Rates are whole numbers in practice; a fractional one (possible in AIFF) is off by less than
+  // 0.002 % once rounded, far below what an ear resolves as pitch.
+  const auto fileRate = uint32_t(std::lround(info.sampleRate));
+  // The engine keeps the working rate finite and positive; the resampler takes rates up to 2^20.
+  const auto workingRate = uint32_t(std::lround(std::clamp(model_.state().sampleRate, 1.0f, 1048576.0f)));
+  if (fileRate != workingRate) {
+    ChannelPair converted;
+    const Resampler resampler(fileRate, workingRate);
+    if (!resampler.convert(audio, converted)) return kStorageOutOfMemory;
+    audio = std::move(converted);
+  }
   model_.commitRecording(std::move(audio), path);
   return kStorageOk;
 }

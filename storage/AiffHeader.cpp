@@ -1,4 +1,5 @@
-// AIFF and uncompressed AIFC header: walks the chunks for COMM and SSND in either order.
+// AIFF and uncompressed AIFC header (integer and float types): walks the chunks for COMM and SSND
+// in either order.
 #include "storage/AudioHeader.h"
 #include "storage/ByteCursor.h"
 #include "storage/Extended80.h"
@@ -13,9 +14,45 @@ constexpr size_t kAifcCommSize = 22;
 
 struct AiffFormat {
   int16_t channels = 0;
-  int16_t bits = 0;
-  bool littleEndian = false;
+  SampleEncoding encoding = SampleEncoding::signed16be;
+  int32_t bits = 0;
+  double sampleRate = 0.0;
 };
+
+// How an AIFC compression type stores its samples: in the byte order of the type with the bits of
+// the COMM chunk, or a type of fixed size (bits 0 = take them from COMM). The upper-case float types
+// are the same formats under the names that libsndfile (and so many editors) write.
+struct AifcType {
+  uint32_t id;
+  bool littleEndian;
+  bool floating;
+  int32_t bits;
+};
+
+constexpr AifcType kAifcTypes[] = {
+    {fourcc("NONE"), false, false, 0},  {fourcc("twos"), false, false, 0},  {fourcc("sowt"), true, false, 0},
+    {fourcc("in24"), false, false, 24}, {fourcc("in32"), false, false, 32}, {fourcc("fl32"), false, true, 32},
+    {fourcc("fl64"), false, true, 64},  {fourcc("FL32"), false, true, 32},  {fourcc("FL64"), false, true, 64},
+};
+
+constexpr AifcType kPlainAiff = {fourcc("NONE"), false, false, 0};
+
+// The encoding of integers or floats of the given bits in the given byte order, or false when there
+// is none.
+bool encodingFor(bool littleEndian, bool floating, int32_t bits, SampleEncoding& encoding) {
+  if (floating) {
+    if (bits != 32 && bits != 64) return false;
+    encoding = bits == 32 ? SampleEncoding::float32be : SampleEncoding::float64be;
+    return true;
+  }
+  switch (bits) {
+    case 8: encoding = SampleEncoding::signed8; return true;
+    case 16: encoding = littleEndian ? SampleEncoding::signed16le : SampleEncoding::signed16be; return true;
+    case 24: encoding = littleEndian ? SampleEncoding::signed24le : SampleEncoding::signed24be; return true;
+    case 32: encoding = littleEndian ? SampleEncoding::signed32le : SampleEncoding::signed32be; return true;
+    default: return false;
+  }
+}
 
 StorageResult parseComm(ByteSource& source, const ChunkHeader& chunk, bool aifc, AiffFormat& format) {
   uint8_t body[kAifcCommSize] = {};
@@ -26,22 +63,29 @@ StorageResult parseComm(ByteSource& source, const ChunkHeader& chunk, bool aifc,
   uint8_t rate[10] = {};
   const bool complete =
       cursor.i16be(channels) && cursor.skip(4) && cursor.i16be(bits) && cursor.bytes(rate, sizeof rate);
-  bool littleEndian = false;
+  const AifcType* type = &kPlainAiff;
   if (aifc) {
     uint32_t compression = 0;
     if (!cursor.fourcc(compression)) return kStorageAifcCompressed;
-    if (compression == fourcc("sowt")) {
-      littleEndian = true;
-    } else if (compression != fourcc("NONE")) {
-      return kStorageAifcCompressed;
+    type = nullptr;
+    for (const AifcType& known : kAifcTypes) {
+      if (known.id == compression) type = &known;
     }
+    if (!type) return kStorageAifcCompressed;
   }
-  if (!complete || (bits != 8 && bits != 16 && bits != 24)) return kStorageBadBits;
-  if (float(extended80ToDouble(rate)) != 44100.0f) return kStorageBadRate;
-  if (channels != 1 && channels != 2) return kStorageBadChannels;
+  // The fixed-size types decide their sample size themselves, whatever COMM states.
+  const int32_t sampleBits = type->bits != 0 ? type->bits : bits;
+  SampleEncoding encoding = SampleEncoding::signed16be;
+  if (!complete || !encodingFor(type->littleEndian, type->floating, sampleBits, encoding)) return kStorageBadBits;
+  // An all-ones exponent is an infinity or NaN, not a rate.
+  const bool infinite = ((rate[0] & 0x7F) == 0x7F) && rate[1] == 0xFF;
+  const double sampleRate = extended80ToDouble(rate);
+  if (infinite || !sampleRateAccepted(sampleRate)) return kStorageBadRate;
+  if (channels < 1) return kStorageBadChannels;
   format.channels = channels;
-  format.bits = bits;
-  format.littleEndian = littleEndian;
+  format.encoding = encoding;
+  format.bits = sampleBits;
+  format.sampleRate = sampleRate;
   return kStorageOk;
 }
 
@@ -60,14 +104,6 @@ StorageResult parseSsnd(ByteSource& source, const ChunkHeader& chunk, ChunkHeade
   samples.bodyOffset = chunk.bodyOffset + sizeof body + offset;
   samples.size = soundSize - offset;
   return kStorageOk;
-}
-
-SampleEncoding encodingFor(const AiffFormat& format) {
-  if (format.bits == 8) return SampleEncoding::signed8;
-  if (format.bits == 16) {
-    return format.littleEndian ? SampleEncoding::signed16le : SampleEncoding::signed16be;
-  }
-  return format.littleEndian ? SampleEncoding::signed24le : SampleEncoding::signed24be;
 }
 
 }  // namespace
@@ -97,14 +133,15 @@ StorageResult parseAiffHeader(ByteSource& source, AudioLayout& layout) {
     if (result != kStorageOk) return result;
   }
 
-  const SampleEncoding encoding = encodingFor(format);
-  const uint64_t frameBytes = uint64_t(format.channels) * uint64_t(bytesPerSample(encoding));
+  const uint64_t frameBytes = uint64_t(format.channels) * uint64_t(bytesPerSample(format.encoding));
   const uint64_t frames = samples.size / frameBytes;
   if (frames == 0) return kStorageNoAudioData;
-  layout.encoding = encoding;
+  layout.encoding = format.encoding;
   layout.channels = format.channels;
   layout.dataOffset = samples.bodyOffset;
   layout.frameCount = frames;
+  layout.sampleRate = format.sampleRate;
+  layout.bits = format.bits;
   return kStorageOk;
 }
 

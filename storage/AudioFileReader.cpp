@@ -79,7 +79,11 @@ StorageResult allocateChannels(const AudioLayout& layout, ChannelPair& audio) {
   return kStorageOk;
 }
 
-StorageResult decode(ByteSource& source, ChannelPair& out, size_t blockBytes) {
+AudioFileInfo infoOf(const AudioLayout& layout) {
+  return {layout.sampleRate, layout.channels, layout.bits, isFloatEncoding(layout.encoding)};
+}
+
+StorageResult decode(ByteSource& source, ChannelPair& out, size_t blockBytes, AudioFileInfo* info) {
   AudioLayout layout;
   const StorageResult header = parseAudioHeader(source, layout);
   if (header != kStorageOk) return header;
@@ -95,6 +99,7 @@ StorageResult decode(ByteSource& source, ChannelPair& out, size_t blockBytes) {
   if (const uint8_t* samples = source.view(layout.dataOffset, bytes)) {
     convertSamples(layout.encoding, layout.channels, samples, frames, fresh.left.get(), fresh.right.get());
     out = std::move(fresh);
+    if (info) *info = infoOf(layout);
     return kStorageOk;
   }
   // From a file: whole frames per read, one spare byte in front of the scratch for the same reason.
@@ -111,21 +116,23 @@ StorageResult decode(ByteSource& source, ChannelPair& out, size_t blockBytes) {
     done += count;
   }
   out = std::move(fresh);
+  if (info) *info = infoOf(layout);
   return kStorageOk;
 }
 
 }  // namespace
 
-StorageResult decodeAudioFile(const uint8_t* data, size_t size, ChannelPair& out) noexcept {
+StorageResult decodeAudioFile(const uint8_t* data, size_t size, ChannelPair& out, AudioFileInfo* info) noexcept {
   MemorySource source(data, size);
-  return decode(source, out, 0);
+  return decode(source, out, 0, info);
 }
 
-StorageResult readAudioFile(const char* path, ChannelPair& out) noexcept {
-  return readAudioFileInBlocks(path, out, kAudioReadBlockBytes);
+StorageResult readAudioFile(const char* path, ChannelPair& out, AudioFileInfo* info) noexcept {
+  return readAudioFileInBlocks(path, out, kAudioReadBlockBytes, info);
 }
 
-StorageResult readAudioFileInBlocks(const char* path, ChannelPair& out, size_t blockBytes) noexcept {
+StorageResult readAudioFileInBlocks(const char* path, ChannelPair& out, size_t blockBytes,
+                                    AudioFileInfo* info) noexcept {
   if (!path) return kStorageCannotOpen;
   try {
     std::error_code error;
@@ -136,7 +143,7 @@ StorageResult readAudioFileInBlocks(const char* path, ChannelPair& out, size_t b
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "rb"));
     if (!file) return kStorageCannotOpen;
     FileSource source(file.get(), size);
-    return decode(source, out, blockBytes);
+    return decode(source, out, blockBytes, info);
   } catch (const std::bad_alloc&) {
     return kStorageOutOfMemory;
   } catch (...) {

@@ -1,4 +1,5 @@
-// Reads uncompressed WAV and AIFF files (44.1 kHz, 8/16/24 bit, mono or stereo) into float arrays.
+// Reads uncompressed WAV and AIFF files (8 to 384 kHz, 8/16/24/32-bit integers or 32/64-bit floats,
+// the first two channels) into float arrays, and tells the file's rate.
 #pragma once
 
 #include <cstddef>
@@ -11,17 +12,27 @@
 namespace tarnwick {
 
 // Decoded audio arrives as a ChannelPair built to the side (frameCount + 1 samples per channel, the
-// guard sample 0.0; a mono file fills both channels alike); the caller hands it to the engine.
+// guard sample 0.0; a mono file fills both channels alike); the caller converts it to its working
+// rate when the file's rate differs, and hands it to the engine.
 
-// [any-thread] Decodes a whole file image held in memory. On success out holds the new arrays;
-// on any failure out is left as it was.
-StorageResult decodeAudioFile(const uint8_t* data, size_t size, ChannelPair& out) noexcept;
+// What the file holds besides its samples.
+struct AudioFileInfo {
+  double sampleRate = 0.0;  // frames per second as the file states it, 8000 .. 384000
+  int32_t channels = 0;     // in the file; only the first two are loaded
+  int32_t bits = 0;         // per stored sample
+  bool floatingPoint = false;
+};
+
+// [any-thread] Decodes a whole file image held in memory. On success out holds the new arrays and
+// info (when given) describes the file; on any failure out and info are left as they were.
+StorageResult decodeAudioFile(const uint8_t* data, size_t size, ChannelPair& out,
+                              AudioFileInfo* info = nullptr) noexcept;
 
 // [ui-thread] Reads the file at path: the headers with small reads, then the sample data in blocks
 // that are converted as they arrive. Sample data that the file does not hold fails with 26 before
-// anything large is allocated. On success out holds the new arrays; on any failure out is left
-// as it was.
-StorageResult readAudioFile(const char* path, ChannelPair& out) noexcept;
+// anything large is allocated. On success out holds the new arrays and info (when given) describes
+// the file; on any failure out and info are left as they were.
+StorageResult readAudioFile(const char* path, ChannelPair& out, AudioFileInfo* info = nullptr) noexcept;
 
 // Read block size (rounded down to whole frames): small enough to stay in the cache between the
 // read and the conversion, so the load needs no scratch area the size of the data.
@@ -29,6 +40,7 @@ inline constexpr size_t kAudioReadBlockBytes = 256 * 1024;
 
 // [ui-thread] readAudioFile with another block size; SIZE_MAX reads all sample data in one call.
 // For tests and benchmarks.
-StorageResult readAudioFileInBlocks(const char* path, ChannelPair& out, size_t blockBytes) noexcept;
+StorageResult readAudioFileInBlocks(const char* path, ChannelPair& out, size_t blockBytes,
+                                    AudioFileInfo* info = nullptr) noexcept;
 
 }  // namespace tarnwick

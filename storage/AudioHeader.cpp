@@ -15,8 +15,24 @@ int bytesPerSample(SampleEncoding encoding) {
     case SampleEncoding::signed16be: return 2;
     case SampleEncoding::signed24le:
     case SampleEncoding::signed24be: return 3;
+    case SampleEncoding::signed32le:
+    case SampleEncoding::signed32be:
+    case SampleEncoding::float32le:
+    case SampleEncoding::float32be: return 4;
+    case SampleEncoding::float64le:
+    case SampleEncoding::float64be: return 8;
   }
   return 1;
+}
+
+bool isFloatEncoding(SampleEncoding encoding) {
+  switch (encoding) {
+    case SampleEncoding::float32le:
+    case SampleEncoding::float32be:
+    case SampleEncoding::float64le:
+    case SampleEncoding::float64be: return true;
+    default: return false;
+  }
 }
 
 StorageResult parseAudioHeader(ByteSource& source, AudioLayout& layout) {

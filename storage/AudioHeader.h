@@ -13,20 +13,37 @@ enum class SampleEncoding : uint8_t {
   unsigned8,   // WAV 8 bit: u / 128 - 1
   signed8,     // AIFF 8 bit: s / 128
   signed16le,  // WAV and AIFC "sowt"
-  signed16be,  // AIFF and AIFC "NONE"
+  signed16be,  // AIFF and AIFC "NONE" / "twos"
   signed24le,
   signed24be,
+  signed32le,  // s / 2^31
+  signed32be,
+  float32le,  // IEEE floats as they are
+  float32be,
+  float64le,
+  float64be,
 };
 
 int bytesPerSample(SampleEncoding encoding);
 
-// Where the samples lie: the reader converts frameCount whole frames starting at dataOffset.
+// Where the samples lie: the reader converts frameCount whole frames starting at dataOffset. Of
+// more than two channels only the first two are converted.
 struct AudioLayout {
   SampleEncoding encoding = SampleEncoding::signed16le;
   int32_t channels = 0;
   uint64_t dataOffset = 0;
   uint64_t frameCount = 0;
+  double sampleRate = 0.0;
+  int32_t bits = 0;  // per stored sample
 };
+
+// Sample rates the readers accept (frames per second); outside this range code 10.
+inline constexpr double kMinSampleRate = 8000.0;
+inline constexpr double kMaxSampleRate = 384000.0;
+
+inline bool sampleRateAccepted(double rate) { return rate >= kMinSampleRate && rate <= kMaxSampleRate; }
+
+bool isFloatEncoding(SampleEncoding encoding);
 
 // Random-access view of a file image; the parsers never read outside size().
 class ByteSource {

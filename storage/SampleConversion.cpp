@@ -1,5 +1,5 @@
 // Sample conversion loops: runs of 16 frames with a fixed trip count, which the compiler can
-// vectorise even at -O2, and a scalar tail.
+// vectorise even at -O2, and a scalar tail; files of more than two channels take their first two.
 #include "storage/SampleConversion.h"
 
 #include <bit>
@@ -18,6 +18,13 @@ inline uint32_t load32le(const uint8_t* p) {
   if constexpr (std::endian::native == std::endian::big) {
     bytes = (bytes >> 24) | ((bytes >> 8) & 0xFF00u) | ((bytes << 8) & 0xFF0000u) | (bytes << 24);
   }
+  return bytes;
+}
+
+inline uint64_t load64le(const uint8_t* p) {
+  uint64_t bytes;
+  std::memcpy(&bytes, p, sizeof bytes);
+  if constexpr (std::endian::native == std::endian::big) bytes = __builtin_bswap64(bytes);
   return bytes;
 }
 
@@ -71,6 +78,45 @@ struct Signed24be {
   }
 };
 
+// The top three bytes of the int32 are the sample; the conversion to float rounds to 24 bits, and the
+// power-of-two scale is exact, so the result is the double quotient s / 2^31 rounded to float.
+struct Signed32le {
+  static constexpr size_t bytes = 4;
+  static float convert(const uint8_t* p) { return float(int32_t(load32le(p))) * kScale24; }
+};
+
+struct Signed32be {
+  static constexpr size_t bytes = 4;
+  static float convert(const uint8_t* p) { return float(int32_t(__builtin_bswap32(load32le(p)))) * kScale24; }
+};
+
+// Floats keep their value; an infinity or NaN, which no recording holds, becomes silence rather than
+// spreading through every mix it takes part in (x - x is 0 for every finite x, NaN otherwise).
+inline float finiteOrZero(float value) { return value - value == 0.0f ? value : 0.0f; }
+
+struct Float32le {
+  static constexpr size_t bytes = 4;
+  static float convert(const uint8_t* p) { return finiteOrZero(std::bit_cast<float>(load32le(p))); }
+};
+
+struct Float32be {
+  static constexpr size_t bytes = 4;
+  static float convert(const uint8_t* p) { return finiteOrZero(std::bit_cast<float>(__builtin_bswap32(load32le(p)))); }
+};
+
+// Doubles are rounded to float; one beyond the float range would round to an infinity.
+struct Float64le {
+  static constexpr size_t bytes = 8;
+  static float convert(const uint8_t* p) { return finiteOrZero(float(std::bit_cast<double>(load64le(p)))); }
+};
+
+struct Float64be {
+  static constexpr size_t bytes = 8;
+  static float convert(const uint8_t* p) {
+    return finiteOrZero(float(std::bit_cast<double>(__builtin_bswap64(load64le(p)))));
+  }
+};
+
 template <typename Sample>
 void convertMono(const uint8_t* __restrict data, size_t frames, float* __restrict left, float* __restrict right) {
   constexpr size_t kBlock = 16;
@@ -108,10 +154,22 @@ void convertStereo(const uint8_t* __restrict data, size_t frames, float* __restr
   }
 }
 
+// The first two channels of frames of any width.
+template <typename Sample>
+void convertFirstTwo(const uint8_t* __restrict data, size_t stride, size_t frames, float* __restrict left,
+                     float* __restrict right) {
+  for (size_t i = 0; i < frames; ++i) {
+    left[i] = Sample::convert(data + i * stride);
+    right[i] = Sample::convert(data + i * stride + Sample::bytes);
+  }
+}
+
 template <typename Sample>
 void convert(int32_t channels, const uint8_t* data, size_t frames, float* left, float* right) {
   if (channels == 2) {
     convertStereo<Sample>(data, frames, left, right);
+  } else if (channels > 2) {
+    convertFirstTwo<Sample>(data, size_t(channels) * Sample::bytes, frames, left, right);
   } else {
     convertMono<Sample>(data, frames, left, right);
   }
@@ -128,6 +186,12 @@ void convertSamples(SampleEncoding encoding, int32_t channels, const uint8_t* da
     case SampleEncoding::signed16be: return convert<Signed16be>(channels, data, frameCount, left, right);
     case SampleEncoding::signed24le: return convert<Signed24le>(channels, data, frameCount, left, right);
     case SampleEncoding::signed24be: return convert<Signed24be>(channels, data, frameCount, left, right);
+    case SampleEncoding::signed32le: return convert<Signed32le>(channels, data, frameCount, left, right);
+    case SampleEncoding::signed32be: return convert<Signed32be>(channels, data, frameCount, left, right);
+    case SampleEncoding::float32le: return convert<Float32le>(channels, data, frameCount, left, right);
+    case SampleEncoding::float32be: return convert<Float32be>(channels, data, frameCount, left, right);
+    case SampleEncoding::float64le: return convert<Float64le>(channels, data, frameCount, left, right);
+    case SampleEncoding::float64be: return convert<Float64be>(channels, data, frameCount, left, right);
   }
 }
 

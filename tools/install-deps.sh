@@ -2,7 +2,7 @@
 # Installs what building, testing and rendering need on Debian 12 (run as root; a no-op when present).
 set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          libsndfile1-dev sox libfftw3-dev libstb-dev fonts-dejavu-core libx11-dev xvfb xauth
+          libsndfile1-dev sox libsoxr-dev libfftw3-dev libstb-dev fonts-dejavu-core libx11-dev xvfb xauth
           libxtst-dev clang-14 libclang-rt-14-dev clang-format-14)
 missing=()
 for p in "${packages[@]}"; do

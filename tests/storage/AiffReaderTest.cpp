@@ -99,7 +99,7 @@ TEST(AifcTest, SowtTwentyFourBit) {
 }
 
 TEST(AifcTest, CompressedTypesAreRefused) {
-  for (const char* type : {"ima4", "raw ", "fl32", "ulaw", "none", "SOWT"}) {
+  for (const char* type : {"ima4", "raw ", "ulaw", "alaw", "none", "SOWT", "42n1"}) {
     SCOPED_TRACE(type);
     EXPECT_EQ(
         decodeCode(form(
@@ -110,6 +110,54 @@ TEST(AifcTest, CompressedTypesAreRefused) {
   // An AIFC COMM too short to hold the compression type.
   EXPECT_EQ(decodeCode(form(ByteWriter(true).chunk("COMM", commBody(2, 2, 16)).data(), "AIFC")),
             kStorageAifcCompressed);
+}
+
+Bytes aifc(int16_t channels, int16_t bits, const char* type, const Bytes& samples) {
+  return form(
+      ByteWriter(true).chunk("COMM", aifcCommBody(channels, 1, bits, type)).chunk("SSND", ssndBody(0, samples)).data(),
+      "AIFC");
+}
+
+// Each AIFC type with its byte order and sample size; the fixed-size types take theirs whatever
+// COMM states. Rates and channel counts once refused load, and the rate is reported.
+TEST(AifcTest, IntegerAndFloatTypes) {
+  const Bytes one = {0x40, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};  // 0.5 as a 16/24/32-bit integer, 2.0 as float
+  struct Case {
+    const char* type;
+    int16_t bits;
+    size_t bytes;
+    float expected;
+  };
+  const Case cases[] = {
+      {"twos", 16, 2, float(16384 / 32767.0)},
+      {"twos", 8, 1, 0.5f},
+      {"in24", 16, 3, 0.5f},
+      {"in32", 0, 4, 0.5f},
+      {"NONE", 32, 4, 0.5f},
+      {"fl32", 32, 4, 2.0f},
+      {"fl64", 0, 8, 2.0f},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.type);
+    ChannelPair out;
+    ASSERT_EQ(decode(aifc(1, c.bits, c.type, Bytes(one.begin(), one.begin() + long(c.bytes))), out), kStorageOk);
+    EXPECT_EQ(channel(out, false), std::vector<float>{c.expected});
+  }
+  ChannelPair out;
+  ASSERT_EQ(decode(aifc(1, 32, "sowt", {0x00, 0x00, 0x00, 0xC0}), out), kStorageOk);
+  EXPECT_EQ(channel(out, false), std::vector<float>{-0.5f});
+
+  AudioFileInfo info;
+  const Bytes wide = form(ByteWriter(true)
+                              .chunk("COMM", commBody(3, 1, 24, rate80(22254.54545)))
+                              .chunk("SSND", ssndBody(0, {0x40, 0, 0, 0xC0, 0, 0, 0x7F, 0xFF, 0xFF}))
+                              .data());
+  ASSERT_EQ(decodeAudioFile(wide.data(), wide.size(), out, &info), kStorageOk);
+  EXPECT_EQ(channel(out, false), std::vector<float>{0.5f});
+  EXPECT_EQ(channel(out, true), std::vector<float>{-0.5f});
+  EXPECT_NEAR(info.sampleRate, 22254.54545, 1e-6);
+  EXPECT_EQ(info.channels, 3);
+  EXPECT_EQ(info.bits, 24);
 }
 
 TEST(AiffRefusalTest, FormAndMissingChunks) {
@@ -125,19 +173,21 @@ TEST(AiffRefusalTest, SampleFormat) {
   auto withComm = [](const Bytes& comm) {
     return form(ByteWriter(true).chunk("COMM", comm).chunk("SSND", ssndBody(0, kStereo16)).data());
   };
-  EXPECT_EQ(decodeCode(withComm(commBody(2, 2, 32))), kStorageBadBits);
+  EXPECT_EQ(decodeCode(withComm(commBody(2, 2, 12))), kStorageBadBits);
   EXPECT_EQ(decodeCode(withComm(commBody(2, 2, 0))), kStorageBadBits);
-  EXPECT_EQ(decodeCode(withComm(commBody(2, 2, 16, rate80(48000)))), kStorageBadRate);
+  EXPECT_EQ(decodeCode(withComm(commBody(2, 2, 64))), kStorageBadBits);
+  EXPECT_EQ(decodeCode(withComm(commBody(2, 2, 16, rate80(7999)))), kStorageBadRate);
+  EXPECT_EQ(decodeCode(withComm(commBody(2, 2, 16, rate80(384000.5)))), kStorageBadRate);
   EXPECT_EQ(decodeCode(withComm(commBody(2, 2, 16, rate80(-44100)))), kStorageBadRate);
+  // An all-ones exponent (infinity, NaN) is no rate.
   EXPECT_EQ(decodeCode(withComm(commBody(2, 2, 16, {0x7F, 0xFF, 0xAC, 0x44, 0, 0, 0, 0, 0, 0}))), kStorageBadRate);
   EXPECT_EQ(decodeCode(withComm(commBody(0, 2, 16))), kStorageBadChannels);
-  EXPECT_EQ(decodeCode(withComm(commBody(3, 2, 16))), kStorageBadChannels);
   EXPECT_EQ(decodeCode(withComm(commBody(-1, 2, 16))), kStorageBadChannels);
   // Checked in the order bits, rate, channels.
-  EXPECT_EQ(decodeCode(withComm(commBody(3, 2, 32, rate80(48000)))), kStorageBadBits);
-  EXPECT_EQ(decodeCode(withComm(commBody(3, 2, 16, rate80(48000)))), kStorageBadRate);
+  EXPECT_EQ(decodeCode(withComm(commBody(0, 2, 12, rate80(1000)))), kStorageBadBits);
+  EXPECT_EQ(decodeCode(withComm(commBody(0, 2, 16, rate80(1000)))), kStorageBadRate);
   // COMM fields are checked where the COMM chunk stands, even with SSND missing.
-  EXPECT_EQ(decodeCode(form(ByteWriter(true).chunk("COMM", commBody(2, 2, 32)).data())), kStorageBadBits);
+  EXPECT_EQ(decodeCode(form(ByteWriter(true).chunk("COMM", commBody(2, 2, 12)).data())), kStorageBadBits);
   Bytes shortComm = commBody(2, 2, 16);
   shortComm.resize(12);
   EXPECT_EQ(decodeCode(withComm(shortComm)), kStorageBadBits);

@@ -155,10 +155,19 @@ SndfileSamples readWithSndfile(const std::filesystem::path& path) {
     case SF_FORMAT_PCM_U8: result.bits = 8; break;
     case SF_FORMAT_PCM_16: result.bits = 16; break;
     case SF_FORMAT_PCM_24: result.bits = 24; break;
+    case SF_FORMAT_PCM_32: result.bits = 32; break;
+    case SF_FORMAT_FLOAT: result.bits = 32, result.floating = true; break;
+    case SF_FORMAT_DOUBLE: result.bits = 64, result.floating = true; break;
     default: result.bits = 0; break;
   }
-  result.samples.resize(size_t(info.frames) * size_t(info.channels));
-  result.ok = sf_readf_int(file, result.samples.data(), info.frames) == info.frames;
+  const size_t count = size_t(info.frames) * size_t(info.channels);
+  if (result.floating) {
+    result.values.resize(count);
+    result.ok = sf_readf_double(file, result.values.data(), info.frames) == info.frames;
+  } else {
+    result.samples.resize(count);
+    result.ok = sf_readf_int(file, result.samples.data(), info.frames) == info.frames;
+  }
   sf_close(file);
   return result;
 }
@@ -181,7 +190,12 @@ std::vector<int32_t> testSignal(size_t count, uint32_t seed) {
 float expectedSample(int32_t leftJustified, int bits) {
   if (bits == 8) return float((leftJustified >> 24) / 128.0);
   if (bits == 16) return float((leftJustified >> 16) / 32767.0);
+  if (bits == 32) return float(leftJustified / 2147483648.0);
   return float(int32_t(uint32_t(leftJustified) & 0xFFFFFF00u) / 2147483648.0);
+}
+
+float SndfileSamples::expected(size_t i) const {
+  return floating ? float(values[i]) : expectedSample(samples[i], bits);
 }
 
 }  // namespace tarnwick::test

@@ -66,16 +66,23 @@ class TempDir {
 void writeFile(const std::filesystem::path& path, const Bytes& data);
 Bytes readFile(const std::filesystem::path& path);
 
-// libsndfile's own view of a file: left-justified 32-bit integer samples, interleaved.
+// libsndfile's own view of a file: left-justified 32-bit integer samples, interleaved; float files
+// as their values instead (floating, bits 32 or 64).
 struct SndfileSamples {
   bool ok = false;
   int channels = 0;
   int bits = 0;
+  bool floating = false;
   int64_t frames = 0;
   std::vector<int32_t> samples;
+  std::vector<double> values;
+
+  // The float the reader must produce for sample i (interleaved index).
+  float expected(size_t i) const;
 };
 
-// Writes interleaved left-justified int32 samples; libsndfile keeps the top bits of each.
+// Writes interleaved left-justified int32 samples; libsndfile keeps the top bits of each (float
+// formats get value / 2^31).
 bool writeWithSndfile(const std::filesystem::path& path, int format, int channels, int rate,
                       const std::vector<int32_t>& samples);
 SndfileSamples readWithSndfile(const std::filesystem::path& path);

@@ -1,6 +1,9 @@
 // WAV images built by hand: chunk walking, refusal codes in their order, sample edge values.
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cmath>
+
 #include "tests/storage/DecodeHelpers.h"
 
 namespace tarnwick {
@@ -92,17 +95,78 @@ Bytes withFormat(const Bytes& fmt, const Bytes& samples = kStereo16) {
 }
 
 TEST(WavRefusalTest, SampleFormat) {
-  EXPECT_EQ(decodeCode(withFormat(fmtBody(test::kFloatTag, 2, 44100, 32))), kStorageNotPcm);
   EXPECT_EQ(decodeCode(withFormat(fmtBody(2, 2, 44100, 4))), kStorageNotPcm);  // ADPCM
-  EXPECT_EQ(decodeCode(withFormat(test::extensibleFmtBody(2, 44100, 32, 3))), kStorageNotPcm);
   EXPECT_EQ(decodeCode(withFormat(fmtBody(test::kExtensibleTag, 2, 44100, 16))), kStorageNotPcm);
-  EXPECT_EQ(decodeCode(withFormat(fmtBody(1, 2, 44100, 32))), kStorageBadBits);
+  EXPECT_EQ(decodeCode(withFormat(test::extensibleFmtBody(2, 44100, 16, 2))), kStorageNotPcm);
   EXPECT_EQ(decodeCode(withFormat(fmtBody(1, 2, 44100, 12))), kStorageBadBits);
-  EXPECT_EQ(decodeCode(withFormat(test::extensibleFmtBody(2, 44100, 32, 1))), kStorageBadBits);
-  EXPECT_EQ(decodeCode(withFormat(fmtBody(1, 2, 48000, 16))), kStorageBadRate);
-  EXPECT_EQ(decodeCode(withFormat(fmtBody(1, 2, 44101, 16))), kStorageBadRate);
+  EXPECT_EQ(decodeCode(withFormat(fmtBody(1, 2, 44100, 64))), kStorageBadBits);
+  EXPECT_EQ(decodeCode(withFormat(fmtBody(test::kFloatTag, 2, 44100, 16))), kStorageBadBits);
+  EXPECT_EQ(decodeCode(withFormat(test::extensibleFmtBody(2, 44100, 24, 3))), kStorageBadBits);
+  EXPECT_EQ(decodeCode(withFormat(fmtBody(1, 2, 7999, 16))), kStorageBadRate);
+  EXPECT_EQ(decodeCode(withFormat(fmtBody(1, 2, 384001, 16))), kStorageBadRate);
   EXPECT_EQ(decodeCode(withFormat(fmtBody(1, 0, 44100, 16))), kStorageBadChannels);
-  EXPECT_EQ(decodeCode(withFormat(fmtBody(1, 3, 44100, 16), Bytes(12, 0))), kStorageBadChannels);
+}
+
+// Rates, depths and channel counts that were refused once load now; the rate is reported.
+TEST(WavSampleTest, AnyRateDepthAndChannelCountLoads) {
+  struct Case {
+    Bytes fmt;
+    double rate;
+    int32_t channels, bits;
+    bool floating;
+  };
+  const Case cases[] = {
+      {fmtBody(1, 2, 48000, 16), 48000, 2, 16, false},
+      {fmtBody(1, 2, 8000, 32), 8000, 2, 32, false},
+      {fmtBody(test::kFloatTag, 2, 384000, 32), 384000, 2, 32, true},
+      {fmtBody(test::kFloatTag, 1, 96000, 64), 96000, 1, 64, true},
+      {test::extensibleFmtBody(2, 44101, 32, 1), 44101, 2, 32, false},
+      {test::extensibleFmtBody(2, 22050, 32, 3), 22050, 2, 32, true},
+      {fmtBody(1, 3, 44100, 16), 44100, 3, 16, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.rate);
+    ChannelPair out;
+    AudioFileInfo info;
+    const Bytes image = withFormat(c.fmt, Bytes(48, 0));
+    ASSERT_EQ(decodeAudioFile(image.data(), image.size(), out, &info), kStorageOk);
+    EXPECT_EQ(out.frameCount, 48 / (c.channels * c.bits / 8));
+    EXPECT_EQ(info.sampleRate, c.rate);
+    EXPECT_EQ(info.channels, c.channels);
+    EXPECT_EQ(info.bits, c.bits);
+    EXPECT_EQ(info.floatingPoint, c.floating);
+  }
+}
+
+TEST(WavSampleTest, ThirtyTwoBitAndFloatValues) {
+  ChannelPair out;
+  Bytes ints = ByteWriter().u32(0x80000000u).u32(0x7FFFFFFFu).u32(1).u32(0xFFFFFF80u).data();
+  ASSERT_EQ(decode(wav(2, 32, ints), out), kStorageOk);
+  EXPECT_EQ(channel(out, false), (std::vector<float>{-1.0f, float(1 / 2147483648.0)}));
+  EXPECT_EQ(channel(out, true), (std::vector<float>{float(0x7FFFFFFF / 2147483648.0), float(-128 / 2147483648.0)}));
+
+  // Floats as they are, beyond full scale too; an infinity or NaN becomes silence.
+  const float values[] = {0.25f, -1.5f, 3e-39f, -0.0f, 1.0f / 0.0f, std::nanf("")};
+  ByteWriter floats;
+  for (float v : values) floats.u32(std::bit_cast<uint32_t>(v));
+  ASSERT_EQ(decode(withFormat(fmtBody(test::kFloatTag, 1, 44100, 32), floats.data()), out), kStorageOk);
+  EXPECT_EQ(channel(out, false), (std::vector<float>{0.25f, -1.5f, 3e-39f, -0.0f, 0.0f, 0.0f}));
+  EXPECT_TRUE(std::signbit(out.left[3]));
+
+  const double doubles[] = {0.1, -2.0, 1e300};
+  ByteWriter wide;
+  for (double v : doubles)
+    wide.u32(uint32_t(std::bit_cast<uint64_t>(v))).u32(uint32_t(std::bit_cast<uint64_t>(v) >> 32));
+  ASSERT_EQ(decode(withFormat(fmtBody(test::kFloatTag, 1, 44100, 64), wide.data()), out), kStorageOk);
+  EXPECT_EQ(channel(out, false), (std::vector<float>{0.1f, -2.0f, 0.0f}));
+}
+
+TEST(WavSampleTest, WiderFilesGiveTheirFirstTwoChannels) {
+  ChannelPair out;
+  const Bytes samples = ByteWriter().u16(1).u16(2).u16(3).u16(4).u16(5).u16(6).u16(7).u16(8).data();
+  ASSERT_EQ(decode(withFormat(fmtBody(1, 4, 44100, 16), samples), out), kStorageOk);
+  EXPECT_EQ(channel(out, false), (std::vector<float>{float(1 / 32767.0), float(5 / 32767.0)}));
+  EXPECT_EQ(channel(out, true), (std::vector<float>{float(2 / 32767.0), float(6 / 32767.0)}));
 }
 
 TEST(WavRefusalTest, ShortFmtFieldsFailTheirChecks) {
@@ -115,13 +179,13 @@ TEST(WavRefusalTest, ShortFmtFieldsFailTheirChecks) {
 
 TEST(WavRefusalTest, ChecksComeInTheirOrder) {
   EXPECT_EQ(decodeCode(riff({}, "WAVX")), kStorageNoWaveChunk);
-  EXPECT_EQ(decodeCode(withFormat(fmtBody(3, 3, 48000, 32))), kStorageNotPcm);
-  EXPECT_EQ(decodeCode(withFormat(fmtBody(1, 3, 48000, 32))), kStorageBadBits);
-  EXPECT_EQ(decodeCode(withFormat(fmtBody(1, 3, 48000, 16))), kStorageBadRate);
-  EXPECT_EQ(decodeCode(withFormat(fmtBody(1, 3, 44100, 16), {})), kStorageBadChannels);
+  EXPECT_EQ(decodeCode(withFormat(fmtBody(2, 0, 1000, 12))), kStorageNotPcm);
+  EXPECT_EQ(decodeCode(withFormat(fmtBody(1, 0, 1000, 12))), kStorageBadBits);
+  EXPECT_EQ(decodeCode(withFormat(fmtBody(1, 0, 1000, 16))), kStorageBadRate);
+  EXPECT_EQ(decodeCode(withFormat(fmtBody(1, 0, 44100, 16), {})), kStorageBadChannels);
   EXPECT_EQ(decodeCode(riff(ByteWriter().chunk("fmt ", fmtBody(3, 2, 44100, 32)).data())), kStorageNoDataChunk);
   // A sample format failure outranks data that the file does not hold.
-  Bytes truncated = withFormat(fmtBody(1, 2, 48000, 16));
+  Bytes truncated = withFormat(fmtBody(1, 2, 1000, 16));
   truncated.resize(truncated.size() - 4);
   EXPECT_EQ(decodeCode(truncated), kStorageBadRate);
 }
@@ -196,7 +260,7 @@ TEST(WavSampleTest, FailedDecodeLeavesThePreviousAudio) {
   ASSERT_EQ(decode(wav(1, 16, {0x00, 0x40}), out), kStorageOk);
   const float* left = out.left.get();
   const float* right = out.right.get();
-  EXPECT_EQ(decode(withFormat(fmtBody(1, 2, 48000, 16)), out), kStorageBadRate);
+  EXPECT_EQ(decode(withFormat(fmtBody(1, 2, 1000, 16)), out), kStorageBadRate);
   EXPECT_EQ(decode(wav(2, 16, {}), out), kStorageNoAudioData);
   Bytes truncated = wav(2, 16, kStereo16);
   truncated.resize(truncated.size() - 1);

@@ -1,0 +1,67 @@
+// Sample-rate conversion of a recording: a Kaiser-windowed sinc applied as a polyphase filter.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "engine/AudioBuffer.h"
+
+namespace tarnwick {
+
+// The filter's aims, relative to the Nyquist frequency of the lower of the two rates: flat up to the
+// passband edge, at least the design attenuation down from the stopband edge on (so nothing aliases
+// or images into the audible band), and a linear phase.
+inline constexpr double kResamplePassbandEdge = 0.9;
+inline constexpr double kResampleStopbandEdge = 1.0;
+inline constexpr double kResampleAttenuationDb = 110.0;  // the design; the measured floor lies above 100 dB
+
+// Above this many phases the table holds this many and the filter interpolates between neighbours
+// (rates with a large ratio in lowest terms, 44100 to 44101 for example).
+inline constexpr uint32_t kResampleMaxPhases = 1024;
+
+struct PolyphaseTable;
+namespace resamplekernels {
+struct KernelSet;
+}
+
+// Converts between one pair of rates (frames per second, 1 .. 2^20). Output frame n lies at input
+// time n * inRate / outRate; the signal is silence before the first and after the last input frame.
+class Resampler {
+ public:
+  // [ui-thread] Takes the pair's table from a small shared cache, building it on first use (an
+  // equal pair needs none). valid() is false when the rates are out of range or memory failed.
+  Resampler(uint32_t inRate, uint32_t outRate) noexcept;
+  ~Resampler();
+  Resampler(const Resampler&) = delete;
+  Resampler& operator=(const Resampler&) = delete;
+
+  bool valid() const { return valid_; }
+  uint32_t inRate() const { return inRate_; }
+  uint32_t outRate() const { return outRate_; }
+  // Input frames per phase row (a multiple of 8), and the phase rows; 0 for an equal pair.
+  int32_t taps() const;
+  uint32_t phases() const;
+  bool interpolatesPhases() const;
+
+  // round(inputFrames * outRate / inRate), halves up; at least 1 for a non-empty input.
+  int64_t outputFrames(int64_t inputFrames) const;
+
+  // [ui-thread] Writes outputFrames(frames) frames of each channel; inL and inR hold frames frames.
+  void process(const float* inL, const float* inR, int64_t frames, float* outL, float* outR) const;
+  // The same with the filter loops of a chosen instruction set, for tests and benchmarks.
+  void processWith(const resamplekernels::KernelSet& kernels, const float* inL, const float* inR, int64_t frames,
+                   float* outL, float* outR) const;
+
+  // [ui-thread] The whole recording into fresh arrays with the zero guard sample; an equal pair is
+  // copied as it is. False (out untouched) when memory fails or the result is too long for a
+  // recording.
+  bool convert(const ChannelPair& in, ChannelPair& out) const noexcept;
+
+ private:
+  uint32_t inRate_;
+  uint32_t outRate_;
+  bool valid_ = false;
+  std::shared_ptr<const PolyphaseTable> table_;
+};
+
+}  // namespace tarnwick
