@@ -6,6 +6,7 @@
 #include "plugin/EditorLink.h"
 #include "plugin/Identity.h"
 #include "plugin/aPlug.h"
+#include "vst/RecordingQuery.h"
 
 namespace tarnwick {
 
@@ -72,7 +73,9 @@ intptr_t aPlug::dispatcher(int32_t opcode, int32_t index, intptr_t value, void* 
     case effEditKeyDown:
     case effEditKeyUp:
     case effSetEditKnobMode:
-    case effVendorSpecific: return editorLink_ ? editorLink_->dispatch(opcode, index, value, ptr, opt) : 0;
+    case effVendorSpecific:
+      if (index == kRecordingQueryIndex) return answerRecordingQuery(static_cast<RecordingQueryRecord*>(ptr));
+      return editorLink_ ? editorLink_->dispatch(opcode, index, value, ptr, opt) : 0;
     default: return 0;  // editor requests without an editor, bypass, tail size, MIDI program names ...
   }
 }

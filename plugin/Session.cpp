@@ -1,6 +1,7 @@
 // Host chunk save and restore, session recovery, and loading the recording from a file.
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -8,6 +9,7 @@
 #include "engine/Resampler.h"
 #include "platform/MessageBox.h"
 #include "plugin/aPlug.h"
+#include "vst/RecordingQuery.h"
 #include "storage/AudioFileReader.h"
 
 namespace tarnwick {
@@ -33,7 +35,24 @@ StorageResult aPlug::loadAudioFile(const char* path) {
   return loadAudioLocked(path);
 }
 
+intptr_t aPlug::answerRecordingQuery(RecordingQueryRecord* record) {
+  if (record == nullptr || record->version != kRecordingQueryVersion) return 0;
+  UiScope scope(*this);
+  record->attempted = lastRecordingResult_ >= 0 ? 1 : 0;
+  record->lastResult = lastRecordingResult_ >= 0 ? lastRecordingResult_ : 0;
+  record->frameCount = model_.state().buffer.frameCount;
+  const char* text = record->attempted ? storageResultMessage(record->lastResult) : "";
+  std::snprintf(record->message, sizeof record->message, "%s", text ? text : "");
+  return 1;
+}
+
 StorageResult aPlug::loadAudioLocked(const char* path) {
+  const StorageResult result = readRecording(path);
+  lastRecordingResult_ = result;
+  return result;
+}
+
+StorageResult aPlug::readRecording(const char* path) {
   if (!path) return kStorageCannotOpen;
   // Read and convert to the side: a refused file changes nothing, and the audio thread receives the
   // recording only once it is complete at the working rate.
@@ -85,8 +104,10 @@ std::string aPlug::restoreSession(const ChunkImage& image, bool reloadAudio) {
   // A flood from before is rebuilt from the session's own key below, not kept.
   model_.flood(0.0f);
   s.flood = 0.0f;
-  if (reloadAudio && !image.pathTooLong && image.path[0] != '\0' && loadAudioLocked(image.path) != kStorageOk) {
-    message = std::string(kLoadErrorText) + image.path + "\n";
+  if (reloadAudio && !image.pathTooLong && image.path[0] != '\0') {
+    // The message says which file and why.
+    if (const StorageResult result = loadAudioLocked(image.path); result != kStorageOk)
+      message = std::string(kLoadErrorText) + image.path + "\n" + storageResultMessage(result);
   }
 
   const auto restoreKeys = [&] {

@@ -30,6 +30,7 @@
 namespace tarnwick {
 
 class EditorLink;
+struct RecordingQueryRecord;
 
 class aPlug final : public HostTime {
  public:
@@ -114,6 +115,9 @@ class aPlug final : public HostTime {
   void beginUiOperation();
   void endUiOperation();
   StorageResult loadAudioLocked(const char* path);
+  // Tools' question about the last recording load (vst/RecordingQuery.h).
+  intptr_t answerRecordingQuery(RecordingQueryRecord* record);
+  StorageResult readRecording(const char* path);
   // Restores a parsed state record; reloadAudio reloads the recording from the stored path and
   // returns the recovery message for a failure (empty when there is none).
   std::string restoreSession(const ChunkImage& image, bool reloadAudio);
@@ -144,6 +148,8 @@ class aPlug final : public HostTime {
   ParameterMirror mirror_;
   SpscRing<MidiMessage, kMidiQueueCapacity> midiQueue_;  // the host's MIDI (processEvents)
   SpscRing<MidiMessage, kUiNoteCapacity> uiNotes_;       // the editor's auditioned notes
+  // The last recording load, from a file or a session: -1 before any. [ui-thread]
+  StorageResult lastRecordingResult_ = -1;
   std::atomic<uint64_t> lostBlocks_{0};
   std::atomic<uint64_t> droppedWrites_{0};
   std::atomic<uint32_t> droppedEvents_{0};

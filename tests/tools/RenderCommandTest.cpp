@@ -157,7 +157,8 @@ TEST_F(RenderCommand, ChunkFileKeepsItsOwnRecordingUnlessSampleIsGiven) {
 }
 
 // Inputs that would block the open (a FIFO) or never end (a song of years) are refused up front.
-TEST_F(RenderCommand, FifosAndEndlessSongsAreRefusedAsUnusableInput) {
+TEST_F(RenderCommand, FifosRecordingsThatDoNotLoadAndEndlessSongsAreUnusableInput) {
+  requirePlugin();
   const std::string fifo = dir_ + "pipe";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   const std::string out = dir_ + "o.wav";
@@ -168,6 +169,10 @@ TEST_F(RenderCommand, FifosAndEndlessSongsAreRefusedAsUnusableInput) {
     EXPECT_EQ(r.code, 3) << option;
     EXPECT_NE(r.err.find("not a regular file"), std::string::npos) << r.err;
   }
+  // A file that is no recording: the plug-in's reason.
+  const RunResult bad = run({kPlugin, "--midi", kDemo, "--out", out, "--sample", kDemo});
+  EXPECT_EQ(bad.code, 3);
+  EXPECT_NE(bad.err.find("cannot be loaded: Unknown File Format"), std::string::npos) << bad.err;
   // A note-off 0x0FFFFFFF ticks away at the slowest tempo: 44 bytes, years of song.
   test::Bytes body = {0x00, 0xFF, 0x51, 0x03, 0xFF, 0xFF, 0xFF, 0x00, 0x90, 60, 100};
   test::append(body, test::vlq(0x0FFFFFFF));

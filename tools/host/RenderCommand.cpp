@@ -70,14 +70,6 @@ bool resolveRecording(const RenderOptions& options, std::string& path, std::stri
     if (!options.samplePath) *error += " (it is made by the build: build the tarnwick_resources target)";
     return false;
   }
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return fail(error, "the recording " + path + ": cannot be opened");
-  // The plug-in only reports a failed reload in its message box, so refuse what cannot be audio up front.
-  char head[12] = {};
-  file.read(head, sizeof head);
-  const std::string riff(head, 4), form(head + 8, 4);
-  if (!(riff == "RIFF" && form == "WAVE") && !(riff == "FORM" && (form == "AIFF" || form == "AIFC")))
-    return fail(error, path + " is not a WAV or AIFF file");
   return true;
 }
 
@@ -155,6 +147,8 @@ int runRender(int argc, char** argv) {
   if (!recording.empty() && !writeChunkPath(chunk, recording, &error))
     return failWith(options.chunkPath ? kExitBadInput : kExitPluginFailed, error);
   host->setChunk(chunk, false);
+  // The plug-in tells why a recording did not load (its message box says the same on standard error).
+  if (!recordingLoaded(*host, &error)) return failWith(kExitBadInput, error);
 
   if (!resolveParams(*host, options.params, &error)) return usageError(kCommand, error);
   for (const ParamSetting& p : options.params) host->setParameter(p.index, p.value);

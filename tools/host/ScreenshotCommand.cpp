@@ -145,6 +145,7 @@ int runScreenshot(int argc, char** argv) {
   }
   if (!chunk.empty() && host->setChunk(chunk, false) == 0)
     return failWith(kExitBadInput, "the plug-in refused the chunk");
+  if (!chunk.empty() && !recordingLoaded(*host, &error)) return failWith(kExitBadInput, error);
 
   EditorProbeRecord opened;
   if (probe(*host, kProbeOpen, opened) != 1) return failWith(kExitPluginFailed, "the plug-in has no editor probe");

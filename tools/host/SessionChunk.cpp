@@ -1,8 +1,11 @@
-// The recording path at the head of the plug-in's chunk.
+// The recording path at the head of the plug-in's chunk, and whether the plug-in could load it.
 #include "tools/host/SessionChunk.h"
 
 #include <algorithm>
 #include <cstring>
+
+#include "tools/hostlib/PluginHost.h"
+#include "vst/RecordingQuery.h"
 
 namespace tarnwick::host {
 
@@ -26,6 +29,15 @@ std::string chunkPath(const std::vector<uint8_t>& chunk) {
   const std::size_t field = std::min(chunk.size(), kChunkPathField);
   const auto end = std::find(chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(field), uint8_t{0});
   return std::string(chunk.begin(), end);
+}
+
+bool recordingLoaded(PluginHost& host, std::string* error) {
+  RecordingQueryRecord record;
+  if (host.dispatch(effVendorSpecific, kRecordingQueryIndex, 0, &record) != 1) return true;
+  if (!record.attempted || record.lastResult == 0) return true;
+  record.message[sizeof record.message - 1] = '\0';
+  if (error) *error = "the recording " + chunkPath(host.getChunk(false)) + " cannot be loaded: " + record.message;
+  return false;
 }
 
 }  // namespace tarnwick::host
