@@ -170,9 +170,12 @@ void Resampler::processWith(const resamplekernels::KernelSet& kernels, const flo
     if (first >= end) return;
     const int64_t lo = whole(first) - half + 1;
     const int64_t hi = whole(end - 1) + half + 1;
-    const float* srcL = inL + lo;
-    const float* srcR = inR + lo;
-    if (lo < 0 || hi > frames) {
+    const float* srcL = nullptr;
+    const float* srcR = nullptr;
+    if (lo >= 0 && hi <= frames) {
+      srcL = inL + lo;
+      srcR = inR + lo;
+    } else {
       // Near the ends: a copy of the reachable input with silence around it.
       const auto span = size_t(hi - lo);
       padded.assign(2 * span, 0.0f);
