@@ -9,8 +9,8 @@
 #include "engine/Resampler.h"
 #include "platform/MessageBox.h"
 #include "plugin/aPlug.h"
-#include "vst/RecordingQuery.h"
 #include "storage/AudioFileReader.h"
+#include "vst/RecordingQuery.h"
 
 namespace tarnwick {
 

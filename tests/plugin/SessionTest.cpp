@@ -69,8 +69,10 @@ TEST_F(Session, MissingRecordingReportsThePathAndRestoresTheRest) {
   aPlug b(&InProcessHost::callback);
   b.setChunk(chunk.data(), static_cast<intptr_t>(chunk.size()));
   ASSERT_EQ(gMessages.size(), 1u);
-  EXPECT_EQ(gMessages[0],
-            "Tarnwick VSTi - Error recovering last session|Error loading audio file :\n\n/no/such/recording.wav\n");
+  EXPECT_EQ(
+      gMessages[0],
+      "Tarnwick VSTi - Error recovering last session|Error loading audio file :\n\n/no/such/recording.wav\nCould not "
+      "open file.");
   EXPECT_FLOAT_EQ(b.getParameter(0), 0.3f);
   EXPECT_EQ(b.modelState().buffer.frameCount, 0);
   EXPECT_STREQ(b.modelState().program.audioFileName, "/no/such/recording.wav");

@@ -78,8 +78,7 @@ TEST_F(RenderCommand, BadArgumentsUnreadableMidiAndMissingPluginHaveTheirExitCod
   EXPECT_EQ(run({}).code, 2);
   EXPECT_EQ(run({"p.so", "--midi", kDemo}).code, 2);
   EXPECT_EQ(run({"p.so", "--midi", dir_ + "none.mid", "--out", dir_ + "o.wav"}).code, 3);
-  EXPECT_EQ(run({"p.so", "--midi", kRecording, "--out", dir_ + "o.wav"}).code, 3);                // not a MIDI file
-  EXPECT_EQ(run({"p.so", "--midi", kDemo, "--out", dir_ + "o.wav", "--sample", kDemo}).code, 3);  // not audio
+  EXPECT_EQ(run({"p.so", "--midi", kRecording, "--out", dir_ + "o.wav"}).code, 3);  // not a MIDI file
   EXPECT_EQ(run({dir_ + "none.so", "--midi", kDemo, "--out", dir_ + "o.wav"}).code, 4);
   EXPECT_EQ(run({"p.so", "--midi", kDemo, "--out", dir_ + "no/such/dir/o.wav"}).code, 5);
   EXPECT_FALSE(std::filesystem::exists(dir_ + "o.wav"));
