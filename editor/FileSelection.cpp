@@ -66,15 +66,8 @@ class CancelledSelection final : public FileSelection {
   Status poll(std::string&) override { return Status::kCancelled; }
 };
 
-// The extensions of a type: "*" for every file, else the type's extension in both cases.
-std::vector<std::string> extensionsOf(const FileTypeSpec& type) {
-  const std::string ext = type.dosType;
-  if (ext == "*") return {ext};
-  std::string upper = ext;
-  for (char& c : upper)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return upper == ext ? std::vector<std::string>{ext} : std::vector<std::string>{ext, upper};
-}
+// The extensions of a type ("*" for every file); the dialogs and the browser add the other case.
+std::vector<std::string> extensionsOf(const FileTypeSpec& type) { return {type.dosType}; }
 
 // The toolkit's browser as a modal view over the editor; it runs in the frame's idle.
 class BrowserSelection final : public FileSelection {

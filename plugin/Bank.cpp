@@ -74,7 +74,10 @@ StorageResult aPlug::loadBank(const char* path) {
   model_.silenceAll();
   if (model_.state().buffer.floodOn()) model_.setParameter(kFlood, 0.0f);
   if (result != kStorageOk) return result;
-  if (takeSamples) model_.commitRecording(std::move(samples), nullptr);
+  if (takeSamples) {
+    model_.commitRecording(std::move(samples), nullptr);
+    fileRecordingRate_ = 0.0f;  // the bank's samples stay as stored at any rate
+  }
   restoreSession(*image, false);
   model_.setParameter(kEditorRefresh, 1.0f);
   model_.setParameter(kEditorRedraw, 1.0f);

@@ -49,7 +49,20 @@ intptr_t aPlug::answerRecordingQuery(RecordingQueryRecord* record) {
 StorageResult aPlug::loadAudioLocked(const char* path) {
   const StorageResult result = readRecording(path);
   lastRecordingResult_ = result;
+  if (result == kStorageOk) fileRecordingRate_ = model_.state().sampleRate;
   return result;
+}
+
+void aPlug::followRateChange() {
+  // A recording read from a file is read and converted again at the new rate; one that came from a
+  // bank has no rate of its own and plays as stored.
+  const float rate = model_.state().sampleRate;
+  if (fileRecordingRate_ <= 0.0f || fileRecordingRate_ == rate) return;
+  const std::string path = model_.state().program.audioFileName;
+  if (path.empty()) return;
+  const bool flooded = model_.state().buffer.floodOn();
+  // A file that cannot be read now keeps the recording as it was (at the old rate's pitch).
+  if (loadAudioLocked(path.c_str()) == kStorageOk && flooded) model_.setParameter(kFlood, 1.0f);
 }
 
 StorageResult aPlug::readRecording(const char* path) {

@@ -162,6 +162,7 @@ void aPlug::resume() {
   {
     UiScope scope(*this);
     model_.resume(hostSampleRate_.load(std::memory_order_relaxed));
+    followRateChange();
   }
   callHost(audioMasterWantMidi, 0, 1, nullptr, 0.0f);
 }

@@ -118,6 +118,8 @@ class aPlug final : public HostTime {
   // Tools' question about the last recording load (vst/RecordingQuery.h).
   intptr_t answerRecordingQuery(RecordingQueryRecord* record);
   StorageResult readRecording(const char* path);
+  // After a rate change: the recording read from a file is read again at the new rate. [ui-thread]
+  void followRateChange();
   // Restores a parsed state record; reloadAudio reloads the recording from the stored path and
   // returns the recovery message for a failure (empty when there is none).
   std::string restoreSession(const ChunkImage& image, bool reloadAudio);
@@ -150,6 +152,8 @@ class aPlug final : public HostTime {
   SpscRing<MidiMessage, kUiNoteCapacity> uiNotes_;       // the editor's auditioned notes
   // The last recording load, from a file or a session: -1 before any. [ui-thread]
   StorageResult lastRecordingResult_ = -1;
+  // The working rate the recording from a file was converted to; 0 when it came from a bank. [ui-thread]
+  float fileRecordingRate_ = 0.0f;
   std::atomic<uint64_t> lostBlocks_{0};
   std::atomic<uint64_t> droppedWrites_{0};
   std::atomic<uint32_t> droppedEvents_{0};

@@ -217,4 +217,31 @@ TEST(FormatMatrixTest, RecordingsPlayAtTruePitchAndMatchingRatesStayExact) {
   }
 }
 
+// A host that changes its rate (set the rate, then resume) hears a recording from a file read again at
+// the new rate; a recording that came from a bank plays as stored.
+TEST(FormatMatrixTest, ARateChangeReadsTheFileAgainAndKeepsABanksRecording) {
+  const std::string path = ::testing::TempDir() + "rate-change.wav";
+  ASSERT_TRUE(writeWithSndfile(path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, 48000, 4800));
+  const auto plug = restoredAt(44100.0f, path);
+  ASSERT_EQ(plug->modelState().buffer.frameCount, 4410);
+  const auto changeRate = [&](float rate) {
+    plug->dispatcher(effMainsChanged, 0, 0, nullptr, 0.0f);
+    plug->dispatcher(effSetSampleRate, 0, 0, nullptr, rate);
+    plug->dispatcher(effMainsChanged, 0, 1, nullptr, 0.0f);
+  };
+  changeRate(48000.0f);
+  EXPECT_EQ(plug->modelState().buffer.frameCount, 4800);  // now as the file holds it
+  changeRate(96000.0f);
+  EXPECT_EQ(plug->modelState().buffer.frameCount, 9600);
+
+  const std::string bank = ::testing::TempDir() + "rate-change.vlb";
+  ASSERT_EQ(plug->saveBank(bank.c_str()), tarnwick::kStorageOk);
+  const auto other = restoredAt(44100.0f, path);
+  ASSERT_EQ(other->loadBank(bank.c_str()), tarnwick::kStorageOk);
+  ASSERT_EQ(other->modelState().buffer.frameCount, 9600);
+  other->dispatcher(effSetSampleRate, 0, 0, nullptr, 48000.0f);
+  other->dispatcher(effMainsChanged, 0, 1, nullptr, 0.0f);
+  EXPECT_EQ(other->modelState().buffer.frameCount, 9600);
+}
+
 }  // namespace
