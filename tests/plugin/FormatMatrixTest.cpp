@@ -6,9 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -234,7 +237,8 @@ TEST(FormatMatrixTest, ARateChangeReadsTheFileAgainAndKeepsABanksRecording) {
   changeRate(96000.0f);
   EXPECT_EQ(plug->modelState().buffer.frameCount, 9600);
 
-  const std::string bank = ::testing::TempDir() + "rate-change.vlb";
+  const std::string bank = ::testing::TempDir() + "rate-change-" + std::to_string(::getpid()) + ".vlb";
+  std::remove(bank.c_str());  // a new file: no overwrite question
   ASSERT_EQ(plug->saveBank(bank.c_str()), tarnwick::kStorageOk);
   const auto other = restoredAt(44100.0f, path);
   ASSERT_EQ(other->loadBank(bank.c_str()), tarnwick::kStorageOk);
@@ -242,6 +246,7 @@ TEST(FormatMatrixTest, ARateChangeReadsTheFileAgainAndKeepsABanksRecording) {
   other->dispatcher(effSetSampleRate, 0, 0, nullptr, 48000.0f);
   other->dispatcher(effMainsChanged, 0, 1, nullptr, 0.0f);
   EXPECT_EQ(other->modelState().buffer.frameCount, 9600);
+  std::remove(bank.c_str());
 }
 
 }  // namespace
