@@ -175,6 +175,12 @@ void CFileBrowser::accept() {
   }
 }
 
+bool CFileBrowser::onWheel(const CPoint& /*where*/, int32_t steps) {
+  if (state_ != State::kOpen) return false;
+  scrollTo(top_ - steps * kScrollStep);  // up shows earlier rows
+  return true;
+}
+
 void CFileBrowser::cancel() {
   state_ = State::kCancelled;
   setDirty(true);

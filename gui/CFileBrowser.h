@@ -24,8 +24,8 @@ struct FileBrowseRequest {
 // the frame's idle (mouse-downs and keys it delivers), so the host's idle keeps being served.
 //
 // Mouse: a click selects a row, a click on the row already selected opens it (folder) or chooses it
-// (file); scroll arrows and the bar beneath them scroll; filter buttons change the filter; Open / Save and
-// Cancel. Keys: Up, Down, Page Up, Page Down, Home, End move the selection; Enter opens or chooses;
+// (file); scroll arrows, the bar beneath them and the mouse wheel scroll; filter buttons change the filter;
+// Open / Save and Cancel. Keys: Up, Down, Page Up, Page Down, Home, End move the selection; Enter opens or chooses;
 // Backspace deletes a character of the save name, or (open, or empty name) goes to the parent folder;
 // characters type into the save name (opening: jump to the next entry with that first letter); Escape
 // cancels. Saving: choosing a file takes its name; the chosen path is the folder + the name as typed.
@@ -59,6 +59,7 @@ class CFileBrowser : public CView {
   void draw(CDrawContext* context) override;
   void mouse(CDrawContext* context, CPoint& where, int32_t buttons = -1) override;
   bool onKeyDown(const KeyEvent& key) override;
+  bool onWheel(const CPoint& where, int32_t steps) override;
   bool wantsKeys() const override { return state_ == State::kOpen; }
 
  private:

@@ -261,6 +261,14 @@ void CFrame::windowMouseDown(const platform::MouseState& state) {
 
 void CFrame::windowKeyDown(const KeyEvent& key) { onKeyDown(key); }
 
+void CFrame::windowWheel(int32_t x, int32_t y, int32_t steps) {
+  CView* target = modalView_;
+  if (target == nullptr) return;
+  target->remember();
+  target->onWheel(CPoint(x, y), steps);
+  target->forget();
+}
+
 void CFrame::windowExposed(int32_t x, int32_t y, int32_t width, int32_t height) {
   drawDirty();
   present(CRect(x, y, x + width, y + height));

@@ -76,6 +76,7 @@ class CFrame : public CView, private platform::EditorWindowListener {
   void windowMouseDown(const platform::MouseState& state) override;
   void windowExposed(int32_t x, int32_t y, int32_t width, int32_t height) override;
   void windowKeyDown(const KeyEvent& key) override;
+  void windowWheel(int32_t x, int32_t y, int32_t steps) override;
   void windowCloseRequested() override { closeRequested_ = true; }
   // The keyboard focus follows the modal view: taken for one that wants keys, given back after it.
   void modalChanged(CView* before);

@@ -36,6 +36,8 @@ class CView : public CReferenceCounter {
   virtual bool hitTest(const CPoint& where, int32_t buttons = -1);
   // A key press; the frame gives keys to its modal view only. True when the view used the key.
   virtual bool onKeyDown(const KeyEvent& /*key*/) { return false; }
+  // The mouse wheel over the view (the modal view takes every step): steps > 0 up, < 0 down.
+  virtual bool onWheel(const CPoint& /*where*/, int32_t /*steps*/) { return false; }
   // A view that takes typing: the frame asks the window system for the keyboard while it is the modal view.
   virtual bool wantsKeys() const { return false; }
 

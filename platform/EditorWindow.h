@@ -91,6 +91,8 @@ class EditorWindowListener {
   virtual void windowKeyDown(const KeyEvent& /*key*/) {}
   // The user asked the window manager to close a top-level window (its close button).
   virtual void windowCloseRequested() {}
+  // The mouse wheel turned at (x, y) outside modal passes: steps > 0 away from the user (up), < 0 down.
+  virtual void windowWheel(int32_t /*x*/, int32_t /*y*/, int32_t /*steps*/) {}
 };
 
 // A borderless surface for a popup menu; destroying it closes it.

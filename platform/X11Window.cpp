@@ -104,12 +104,14 @@ class X11Window final : public EditorWindow {
       const Read read = readEvent(false, down);
       if (read == Read::none) break;
       if (listener_ == nullptr) continue;
-      if (read == Read::mouseDown || read == Read::key) {
+      if (read == Read::mouseDown || read == Read::key || read == Read::wheel) {
         if (!deliverExposed(*keep)) return;
         if (read == Read::mouseDown) {
           listener_->windowMouseDown(down);
-        } else {
+        } else if (read == Read::key) {
           listener_->windowKeyDown(key_);
+        } else {
+          listener_->windowWheel(wheel_.x, wheel_.y, wheel_.steps);
         }
         if (keep->windowClosed) return;
       }
@@ -211,7 +213,11 @@ class X11Window final : public EditorWindow {
   }
 
  private:
-  enum class Read { none, handled, pointer, button, mouseDown, key, escape };
+  enum class Read { none, handled, pointer, button, mouseDown, key, wheel, escape };
+  struct Wheel {
+    int32_t x, y, steps;
+  };
+  Wheel wheel_{0, 0, 0};
 
   Read readEvent(bool modal, MouseState& down);
   // Reads what is queued, but a button going down or up ends the pass: the modal loop then sees the
@@ -347,6 +353,12 @@ X11Window::Read X11Window::readEvent(bool modal, MouseState& down) {
     }
     case ButtonPress: {
       const XButtonEvent& e = event.xbutton;
+      if (!modal && (e.button == Button4 || e.button == Button5)) {
+        const MouseState at = fromEvent(e.window, e.x, e.y, e.x_root, e.y_root, mouseBits(e.state));
+        wheel_ = {at.x, at.y, e.button == Button4 ? 1 : -1};
+        read = Read::wheel;
+        break;
+      }
       const int32_t bit = buttonBit(e.button);
       if (bit == 0) break;
       mouse_ = fromEvent(e.window, e.x, e.y, e.x_root, e.y_root, mouseBits(e.state) | bit);

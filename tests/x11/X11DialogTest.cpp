@@ -71,6 +71,7 @@ TEST_F(X11Dialogs, FileBrowserPicksByMouseAndByKeyboardAndCancelsWhileTheIdleKee
   for (const std::string& name : {std::string("a.wav"), std::string("b.aif"), kUtf8Name, std::string("skip.txt")})
     std::ofstream(root + "/" + name) << "x";
   fs::create_directory(root + "/Sub");
+  for (int i = 0; i < 40; ++i) std::ofstream(root + "/Sub/take" + std::to_string(100 + i) + ".wav") << "x";
 
   std::unique_ptr<platform::EditorWindow> window =
       platform::createX11EditorWindow(parent_, kEditorWidth, kEditorHeight);
@@ -144,6 +145,17 @@ TEST_F(X11Dialogs, FileBrowserPicksByMouseAndByKeyboardAndCancelsWhileTheIdleKee
   key(XK_Down);
   key(XK_Return);  // into Sub
   ASSERT_TRUE(idleUntil([&] { return browser->folder() == root + "/Sub"; }));
+  // The wheel scrolls the long folder: two steps down hide the first rows.
+  const CRect first = browser->rowRect(0);
+  ASSERT_FALSE(first.isEmpty());
+  XTestFakeMotionEvent(host_, DefaultScreen(host_), kParentX + first.left + 40, kParentY + first.top + 4, CurrentTime);
+  for (int step = 0; step < 2; ++step) {
+    XTestFakeButtonEvent(host_, 5, True, CurrentTime);
+    XTestFakeButtonEvent(host_, 5, False, CurrentTime);
+  }
+  sync();
+  ASSERT_TRUE(idleUntil([&] { return browser->rowRect(0).isEmpty(); }));
+  EXPECT_EQ(browser->state(), CFileBrowser::State::kOpen);  // scrolling picks nothing
   key(XK_Escape);
   ASSERT_TRUE(idleUntil([&] { return browser->state() != CFileBrowser::State::kOpen; }));
   EXPECT_EQ(browser->state(), CFileBrowser::State::kCancelled);
