@@ -38,22 +38,23 @@ std::string nameOf(const std::string& path) {
 
 void ADEditor::startDialog(Dialog kind) {
   if (dialog_ != Dialog::kNone || actions_ == nullptr) return;  // one dialog at a time
-  FileSelectSpec spec =
-      kind == Dialog::kLoadAudio ? loadAudioSpec() : (kind == Dialog::kSaveBank ? saveBankSpec() : loadBankSpec());
+  FileSelectRequest selectRequest = kind == Dialog::kLoadAudio
+                                        ? loadAudioRequest()
+                                        : (kind == Dialog::kSaveBank ? saveBankRequest() : loadBankRequest());
   // The desktop's dialog and the browser open where the user was last: the recording's folder, or the
   // bank's (else the most recent bank's); a save proposes the bank's own name.
   if (kind == Dialog::kLoadAudio) {
     StorageSummary summary;
     model_->readStorageSummary(summary);
-    spec.folder = folderOf(summary.audioFileName);
+    selectRequest.folder = folderOf(summary.audioFileName);
   } else {
     const std::string bank = actions_->bankFileName();
     const char* recent = model_->recentFile(0);
-    spec.folder = folderOf(!bank.empty() ? bank : std::string(recent != nullptr ? recent : ""));
-    if (kind == Dialog::kSaveBank) spec.fileName = nameOf(bank);
+    selectRequest.folder = folderOf(!bank.empty() ? bank : std::string(recent != nullptr ? recent : ""));
+    if (kind == Dialog::kSaveBank) selectRequest.fileName = nameOf(bank);
   }
   dialog_ = kind;
-  selection_ = FileSelection::start(spec, *actions_, frame);
+  selection_ = FileSelection::start(selectRequest, *actions_, frame);
   pollDialog();  // a host's selector has answered already
 }
 

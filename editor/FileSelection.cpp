@@ -26,10 +26,10 @@ void copyField(char (&field)[N], const char* text) {
 // The host's selector: the host runs its dialog as it likes and returns with the result.
 class HostSelection final : public FileSelection {
  public:
-  HostSelection(const FileSelectSpec& spec, EditorActions& actions) {
-    std::vector<VstFileType> types(spec.types.size());
-    for (size_t i = 0; i < spec.types.size(); ++i) {
-      const FileTypeSpec& t = spec.types[i];
+  HostSelection(const FileSelectRequest& selectRequest, EditorActions& actions) {
+    std::vector<VstFileType> types(selectRequest.types.size());
+    for (size_t i = 0; i < selectRequest.types.size(); ++i) {
+      const FileTypeEntry& t = selectRequest.types[i];
       VstFileType& v = types[i];
       copyField(v.name, t.name);
       copyField(v.macType, t.macType);
@@ -40,11 +40,11 @@ class HostSelection final : public FileSelection {
     }
     auto select = std::make_unique<VstFileSelect>();
     *select = VstFileSelect{};
-    select->command = spec.save ? kVstFileSave : kVstFileLoad;
+    select->command = selectRequest.save ? kVstFileSave : kVstFileLoad;
     select->type = kVstFileType;
     select->nbFileTypes = static_cast<int32_t>(types.size());
     select->fileTypes = types.data();
-    copyField(select->title, spec.title);
+    copyField(select->title, selectRequest.title);
     std::vector<char> result(kResultCapacity, '\0');
     select->returnPath = result.data();
     select->sizeReturnPath = static_cast<int32_t>(result.size());
@@ -67,18 +67,18 @@ class CancelledSelection final : public FileSelection {
 };
 
 // The extensions of a type ("*" for every file); the dialogs and the browser add the other case.
-std::vector<std::string> extensionsOf(const FileTypeSpec& type) { return {type.dosType}; }
+std::vector<std::string> extensionsOf(const FileTypeEntry& type) { return {type.dosType}; }
 
 // The toolkit's browser as a modal view over the editor; it runs in the frame's idle.
 class BrowserSelection final : public FileSelection {
  public:
-  BrowserSelection(const FileSelectSpec& spec, gui::CFrame* frame) : frame_(frame) {
+  BrowserSelection(const FileSelectRequest& selectRequest, gui::CFrame* frame) : frame_(frame) {
     gui::FileBrowseRequest request;
-    request.save = spec.save;
-    request.title = spec.title;
-    for (const FileTypeSpec& type : spec.types) request.filters.push_back({type.name, extensionsOf(type)});
-    request.folder = spec.folder;
-    request.fileName = spec.fileName;
+    request.save = selectRequest.save;
+    request.title = selectRequest.title;
+    for (const FileTypeEntry& type : selectRequest.types) request.filters.push_back({type.name, extensionsOf(type)});
+    request.folder = selectRequest.folder;
+    request.fileName = selectRequest.fileName;
     browser_ = new gui::CFileBrowser(browserRect(*frame), std::move(request));
     frame_->addView(browser_);  // the frame holds the browser from here
     // Another modal view (a menu still open) leaves no room for the browser: nothing is chosen.
@@ -119,8 +119,9 @@ class BrowserSelection final : public FileSelection {
 // The desktop's dialog in a child process; when it cannot run or fails, the browser takes over.
 class DesktopSelection final : public FileSelection {
  public:
-  DesktopSelection(std::unique_ptr<platform::ChildFileDialog> dialog, const FileSelectSpec& spec, gui::CFrame* frame)
-      : dialog_(std::move(dialog)), spec_(spec), frame_(frame) {}
+  DesktopSelection(std::unique_ptr<platform::ChildFileDialog> dialog, const FileSelectRequest& selectRequest,
+                   gui::CFrame* frame)
+      : dialog_(std::move(dialog)), selectRequest_(selectRequest), frame_(frame) {}
   Status poll(std::string& path) override {
     if (fallback_) return fallback_->poll(path);
     switch (dialog_->poll(path)) {
@@ -131,63 +132,63 @@ class DesktopSelection final : public FileSelection {
     }
     dialog_.reset();
     if (frame_ == nullptr) return Status::kCancelled;
-    fallback_ = std::make_unique<BrowserSelection>(spec_, frame_);
+    fallback_ = std::make_unique<BrowserSelection>(selectRequest_, frame_);
     return Status::kRunning;
   }
 
  private:
   std::unique_ptr<platform::ChildFileDialog> dialog_;
-  FileSelectSpec spec_;
+  FileSelectRequest selectRequest_;
   gui::CFrame* frame_;
   std::unique_ptr<BrowserSelection> fallback_;
 };
 
-platform::FileDialogRequest dialogRequest(const FileSelectSpec& spec) {
+platform::FileDialogRequest dialogRequest(const FileSelectRequest& selectRequest) {
   platform::FileDialogRequest request;
-  request.save = spec.save;
-  request.title = spec.title;
-  for (const FileTypeSpec& type : spec.types) request.filters.push_back({type.name, extensionsOf(type)});
-  request.folder = spec.folder;
-  request.fileName = spec.fileName;
+  request.save = selectRequest.save;
+  request.title = selectRequest.title;
+  for (const FileTypeEntry& type : selectRequest.types) request.filters.push_back({type.name, extensionsOf(type)});
+  request.folder = selectRequest.folder;
+  request.fileName = selectRequest.fileName;
   return request;
 }
 
-const FileTypeSpec kBankType = {"Tarnwick fxBank", ".vlb", "vlb", "vlb", "preset-bank", "audio/preset-bank"};
+const FileTypeEntry kBankType = {"Tarnwick fxBank", ".vlb", "vlb", "vlb", "preset-bank", "audio/preset-bank"};
 
 }  // namespace
 
-std::unique_ptr<FileSelection> FileSelection::start(const FileSelectSpec& spec, EditorActions& actions,
+std::unique_ptr<FileSelection> FileSelection::start(const FileSelectRequest& selectRequest, EditorActions& actions,
                                                     gui::CFrame* frame) {
-  if (actions.hostHasFileSelector()) return std::make_unique<HostSelection>(spec, actions);
-  if (auto dialog = platform::ChildFileDialog::start(dialogRequest(spec)))
-    return std::make_unique<DesktopSelection>(std::move(dialog), spec, frame);
-  if (frame != nullptr) return std::make_unique<BrowserSelection>(spec, frame);
+  if (actions.hostHasFileSelector()) return std::make_unique<HostSelection>(selectRequest, actions);
+  if (auto dialog = platform::ChildFileDialog::start(dialogRequest(selectRequest)))
+    return std::make_unique<DesktopSelection>(std::move(dialog), selectRequest, frame);
+  if (frame != nullptr) return std::make_unique<BrowserSelection>(selectRequest, frame);
   return std::make_unique<CancelledSelection>();
 }
 
-FileSelectSpec loadAudioSpec() {
-  FileSelectSpec spec;
-  spec.title = "Load Audio File";
-  spec.types = {{"WAVE File", ".WAV", "wav", "wav", "audio/wav", "audio/x-wav"},
-                {"AIFF File", ".AIFF", "aiff", "aiff", "audio/aiff", "audio/x-aiff"},
-                {"AIF File", ".AIF", "aif", "aif", "audio/aif", "audio/x-aif"},
-                {"All Files", ".*", "*", "", "", ""}};
-  return spec;
+FileSelectRequest loadAudioRequest() {
+  FileSelectRequest selectRequest;
+  selectRequest.title = "Load Audio File";
+  selectRequest.types = {{"WAVE File", ".WAV", "wav", "wav", "audio/wav", "audio/x-wav"},
+                         {"AIFF File", ".AIFF", "aiff", "aiff", "audio/aiff", "audio/x-aiff"},
+                         {"AIF File", ".AIF", "aif", "aif", "audio/aif", "audio/x-aif"},
+                         {"All Files", ".*", "*", "", "", ""}};
+  return selectRequest;
 }
 
-FileSelectSpec loadBankSpec() {
-  FileSelectSpec spec;
-  spec.title = "Load Bank";
-  spec.types = {kBankType};
-  return spec;
+FileSelectRequest loadBankRequest() {
+  FileSelectRequest selectRequest;
+  selectRequest.title = "Load Bank";
+  selectRequest.types = {kBankType};
+  return selectRequest;
 }
 
-FileSelectSpec saveBankSpec() {
-  FileSelectSpec spec;
-  spec.save = true;
-  spec.title = "Save Bank to";
-  spec.types = {kBankType};
-  return spec;
+FileSelectRequest saveBankRequest() {
+  FileSelectRequest selectRequest;
+  selectRequest.save = true;
+  selectRequest.title = "Save Bank to";
+  selectRequest.types = {kBankType};
+  return selectRequest;
 }
 
 }  // namespace tarnwick

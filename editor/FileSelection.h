@@ -15,7 +15,7 @@ class CFrame;
 class EditorActions;
 
 // A file type of a dialog, with the texts a host's selector receives.
-struct FileTypeSpec {
+struct FileTypeEntry {
   const char* name;
   const char* macType;
   const char* dosType;  // extension without the dot; "*" for every file
@@ -24,10 +24,10 @@ struct FileTypeSpec {
   const char* mimeType2;
 };
 
-struct FileSelectSpec {
+struct FileSelectRequest {
   bool save = false;
   const char* title = "";
-  std::vector<FileTypeSpec> types;
+  std::vector<FileTypeEntry> types;
   std::string folder;    // where the desktop dialog or the browser starts; empty: the home folder
   std::string fileName;  // the name proposed for a save
 };
@@ -40,12 +40,13 @@ class FileSelection {
   virtual Status poll(std::string& path) = 0;
 
   // Starts a selection; never null (a selection that cannot run reports kCancelled).
-  static std::unique_ptr<FileSelection> start(const FileSelectSpec& spec, EditorActions& actions, gui::CFrame* frame);
+  static std::unique_ptr<FileSelection> start(const FileSelectRequest& selectRequest, EditorActions& actions,
+                                              gui::CFrame* frame);
 };
 
 // The three dialogs of the editor.
-FileSelectSpec loadAudioSpec();
-FileSelectSpec loadBankSpec();
-FileSelectSpec saveBankSpec();
+FileSelectRequest loadAudioRequest();
+FileSelectRequest loadBankRequest();
+FileSelectRequest saveBankRequest();
 
 }  // namespace tarnwick

@@ -111,7 +111,7 @@ TEST(CommandLine, ValuesAfterEqualsOrSpaceDashesEndOptionsAndNearMissesAreNamed)
   EXPECT_EQ(closestName("MAINLEVEL", {"mainLevl", "release"}), "mainLevl");
   EXPECT_EQ(closestName("volume", {"mainLevl", "release"}), "");
   CommandLine line;
-  const OptionSpec flags[] = {{"--quiet", false}};
+  const OptionRule flags[] = {{"--quiet", false}};
   EXPECT_FALSE(parseCommandLine({"--quiet=1"}, flags, line, &error));
   EXPECT_TRUE(parseCommandLine({"x", "--quiet", "-h"}, flags, line, &error));
   EXPECT_TRUE(line.help);

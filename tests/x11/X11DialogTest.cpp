@@ -82,8 +82,8 @@ TEST_F(X11Dialogs, FileBrowserPicksByMouseAndByKeyboardAndCancelsWhileTheIdleKee
   int idles = 0;
   // The host's idle: each call returns at once; the browser lives on inside these calls.
   auto idleUntil = [&](const std::function<bool()>& done) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!done() && std::chrono::steady_clock::now() < deadline) {
+    // Bounded by a count of idles (about ten seconds of 2 ms pauses), not by a clock.
+    for (int n = 0; n < 5000 && !done(); ++n) {
       frame->idle();
       ++idles;
       std::this_thread::sleep_for(std::chrono::milliseconds(2));
@@ -213,13 +213,13 @@ TEST_F(X11Dialogs, MessageBoxShowsItsTextAndAnswersKeysClicksAndTheCloseButton) 
     // connection meanwhile).
     std::thread user([&] {
       ::Window id = 0;
-      const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-      while ((id = topLevelNamed(title)) == 0 && std::chrono::steady_clock::now() < deadline)
+      // Bounded by counts of 5 ms pauses (about ten seconds each), not by a clock.
+      for (int n = 0; n < 2000 && (id = topLevelNamed(title)) == 0; ++n)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
       shown = id != 0;
       if (!shown) return;
       // Painted: the panel, and ink of the title and of each text line.
-      while (!painted && std::chrono::steady_clock::now() < deadline) {
+      for (int n = 0; n < 2000 && !painted; ++n) {
         const std::vector<uint32_t> pixels = readColours(id, 0, 0, size.x, 100);
         auto inkIn = [&](int top, int bottom) {
           int ink = 0;

@@ -56,7 +56,7 @@ std::string closestName(const std::string& given, const std::vector<std::string>
   return bestDistance <= allowed ? best : std::string();
 }
 
-bool parseCommandLine(const std::vector<std::string>& args, std::span<const OptionSpec> specs, CommandLine& out,
+bool parseCommandLine(const std::vector<std::string>& args, std::span<const OptionRule> rules, CommandLine& out,
                       std::string* error) {
   out = CommandLine{};
   bool optionsEnded = false;
@@ -76,14 +76,14 @@ bool parseCommandLine(const std::vector<std::string>& args, std::span<const Opti
     }
     const size_t equals = arg.find('=');
     const std::string name = arg.substr(0, equals);
-    const auto spec = std::find_if(specs.begin(), specs.end(), [&](const OptionSpec& s) { return name == s.name; });
-    if (spec == specs.end()) {
+    const auto rule = std::find_if(rules.begin(), rules.end(), [&](const OptionRule& s) { return name == s.name; });
+    if (rule == rules.end()) {
       std::vector<std::string> known;
-      for (const OptionSpec& s : specs) known.emplace_back(s.name);
+      for (const OptionRule& s : rules) known.emplace_back(s.name);
       const std::string near = closestName(name, known);
       return fail(error, "unknown option " + name + (near.empty() ? "" : " (did you mean " + near + "?)"));
     }
-    if (!spec->takesValue) {
+    if (!rule->takesValue) {
       if (equals != std::string::npos) return fail(error, name + " takes no value");
       out.options.emplace_back(name, std::string());
       continue;

@@ -19,7 +19,7 @@ enum ExitCode : int {
   kExitOutputFailed = 5,
 };
 
-struct OptionSpec {
+struct OptionRule {
   const char* name;  // with the dashes: "--midi"
   bool takesValue;
 };
@@ -32,7 +32,7 @@ struct CommandLine {
 
 // False with a one-line reason for an unknown option (with a suggestion), a missing value, or a value
 // given to a flag.
-bool parseCommandLine(const std::vector<std::string>& args, std::span<const OptionSpec> specs, CommandLine& out,
+bool parseCommandLine(const std::vector<std::string>& args, std::span<const OptionRule> rules, CommandLine& out,
                       std::string* error);
 
 // The name nearest to given among names, ignoring case, when it is near enough to be a likely typo;

@@ -14,7 +14,7 @@ bool fail(std::string* error, const std::string& text) {
   return false;
 }
 
-constexpr OptionSpec kRenderOptions[] = {{"--midi", true},  {"--out", true},    {"--sample", true},
+constexpr OptionRule kRenderOptions[] = {{"--midi", true},  {"--out", true},    {"--sample", true},
                                          {"--chunk", true}, {"--tempo", true},  {"--block", true},
                                          {"--param", true}, {"--format", true}, {"--chunk-out", true}};
 

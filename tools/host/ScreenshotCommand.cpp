@@ -43,7 +43,7 @@ struct ScreenshotOptions {
 
 int failWith(int code, const std::string& message) { return commandError(kCommand, code, message); }
 
-constexpr OptionSpec kScreenshotOptions[] = {{"--chunk", true}, {"--sample", true},      {"--click", true},
+constexpr OptionRule kScreenshotOptions[] = {{"--chunk", true}, {"--sample", true},      {"--click", true},
                                              {"--note", true},  {"--select-file", true}, {"--chunk-out", true}};
 
 bool parse(int argc, char** argv, ScreenshotOptions& o, std::string& error) {
