@@ -69,17 +69,23 @@ class CancelledSelection final : public FileSelection {
 // The extensions of a type ("*" for every file); the dialogs and the browser add the other case.
 std::vector<std::string> extensionsOf(const FileTypeEntry& type) { return {type.dosType}; }
 
+// The desktop dialog's and the browser's requests carry the same fields.
+template <typename Request>
+Request requestFor(const FileSelectRequest& selectRequest) {
+  Request request;
+  request.save = selectRequest.save;
+  request.title = selectRequest.title;
+  for (const FileTypeEntry& type : selectRequest.types) request.filters.push_back({type.name, extensionsOf(type)});
+  request.folder = selectRequest.folder;
+  request.fileName = selectRequest.fileName;
+  return request;
+}
+
 // The toolkit's browser as a modal view over the editor; it runs in the frame's idle.
 class BrowserSelection final : public FileSelection {
  public:
   BrowserSelection(const FileSelectRequest& selectRequest, gui::CFrame* frame) : frame_(frame) {
-    gui::FileBrowseRequest request;
-    request.save = selectRequest.save;
-    request.title = selectRequest.title;
-    for (const FileTypeEntry& type : selectRequest.types) request.filters.push_back({type.name, extensionsOf(type)});
-    request.folder = selectRequest.folder;
-    request.fileName = selectRequest.fileName;
-    browser_ = new gui::CFileBrowser(browserRect(*frame), std::move(request));
+    browser_ = new gui::CFileBrowser(browserRect(*frame), requestFor<gui::FileBrowseRequest>(selectRequest));
     frame_->addView(browser_);  // the frame holds the browser from here
     // Another modal view (a menu still open) leaves no room for the browser: nothing is chosen.
     if (!frame_->setModalView(browser_)) close();
@@ -143,16 +149,6 @@ class DesktopSelection final : public FileSelection {
   std::unique_ptr<BrowserSelection> fallback_;
 };
 
-platform::FileDialogRequest dialogRequest(const FileSelectRequest& selectRequest) {
-  platform::FileDialogRequest request;
-  request.save = selectRequest.save;
-  request.title = selectRequest.title;
-  for (const FileTypeEntry& type : selectRequest.types) request.filters.push_back({type.name, extensionsOf(type)});
-  request.folder = selectRequest.folder;
-  request.fileName = selectRequest.fileName;
-  return request;
-}
-
 const FileTypeEntry kBankType = {"Tarnwick fxBank", ".vlb", "vlb", "vlb", "preset-bank", "audio/preset-bank"};
 
 }  // namespace
@@ -160,7 +156,7 @@ const FileTypeEntry kBankType = {"Tarnwick fxBank", ".vlb", "vlb", "vlb", "prese
 std::unique_ptr<FileSelection> FileSelection::start(const FileSelectRequest& selectRequest, EditorActions& actions,
                                                     gui::CFrame* frame) {
   if (actions.hostHasFileSelector()) return std::make_unique<HostSelection>(selectRequest, actions);
-  if (auto dialog = platform::ChildFileDialog::start(dialogRequest(selectRequest)))
+  if (auto dialog = platform::ChildFileDialog::start(requestFor<platform::FileDialogRequest>(selectRequest)))
     return std::make_unique<DesktopSelection>(std::move(dialog), selectRequest, frame);
   if (frame != nullptr) return std::make_unique<BrowserSelection>(selectRequest, frame);
   return std::make_unique<CancelledSelection>();
