@@ -20,7 +20,7 @@ struct LevelStats {
 
 LevelStats measureLevels(const std::vector<float>& left, const std::vector<float>& right);
 
-// Writes a stereo WAV through libsndfile; integer formats are clipped at full scale, float is written as is
+// Writes a stereo WAV file of our own making; integer formats are clipped at full scale, float is written as is
 // with the extensible format header (format tag 0xFFFE, IEEE float sub-format) that other tools expect.
 bool writeStereoWav(const std::string& path, const std::vector<float>& left, const std::vector<float>& right,
                     int sampleRate, WavSampleFormat format, std::string* error);
