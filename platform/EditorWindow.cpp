@@ -3,7 +3,9 @@
 #include "platform/EditorWindow.h"
 
 #include "platform/OffscreenWindow.h"
-#if defined(TARNWICK_HAVE_X11)
+#if defined(_WIN32)
+#include "platform/Win32Window.h"
+#elif defined(TARNWICK_HAVE_X11)
 #include "platform/X11Window.h"
 #endif
 
@@ -11,7 +13,9 @@ namespace tarnwick::platform {
 
 std::unique_ptr<EditorWindow> createEditorWindow(void* parent, int32_t width, int32_t height) {
   if (parent == nullptr) return createOffscreenEditorWindow(width, height);
-#if defined(TARNWICK_HAVE_X11)
+#if defined(_WIN32)
+  return createWin32EditorWindow(parent, width, height);
+#elif defined(TARNWICK_HAVE_X11)
   return createX11EditorWindow(reinterpret_cast<uintptr_t>(parent), width, height);
 #else
   return nullptr;  // no backend for this window system yet
@@ -23,7 +27,9 @@ std::unique_ptr<EditorWindow> createOffscreenEditorWindow(int32_t width, int32_t
 }
 
 std::unique_ptr<EditorWindow> createTopLevelWindow(int32_t width, int32_t height, const char* title) {
-#if defined(TARNWICK_HAVE_X11)
+#if defined(_WIN32)
+  return createWin32TopLevelWindow(width, height, title != nullptr ? title : "");
+#elif defined(TARNWICK_HAVE_X11)
   return createX11TopLevelWindow(width, height, title != nullptr ? title : "");
 #else
   (void)width;

@@ -1,6 +1,6 @@
 // The window system under the editor: a child window that shows the toolkit's pixels, reports the mouse
 // and keys and opens popup surfaces for menus; also the toolkit's own top-level windows (message boxes). Backends:
-// OffscreenWindow (no window system; tests script the mouse), X11Window (Linux hosts) and, later, one for Win32.
+// OffscreenWindow (no window system; tests script the mouse), X11Window (Linux hosts) and Win32Window (Windows).
 //
 // Contract for a backend, all on the user-interface thread:
 //  - Coordinates are pixels of the editor window, origin at its top left, also while the mouse is over a

@@ -1,0 +1,305 @@
+// The built Tarnwick.dll's editor in a real Win32 window (wine on an X server): the headless host library
+// loads it, hands it a parent window made by the test (as Windows hosts do) and drives open, idle and close,
+// pumping the thread's messages as a host's loop does. Skipped without a display (wine's null driver).
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <thread>
+#include <vector>
+
+#include "editor/Layout.h"
+#include "engine/Constants.h"
+#include "platform/EditorWindow.h"
+#include "tools/hostlib/PluginHost.h"
+#include "vst/EditorProbe.h"
+
+namespace tarnwick::test {
+namespace {
+
+constexpr int kWidth = layout::kWindowWidth;
+constexpr int kHeight = layout::kWindowHeight;
+constexpr int kParentX = 40, kParentY = 30;               // the parent's client area on the screen
+constexpr int kPointerRestX = 1000, kPointerRestY = 740;  // outside the editor: no hover look
+constexpr wchar_t kParentClass[] = L"TarnwickTestHost";
+
+void pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+// Dispatches what the thread's queue holds, as a host's message loop does between its idle calls.
+void pumpMessages() {
+  MSG message;
+  for (int n = 0; n < 1000 && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE); ++n) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
+// What the window shows, 0xRRGGBB from the top left, read from its device context.
+std::vector<uint32_t> windowPixels(HWND window, int width, int height) {
+  std::vector<uint32_t> pixels;
+  HDC source = GetDC(window);
+  if (source == nullptr) return pixels;
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HDC memory = CreateCompatibleDC(source);
+  HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (bitmap != nullptr) {
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    if (BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY)) {
+      GdiFlush();
+      const auto* p = static_cast<const uint32_t*>(bits);
+      pixels.assign(p, p + static_cast<size_t>(width) * static_cast<size_t>(height));
+      for (auto& pixel : pixels) pixel &= 0xFFFFFFu;
+    }
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+  }
+  DeleteDC(memory);
+  ReleaseDC(window, source);
+  return pixels;
+}
+
+// Real input, as the mouse would give it (screen coordinates).
+void mouseAt(int x, int y, DWORD buttons) {
+  SetCursorPos(x, y);
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dwFlags = buttons;
+  if (buttons != 0) SendInput(1, &input, sizeof input);
+}
+
+// The editor's popups: visible tool windows of the thread `thread` owned by `owner`.
+std::vector<HWND> popupsOf(DWORD thread, HWND owner) {
+  struct Search {
+    HWND owner;
+    std::vector<HWND> found;
+  } search{owner, {}};
+  EnumThreadWindows(
+      thread,
+      [](HWND w, LPARAM p) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(p);
+        if (IsWindowVisible(w) && (GetWindowLongPtrW(w, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0 &&
+            GetWindow(w, GW_OWNER) == s->owner) {
+          s->found.push_back(w);
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+class Win32Editor : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no display: wine's null driver makes no windows";
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = kParentClass;
+    RegisterClassExW(&wc);
+    parent_ = CreateWindowExW(0, kParentClass, L"host", WS_POPUP | WS_VISIBLE, kParentX, kParentY, kWidth, kHeight,
+                              nullptr, nullptr, wc.hInstance, nullptr);
+    if (parent_ == nullptr) GTEST_SKIP() << "no window can be made here";
+    SetForegroundWindow(parent_);
+    SetCursorPos(kPointerRestX, kPointerRestY);
+    pumpMessages();
+    std::string error;
+    plugin_ = host::PluginHost::load(TARNWICK_PLUGIN_PATH, &error);
+    ASSERT_NE(plugin_, nullptr) << error;
+    plugin_->resume();
+  }
+  void TearDown() override {
+    if (plugin_) plugin_->close();
+    plugin_.reset();
+    if (parent_ != nullptr) DestroyWindow(parent_);
+    UnregisterClassW(kParentClass, GetModuleHandleW(nullptr));
+  }
+
+  intptr_t openEditor() { return plugin_->dispatch(effEditOpen, 0, 0, parent_); }
+  void idle(int times) {
+    for (int i = 0; i < times; ++i) {
+      pumpMessages();
+      plugin_->dispatch(effEditIdle);
+    }
+    pumpMessages();
+  }
+  HWND editorWindow() const { return GetWindow(parent_, GW_CHILD); }
+  std::vector<uint32_t> shown() { return windowPixels(editorWindow(), kWidth, kHeight); }
+  // Idles until two reads in a row agree (everything dirty is drawn and shown).
+  std::vector<uint32_t> idleUntilSteady() {
+    std::vector<uint32_t> previous, now = shown();
+    for (int i = 0; i < 50 && (now != previous || i < 3); ++i) {
+      previous = now;
+      idle(1);
+      pause(5);
+      now = shown();
+    }
+    return now;
+  }
+  // The editor drawn offscreen through the headless probe, the mouse where the real pointer rests.
+  std::vector<uint32_t> drawnOffscreen() {
+    EditorProbeRecord record;
+    if (plugin_->dispatch(effVendorSpecific, kEditorProbeIndex, kProbeOpen, &record) != 1) return {};
+    record.x = kPointerRestX - kParentX;
+    record.y = kPointerRestY - kParentY;
+    plugin_->dispatch(effVendorSpecific, kEditorProbeIndex, kProbeMouse, &record);
+    record.count = 10;
+    plugin_->dispatch(effVendorSpecific, kEditorProbeIndex, kProbeIdle, &record);
+    std::vector<uint32_t> pixels(static_cast<size_t>(kWidth) * kHeight);
+    record.pixels = pixels.data();
+    record.pixelCapacity = static_cast<int32_t>(pixels.size());
+    if (plugin_->dispatch(effVendorSpecific, kEditorProbeIndex, kProbeRead, &record) != 1) return {};
+    plugin_->dispatch(effVendorSpecific, kEditorProbeIndex, kProbeClose, &record);
+    for (auto& p : pixels) p &= 0xFFFFFFu;
+    return pixels;
+  }
+
+  HWND parent_ = nullptr;
+  std::unique_ptr<host::PluginHost> plugin_;
+};
+
+TEST_F(Win32Editor, OpensInTheHostsParentAndShowsTheOffscreenPixels) {
+  ASSERT_EQ(openEditor(), 1);
+  const HWND child = editorWindow();
+  ASSERT_NE(child, nullptr);
+  EXPECT_TRUE(IsWindowVisible(child));
+  RECT client{};
+  GetClientRect(child, &client);
+  EXPECT_EQ(client.right, kWidth);
+  EXPECT_EQ(client.bottom, kHeight);
+
+  const std::vector<uint32_t> window = idleUntilSteady();
+  ASSERT_EQ(window.size(), static_cast<size_t>(kWidth) * kHeight);
+  // Covered and uncovered, it paints itself again from what it was shown last.
+  RedrawWindow(child, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  EXPECT_EQ(shown(), window);
+
+  plugin_->dispatch(effEditClose);
+  EXPECT_EQ(editorWindow(), nullptr);
+  const std::vector<uint32_t> offscreen = drawnOffscreen();
+  ASSERT_EQ(offscreen.size(), window.size());
+  size_t differing = 0, first = 0;
+  for (size_t i = 0; i < window.size(); ++i) {
+    if (window[i] != offscreen[i] && differing++ == 0) first = i;
+  }
+  EXPECT_EQ(differing, 0u) << "first at " << first % kWidth << "," << first / kWidth;
+
+  ASSERT_EQ(openEditor(), 1);  // and again, in a new window
+  idle(2);
+  EXPECT_NE(editorWindow(), nullptr);
+}
+
+TEST_F(Win32Editor, AClickOnABarSetsItsValueAndAHostThatDestroysItsWindowIsSurvived) {
+  ASSERT_EQ(openEditor(), 1);
+  plugin_->setParameter(kDelay01 + 4, 0.0f);
+  idleUntilSteady();
+  const int x = kParentX + layout::barRect(4).left + 5;
+  mouseAt(x, kParentY + layout::kBarTop + 2 + 71, MOUSEEVENTF_LEFTDOWN);  // the middle of the bar
+  mouseAt(x, kParentY + layout::kBarTop + 2 + 71, MOUSEEVENTF_LEFTUP);
+  idle(2);
+  EXPECT_NEAR(plugin_->getParameter(kDelay01 + 4), 0.5f, 0.01f);
+  EXPECT_EQ(GetCapture(), nullptr);  // taken for the press, given back with the release
+
+  DestroyWindow(parent_);  // our child goes with it
+  parent_ = nullptr;
+  idle(2);
+  plugin_->dispatch(effEditClose);
+  plugin_->setParameter(0, 0.25f);
+  EXPECT_FLOAT_EQ(plugin_->getParameter(0), 0.25f);
+}
+
+// The main menu is a popup: an owned tool window over the editor, closed by Escape or a click outside.
+TEST_F(Win32Editor, MainMenuOpensAsAnOwnedPopupAndEscapeOrAClickOutsideClosesIt) {
+  ASSERT_EQ(openEditor(), 1);
+  idleUntilSteady();
+  const DWORD uiThread = GetCurrentThreadId();
+  const int mx = kParentX + (layout::kMainMenuRect.left + layout::kMainMenuRect.right) / 2;
+  const int my = kParentY + (layout::kMainMenuRect.top + layout::kMainMenuRect.bottom) / 2;
+  for (const bool byEscape : {true, false}) {
+    SCOPED_TRACE(byEscape ? "Escape" : "a click outside");
+    mouseAt(mx, my, MOUSEEVENTF_LEFTDOWN);
+    mouseAt(mx, my, MOUSEEVENTF_LEFTUP);
+    std::atomic<bool> seen{false}, stuck{false};
+    std::vector<uint32_t> pixels;
+    RECT place{};
+    std::thread user([&] {
+      std::vector<HWND> popups;
+      for (int i = 0; i < 500 && (popups = popupsOf(uiThread, parent_)).empty(); ++i) pause(10);
+      if (!popups.empty()) {
+        seen = true;
+        pause(100);
+        GetWindowRect(popups[0], &place);
+        pixels = windowPixels(popups[0], place.right - place.left, place.bottom - place.top);
+      }
+      if (byEscape) {
+        INPUT keys[2] = {};
+        keys[0].type = keys[1].type = INPUT_KEYBOARD;
+        keys[0].ki.wVk = keys[1].ki.wVk = VK_ESCAPE;
+        keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        SendInput(2, keys, sizeof keys[0]);
+      } else {
+        mouseAt(kPointerRestX, kPointerRestY, MOUSEEVENTF_LEFTDOWN);
+        mouseAt(kPointerRestX, kPointerRestY, MOUSEEVENTF_LEFTUP);
+      }
+      for (int i = 0; i < 300 && !popupsOf(uiThread, parent_).empty(); ++i) pause(10);
+      if (!popupsOf(uiThread, parent_).empty()) {
+        // The menu stayed: end its loop as a host closing its window would, so that the test fails, not hangs.
+        stuck = true;
+        SendMessageTimeoutW(parent_, WM_CLOSE, 0, 0, SMTO_NORMAL, 5000, nullptr);
+      }
+    });
+    idle(1);  // the click opens the menu; its modal loop runs until Escape or the click outside
+    user.join();
+    idle(2);
+    ASSERT_TRUE(seen.load());
+    ASSERT_FALSE(stuck.load());
+    EXPECT_TRUE(popupsOf(uiThread, parent_).empty());
+    EXPECT_EQ(GetCapture(), nullptr);
+    // Over the editor, near the menu button, and drawn (not left blank).
+    EXPECT_GE(place.left, kParentX);
+    EXPECT_GE(place.top, kParentY);
+    EXPECT_LT(place.top, kParentY + kHeight);
+    ASSERT_FALSE(pixels.empty());
+    size_t distinct = 0;
+    for (uint32_t p : pixels) distinct += p != pixels[0] ? 1 : 0;
+    EXPECT_GT(distinct, pixels.size() / 50);
+  }
+}
+
+// The toolkit's own window: a captioned top-level window of the asked client size, centred, whose close
+// button reaches the listener.
+TEST(Win32TopLevel, HasItsTitleAndSizeAndReportsTheCloseButton) {
+  if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no display";
+  struct Listener : platform::EditorWindowListener {
+    int closes = 0;
+    void windowMouseDown(const platform::MouseState&) override {}
+    void windowExposed(int32_t, int32_t, int32_t, int32_t) override {}
+    void windowCloseRequested() override { ++closes; }
+  } listener;
+  auto window = platform::createTopLevelWindow(300, 120,
+                                               "Gr\xC3\xBC\xC3\x9F"
+                                               "e");
+  ASSERT_NE(window, nullptr);
+  window->setListener(&listener);
+  HWND top = GetForegroundWindow();
+  ASSERT_NE(top, nullptr);
+  wchar_t title[32] = L"";
+  GetWindowTextW(top, title, 32);
+  EXPECT_STREQ(title, L"Gr\u00FC\u00DFe");
+  RECT client{};
+  GetClientRect(top, &client);
+  EXPECT_EQ(client.right, 300);
+  EXPECT_EQ(client.bottom, 120);
+  PostMessageW(top, WM_CLOSE, 0, 0);
+  window->dispatchEvents();
+  EXPECT_EQ(listener.closes, 1);
+  EXPECT_TRUE(IsWindow(top));  // closing is the listener's decision
+  window.reset();
+  EXPECT_FALSE(IsWindow(top));
+}
+
+}  // namespace
+}  // namespace tarnwick::test
