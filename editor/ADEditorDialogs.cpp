@@ -23,14 +23,24 @@ bool endsWith(const std::string& s, const char* tail) {
   return s.size() >= n && s.compare(s.size() - n, n, tail) == 0;
 }
 
+// Windows takes either slash between the parts of a path.
+#if defined(_WIN32)
+constexpr const char* kSeparators = "/\\";
+#else
+constexpr const char* kSeparators = "/";
+#endif
+
 // The folder part of a path ("" when it has none) and the name after it.
 std::string folderOf(const std::string& path) {
-  const size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash == 0 ? 1 : slash);
+  const size_t slash = path.find_last_of(kSeparators);
+  if (slash == std::string::npos) return std::string();
+  // A root keeps its separator ("/", and "C:\" on Windows).
+  const bool root = slash == 0 || (kSeparators[1] != '\0' && slash == 2 && path[1] == ':');
+  return path.substr(0, root ? slash + 1 : slash);
 }
 
 std::string nameOf(const std::string& path) {
-  const size_t slash = path.find_last_of('/');
+  const size_t slash = path.find_last_of(kSeparators);
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 

@@ -6,8 +6,14 @@
 #include "editor/EditorActions.h"
 #include "gui/CFileBrowser.h"
 #include "gui/CFrame.h"
-#include "platform/ChildFileDialog.h"
+#include "platform/MessageBox.h"
 #include "vst/VstInterface.h"
+
+#if defined(_WIN32)
+#include "platform/CommonFileDialog.h"
+#else
+#include "platform/ChildFileDialog.h"
+#endif
 
 namespace tarnwick {
 
@@ -122,6 +128,34 @@ class BrowserSelection final : public FileSelection {
   gui::CFileBrowser* browser_ = nullptr;
 };
 
+#if defined(_WIN32)
+// The system's Open or Save dialog, run to its end here (it pumps the messages meanwhile), owned by the
+// window the editor is in; when it cannot run, the browser takes over.
+class SystemDialogSelection final : public FileSelection {
+ public:
+  SystemDialogSelection(const FileSelectRequest& selectRequest, gui::CFrame* frame) {
+    switch (platform::runCommonFileDialog(requestFor<platform::FileDialogRequest>(selectRequest),
+                                          platform::messageBoxOwner(), path_)) {
+      case platform::CommonDialogResult::kChosen: status_ = Status::kChosen; break;
+      case platform::CommonDialogResult::kCancelled: status_ = Status::kCancelled; break;
+      case platform::CommonDialogResult::kFailed:
+        status_ = Status::kCancelled;
+        if (frame != nullptr) fallback_ = std::make_unique<BrowserSelection>(selectRequest, frame);
+        break;
+    }
+  }
+  Status poll(std::string& path) override {
+    if (fallback_) return fallback_->poll(path);
+    if (status_ == Status::kChosen) path = path_;
+    return status_;
+  }
+
+ private:
+  Status status_ = Status::kCancelled;
+  std::string path_;
+  std::unique_ptr<BrowserSelection> fallback_;
+};
+#else
 // The desktop's dialog in a child process; when it cannot run or fails, the browser takes over.
 class DesktopSelection final : public FileSelection {
  public:
@@ -148,6 +182,7 @@ class DesktopSelection final : public FileSelection {
   gui::CFrame* frame_;
   std::unique_ptr<BrowserSelection> fallback_;
 };
+#endif
 
 const FileTypeEntry kBankType = {"Tarnwick fxBank", ".vlb", "vlb", "vlb", "preset-bank", "audio/preset-bank"};
 
@@ -156,8 +191,12 @@ const FileTypeEntry kBankType = {"Tarnwick fxBank", ".vlb", "vlb", "vlb", "prese
 std::unique_ptr<FileSelection> FileSelection::start(const FileSelectRequest& selectRequest, EditorActions& actions,
                                                     gui::CFrame* frame) {
   if (actions.hostHasFileSelector()) return std::make_unique<HostSelection>(selectRequest, actions);
+#if defined(_WIN32)
+  return std::make_unique<SystemDialogSelection>(selectRequest, frame);
+#else
   if (auto dialog = platform::ChildFileDialog::start(requestFor<platform::FileDialogRequest>(selectRequest)))
     return std::make_unique<DesktopSelection>(std::move(dialog), selectRequest, frame);
+#endif
   if (frame != nullptr) return std::make_unique<BrowserSelection>(selectRequest, frame);
   return std::make_unique<CancelledSelection>();
 }

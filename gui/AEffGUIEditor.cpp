@@ -2,6 +2,7 @@
 #include "gui/AEffGUIEditor.h"
 
 #include "gui/CFrame.h"
+#include "platform/MessageBox.h"
 
 namespace tarnwick::gui {
 
@@ -21,10 +22,14 @@ bool AEffGUIEditor::getRect(ERect** ppRect) {
 
 bool AEffGUIEditor::open(void* ptr) {
   AEffEditor::open(ptr);
+  // Message boxes belong to the host's window while the editor is in it.
+  platform::setMessageBoxOwner(ptr);
   return true;
 }
 
 void AEffGUIEditor::close() {
+  // Another instance's editor may own the boxes by now; only our own window is given up.
+  if (systemWindow != nullptr && platform::messageBoxOwner() == systemWindow) platform::setMessageBoxOwner(nullptr);
   if (frame) {
     CFrame* f = frame;
     frame = nullptr;

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/Paths.h"
+
 namespace tarnwick::gui {
 
 namespace fs = std::filesystem;
@@ -33,14 +35,14 @@ bool nameBefore(const std::string& a, const std::string& b) {
 
 std::string withoutTrailingSeparator(fs::path path) {
   path = path.lexically_normal();
-  std::string text = path.string();
+  std::string text = platform::utf8FromPath(path);
   while (text.size() > 1 && text.back() == '/') text.pop_back();
   return text.empty() ? "/" : text;
 }
 
 bool isFolder(const std::string& path) {
   std::error_code error;
-  return fs::is_directory(fs::path(path), error);
+  return fs::is_directory(platform::fileSystemPath(path.c_str()), error);
 }
 
 }  // namespace
@@ -62,10 +64,11 @@ FolderListing listFolder(const std::string& folder, const FileFilter* filter) {
     if (folder != "/") listing.entries.push_back({"..", FolderEntry::Kind::kParent});
     std::vector<std::string> folders, files;
     std::error_code error;
-    fs::directory_iterator it(fs::path(folder), fs::directory_options::skip_permission_denied, error);
+    fs::directory_iterator it(platform::fileSystemPath(folder.c_str()), fs::directory_options::skip_permission_denied,
+                              error);
     size_t count = 0;
     for (; !error && it != fs::directory_iterator() && count < kMaxFolderEntries; it.increment(error), ++count) {
-      std::string name = it->path().filename().string();
+      std::string name = platform::utf8FromPath(it->path().filename());
       if (name.empty() || name[0] == '.') continue;
       std::error_code typeError;
       if (it->is_directory(typeError)) {  // follows links, so a link to a folder opens like one
@@ -95,7 +98,7 @@ std::string startFolder(const std::string& requested) {
       wanted = (home != nullptr && *home == '/') ? home : "/";
     }
     std::error_code error;
-    fs::path path = fs::absolute(fs::path(wanted), error);
+    fs::path path = fs::absolute(platform::fileSystemPath(wanted.c_str()), error);
     if (error) return "/";
     std::string folder = withoutTrailingSeparator(path);
     while (folder != "/" && !isFolder(folder)) folder = parentFolder(folder);

@@ -6,22 +6,10 @@
 
 #include <memory>
 #include <string>
-#include <vector>
+
+#include "platform/FileDialogRequest.h"
 
 namespace tarnwick::platform {
-
-struct FileDialogFilter {
-  std::string name;
-  std::vector<std::string> extensions;  // without the dot; "*" = all files
-};
-
-struct FileDialogRequest {
-  bool save = false;
-  std::string title;
-  std::vector<FileDialogFilter> filters;
-  std::string folder;    // where to start; may be empty
-  std::string fileName;  // proposed name for save; may be empty
-};
 
 // [ui-thread] One dialog process. Its arguments are passed as they are (no shell ever sees them), it reads
 // nothing and its error output is dropped; the path it prints is taken byte for byte (UTF-8 or not).

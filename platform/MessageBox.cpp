@@ -10,6 +10,7 @@ namespace {
 
 std::atomic<MessageBoxHandler> gHandler{nullptr};
 std::atomic<MessageBoxPresenter> gPresenter{nullptr};
+std::atomic<void*> gOwner{nullptr};
 
 MessageBoxAnswer reportOnStderr(const char* title, const char* text, MessageBoxButtons buttons) {
   std::fprintf(stderr, "[%s]\n%s\n", title ? title : "", text ? text : "");
@@ -30,5 +31,9 @@ MessageBoxAnswer showMessageBox(const char* title, const char* text, MessageBoxB
 void setMessageBoxHandler(MessageBoxHandler handler) { gHandler.store(handler); }
 
 void setMessageBoxPresenter(MessageBoxPresenter presenter) { gPresenter.store(presenter); }
+
+void setMessageBoxOwner(void* nativeWindow) { gOwner.store(nativeWindow); }
+
+void* messageBoxOwner() { return gOwner.load(); }
 
 }  // namespace tarnwick::platform

@@ -23,4 +23,9 @@ using MessageBoxPresenter = std::optional<MessageBoxAnswer> (*)(const char* titl
                                                                 MessageBoxButtons buttons);
 void setMessageBoxPresenter(MessageBoxPresenter presenter);
 
+// [ui-thread] The native window (an HWND on Windows) that owns the boxes a presenter shows: the editor
+// sets its host window while it is open and nullptr when it closes. Unowned boxes stand on their own.
+void setMessageBoxOwner(void* nativeWindow);
+void* messageBoxOwner();
+
 }  // namespace tarnwick::platform

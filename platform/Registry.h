@@ -1,9 +1,11 @@
-// The user's registry: string values under keys of the current user's hive. On Linux the hive is a
-// folder store under the user's configuration folder (format in docs/registry.md).
+// The user's registry: string values under keys of the current user's hive. On Windows that is the
+// registry's HKEY_CURRENT_USER; on Linux the hive is a folder store under the user's configuration
+// folder (format in docs/registry.md).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -43,16 +45,26 @@ class RegistryKey {
 
   // Stores text with its terminating zero byte as the value name (created or replaced whole).
   // False on a key opened for reading, a name the store cannot hold, or a failed write.
+  // On Windows names and text are UTF-8 and kept in the registry as Unicode strings.
   bool setString(const char* name, const char* text) noexcept;
 
  private:
   bool open_ = false;
   bool writable_ = false;
+#if defined(_WIN32)
+  struct KeyCloser {
+    void operator()(void* key) const noexcept;
+  };
+  std::unique_ptr<void, KeyCloser> key_;  // the HKEY
+#else
   std::string folder_;
   std::vector<std::string> names_;  // the values present when the key was opened, in order
+#endif
 };
 
 // Puts the hive in folder instead of the user's configuration folder; nullptr goes back to it.
+// On Windows the argument is a key path below HKEY_CURRENT_USER that stands in for the whole hive
+// ("Software\Tests\Hive": key "A\B" is then opened as "Software\Tests\Hive\A\B").
 // For tests and tools.
 void setRegistryRootForTesting(const char* folder);
 

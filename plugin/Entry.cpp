@@ -7,15 +7,25 @@
 #include "gui/CMessageWindow.h"
 #include "plugin/aPlug.h"
 
+#if defined(_WIN32)
+#include "platform/MessageBoxWin32.h"
+#endif
+
 namespace {
 
-// Message boxes appear as the toolkit's own windows, unless TARNWICK_MESSAGE_BOXES=stderr asks for
-// reports on standard error (the headless host's choice: nobody is there to click).
+// Message boxes appear as the system's (Windows) or the toolkit's own windows, unless
+// TARNWICK_MESSAGE_BOXES=stderr asks for reports on standard error (the headless host's choice: nobody
+// is there to click; Yes/No boxes then answer No).
 void installMessageBoxes() {
   static std::once_flag once;
   std::call_once(once, [] {
     const char* mode = std::getenv("TARNWICK_MESSAGE_BOXES");
-    if (mode == nullptr || std::strcmp(mode, "stderr") != 0) tarnwick::gui::installToolkitMessageBoxes();
+    if (mode != nullptr && std::strcmp(mode, "stderr") == 0) return;
+#if defined(_WIN32)
+    tarnwick::platform::installSystemMessageBoxes();
+#else
+    tarnwick::gui::installToolkitMessageBoxes();
+#endif
   });
 }
 

@@ -9,6 +9,7 @@
 #include <new>
 #include <system_error>
 
+#include "platform/Paths.h"
 #include "storage/AudioHeader.h"
 #include "storage/SampleConversion.h"
 
@@ -136,11 +137,11 @@ StorageResult readAudioFileInBlocks(const char* path, ChannelPair& out, size_t b
   if (!path) return kStorageCannotOpen;
   try {
     std::error_code error;
-    const std::filesystem::path name(path);
+    const std::filesystem::path name = platform::fileSystemPath(path);
     if (!std::filesystem::is_regular_file(name, error)) return kStorageCannotOpen;
     const uint64_t size = std::filesystem::file_size(name, error);
     if (error) return kStorageCannotOpen;
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "rb"));
+    std::unique_ptr<std::FILE, FileCloser> file(platform::openFile(name, "rb"));
     if (!file) return kStorageCannotOpen;
     FileSource source(file.get(), size);
     return decode(source, out, blockBytes, info);

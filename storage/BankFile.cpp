@@ -12,6 +12,7 @@
 #include <system_error>
 
 #include "platform/FileSystem.h"
+#include "platform/Paths.h"
 #include "storage/ByteCursor.h"
 #include "storage/LittleEndian.h"
 
@@ -76,7 +77,7 @@ std::FILE* createTemporary(const fs::path& target, fs::path& temporary) {
         clock ^ (static_cast<uint64_t>(counter.fetch_add(1) + 1) << 40) ^ reinterpret_cast<uintptr_t>(&counter);
     temporary = folder / (".tarnwick-save-" + std::to_string(stamp % 1000000007u) + ".tmp");
     // "x": fails rather than opening a file that is already there.
-    if (std::FILE* file = std::fopen(temporary.string().c_str(), "wbx")) return file;
+    if (std::FILE* file = platform::openFile(temporary, "wbx")) return file;
     std::error_code error;
     if (!fs::exists(temporary, error)) return nullptr;  // not a name clash: the folder refuses
   }
@@ -88,7 +89,7 @@ std::FILE* createTemporary(const fs::path& target, fs::path& temporary) {
 SaveTarget inspectSaveTarget(const char* path, fs::path& target) noexcept {
   try {
     if (!path || path[0] == '\0') return SaveTarget::kRefused;
-    target = fs::path(path);
+    target = platform::fileSystemPath(path);
     // Each link is followed by hand: a dangling one names the file to make, a loop is refused.
     for (int hops = 0; hops < 40; ++hops) {
       std::error_code error;
@@ -132,7 +133,7 @@ StorageResult writeBankFile(const char* path, const uint8_t* record, const float
     // writing; "ab" checks that without touching its content (it is a regular file, so this cannot block).
     std::error_code error;
     if (kind == SaveTarget::kExisting) {
-      std::FILE* probe = std::fopen(target.string().c_str(), "ab");
+      std::FILE* probe = platform::openFile(target, "ab");
       if (!probe) return kStorageCannotWrite;
       std::fclose(probe);
     }
@@ -183,13 +184,14 @@ StorageResult BankReader::open(const char* path) noexcept {
   try {
     std::error_code error;
     // Only regular files: a FIFO or a device would block or never end.
-    if (!fs::is_regular_file(fs::path(path), error)) return kStorageCannotOpen;
-    fileSize_ = fs::file_size(fs::path(path), error);
+    const fs::path name = platform::fileSystemPath(path);
+    if (!fs::is_regular_file(name, error)) return kStorageCannotOpen;
+    fileSize_ = fs::file_size(name, error);
     if (error) return kStorageCannotOpen;
+    file_ = platform::openFile(name, "rb");
   } catch (...) {
     return kStorageCannotOpen;
   }
-  file_ = std::fopen(path, "rb");
   if (!file_) return kStorageCannotOpen;
 
   uint8_t header[kBankHeaderBytes];
