@@ -6,7 +6,10 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <initializer_list>
 #include <thread>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "editor/Layout.h"
@@ -71,22 +74,21 @@ void mouseAt(int x, int y, DWORD buttons) {
 }
 
 // The editor's popups: visible tool windows of the thread `thread` owned by `owner`.
+struct PopupSearch {
+  HWND owner;
+  std::vector<HWND> found;
+};
+BOOL CALLBACK notePopup(HWND w, LPARAM p) {
+  auto* search = reinterpret_cast<PopupSearch*>(p);
+  if (IsWindowVisible(w) && (GetWindowLongPtrW(w, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0 &&
+      GetWindow(w, GW_OWNER) == search->owner) {
+    search->found.push_back(w);
+  }
+  return TRUE;
+}
 std::vector<HWND> popupsOf(DWORD thread, HWND owner) {
-  struct Search {
-    HWND owner;
-    std::vector<HWND> found;
-  } search{owner, {}};
-  EnumThreadWindows(
-      thread,
-      [](HWND w, LPARAM p) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(p);
-        if (IsWindowVisible(w) && (GetWindowLongPtrW(w, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0 &&
-            GetWindow(w, GW_OWNER) == s->owner) {
-          s->found.push_back(w);
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  PopupSearch search{owner, {}};
+  EnumThreadWindows(thread, notePopup, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
@@ -267,6 +269,121 @@ TEST_F(Win32Editor, MainMenuOpensAsAnOwnedPopupAndEscapeOrAClickOutsideClosesIt)
     for (uint32_t p : pixels) distinct += p != pixels[0] ? 1 : 0;
     EXPECT_GT(distinct, pixels.size() / 50);
   }
+}
+
+// The backend on its own, in a parent of the test's: keys, a drag that leaves the window, the wheel.
+class Win32Backend : public ::testing::Test, public platform::EditorWindowListener {
+ protected:
+  void SetUp() override {
+    if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no display";
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = kParentClass;
+    RegisterClassExW(&wc);
+    parent_ = CreateWindowExW(0, kParentClass, L"host", WS_POPUP | WS_VISIBLE, kParentX, kParentY, 200, 150, nullptr,
+                              nullptr, wc.hInstance, nullptr);
+    ASSERT_NE(parent_, nullptr);
+    SetForegroundWindow(parent_);
+    SetFocus(parent_);
+    SetCursorPos(kPointerRestX, kPointerRestY);
+    window_ = platform::createEditorWindow(parent_, 200, 150);
+    ASSERT_NE(window_, nullptr);
+    window_->setListener(this);
+    pumpMessages();
+  }
+  void TearDown() override {
+    window_.reset();
+    if (parent_ != nullptr) DestroyWindow(parent_);
+    UnregisterClassW(kParentClass, GetModuleHandleW(nullptr));
+  }
+  void windowMouseDown(const platform::MouseState& state) override { downs_.push_back(state); }
+  void windowExposed(int32_t, int32_t, int32_t, int32_t) override {}
+  void windowKeyDown(const platform::KeyEvent& key) override { keys_.push_back(key); }
+  void windowWheel(int32_t x, int32_t y, int32_t steps) override { wheels_.push_back({x, y, steps}); }
+  void deliver() {
+    pumpMessages();
+    window_->dispatchEvents();
+  }
+
+  HWND parent_ = nullptr;
+  std::unique_ptr<platform::EditorWindow> window_;
+  std::vector<platform::MouseState> downs_;
+  std::vector<platform::KeyEvent> keys_;
+  struct Wheel {
+    int32_t x, y, steps;
+  };
+  std::vector<Wheel> wheels_;
+};
+
+void type(std::initializer_list<std::pair<WORD, bool>> keys) {  // virtual key, down
+  for (const auto& [vk, down] : keys) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    SendInput(1, &input, sizeof input);
+  }
+}
+
+TEST_F(Win32Backend, KeysReachTheListenerWhileTheWindowHasTheKeyboard) {
+  const HWND child = GetWindow(parent_, GW_CHILD);
+  window_->takeKeyboardFocus();
+  EXPECT_EQ(GetFocus(), child);
+  type({{'A', true}, {'A', false}, {VK_SHIFT, true}, {'B', true}, {'B', false}, {VK_SHIFT, false}});
+  type({{VK_RETURN, true}, {VK_RETURN, false}, {VK_LEFT, true}, {VK_LEFT, false}, {VK_SPACE, true}});
+  type({{VK_SPACE, false}, {VK_CONTROL, true}, {'C', true}, {'C', false}, {VK_CONTROL, false}});
+  deliver();
+  using platform::KeyEvent;
+  const std::vector<std::tuple<int32_t, int32_t, int32_t>> expected = {{'a', 0, 0},
+                                                                       {'B', 0, platform::kKeyModifierShift},
+                                                                       {0, platform::kKeyReturn, 0},
+                                                                       {0, platform::kKeyLeft, 0},
+                                                                       {' ', platform::kKeySpace, 0},
+                                                                       {'c', 0, platform::kKeyModifierControl}};
+  ASSERT_EQ(keys_.size(), expected.size());
+  for (size_t i = 0; i < keys_.size(); ++i) {
+    EXPECT_EQ(std::make_tuple(keys_[i].character, keys_[i].virtualKey, keys_[i].modifiers), expected[i]) << i;
+  }
+  window_->releaseKeyboardFocus();
+  EXPECT_EQ(GetFocus(), parent_);
+}
+
+TEST_F(Win32Backend, ADragOutsideTheWindowIsFollowedAndTheWheelIsReported) {
+  mouseAt(kParentX + 50, kParentY + 40, 0);
+  mouseAt(kParentX + 50, kParentY + 40, MOUSEEVENTF_LEFTDOWN);
+  deliver();
+  ASSERT_EQ(downs_.size(), 1u);
+  EXPECT_EQ(downs_[0].x, 50);
+  EXPECT_EQ(downs_[0].y, 40);
+  EXPECT_EQ(downs_[0].buttons, platform::kMouseLeft);
+  // The drag loop's passes: the mouse is followed beyond the window's left edge, then released there.
+  mouseAt(kParentX - 30, kParentY + 60, 0);
+  for (int i = 0; i < 20 && window_->mouseState().x != -30; ++i) EXPECT_TRUE(window_->pumpModal());
+  EXPECT_EQ(window_->mouseState().y, 60);
+  EXPECT_EQ(window_->mouseState().buttons, platform::kMouseLeft);
+  mouseAt(kParentX - 30, kParentY + 60, MOUSEEVENTF_LEFTUP);
+  for (int i = 0; i < 20 && window_->mouseState().buttons != 0; ++i) EXPECT_TRUE(window_->pumpModal());
+  EXPECT_EQ(window_->mouseState().buttons, 0);
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_EQ(downs_.size(), 1u);
+
+  window_->takeKeyboardFocus();
+  mouseAt(kParentX + 60, kParentY + 70, 0);
+  for (const int delta : {2 * WHEEL_DELTA, -WHEEL_DELTA / 2, -WHEEL_DELTA / 2}) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = MOUSEEVENTF_WHEEL;
+    input.mi.mouseData = static_cast<DWORD>(delta);
+    SendInput(1, &input, sizeof input);
+  }
+  deliver();
+  ASSERT_EQ(wheels_.size(), 2u);  // the two halves make one step
+  EXPECT_EQ(wheels_[0].x, 60);
+  EXPECT_EQ(wheels_[0].y, 70);
+  EXPECT_EQ(wheels_[0].steps, 2);
+  EXPECT_EQ(wheels_[1].steps, -1);
 }
 
 // The toolkit's own window: a captioned top-level window of the asked client size, centred, whose close
