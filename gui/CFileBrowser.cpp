@@ -258,7 +258,7 @@ bool CFileBrowser::onKeyDown(const KeyEvent& key) {
       if (request_.save && !name_.empty()) {
         removeLastCodePoint(name_);
         setDirty(true);
-      } else if (folder_ != "/") {
+      } else if (!isRootFolder(folder_)) {
         activate(0);  // the parent entry
       }
       return true;

@@ -33,11 +33,31 @@ bool nameBefore(const std::string& a, const std::string& b) {
   return a < b;
 }
 
+#if defined(_WIN32)
+constexpr char kSeparator = '\\';
+bool isSeparator(char c) { return c == '/' || c == '\\'; }
+#else
+constexpr char kSeparator = '/';
+bool isSeparator(char c) { return c == '/'; }
+#endif
+
 std::string withoutTrailingSeparator(fs::path path) {
   path = path.lexically_normal();
   std::string text = platform::utf8FromPath(path);
-  while (text.size() > 1 && text.back() == '/') text.pop_back();
+  while (text.size() > 1 && isSeparator(text.back()) && !isRootFolder(text)) text.pop_back();
   return text.empty() ? "/" : text;
+}
+
+// Where the browser starts without a request: the home folder.
+std::string homeFolder() {
+#if defined(_WIN32)
+  const wchar_t* profile = _wgetenv(L"USERPROFILE");
+  if (profile != nullptr && *profile != L'\0') return platform::utf8FromPath(fs::path(profile));
+  return "/";
+#else
+  const char* home = std::getenv("HOME");
+  return (home != nullptr && *home == '/') ? home : "/";
+#endif
 }
 
 bool isFolder(const std::string& path) {
@@ -61,7 +81,7 @@ bool filterAccepts(const FileFilter& filter, const std::string& name) {
 FolderListing listFolder(const std::string& folder, const FileFilter* filter) {
   FolderListing listing;
   try {
-    if (folder != "/") listing.entries.push_back({"..", FolderEntry::Kind::kParent});
+    if (!isRootFolder(folder)) listing.entries.push_back({"..", FolderEntry::Kind::kParent});
     std::vector<std::string> folders, files;
     std::error_code error;
     fs::directory_iterator it(platform::fileSystemPath(folder.c_str()), fs::directory_options::skip_permission_denied,
@@ -84,7 +104,7 @@ FolderListing listFolder(const std::string& folder, const FileFilter* filter) {
     for (std::string& name : files) listing.entries.push_back({std::move(name), FolderEntry::Kind::kFile});
   } catch (...) {  // out of memory while listing a huge folder: show what is safe to show
     listing.entries.clear();
-    if (folder != "/") listing.entries.push_back({"..", FolderEntry::Kind::kParent});
+    if (!isRootFolder(folder)) listing.entries.push_back({"..", FolderEntry::Kind::kParent});
     listing.readable = false;
   }
   return listing;
@@ -92,30 +112,52 @@ FolderListing listFolder(const std::string& folder, const FileFilter* filter) {
 
 std::string startFolder(const std::string& requested) {
   try {
-    std::string wanted = requested;
-    if (wanted.empty()) {
-      const char* home = std::getenv("HOME");
-      wanted = (home != nullptr && *home == '/') ? home : "/";
-    }
+    const std::string wanted = requested.empty() ? homeFolder() : requested;
     std::error_code error;
     fs::path path = fs::absolute(platform::fileSystemPath(wanted.c_str()), error);
     if (error) return "/";
     std::string folder = withoutTrailingSeparator(path);
-    while (folder != "/" && !isFolder(folder)) folder = parentFolder(folder);
+    while (!isRootFolder(folder) && !isFolder(folder)) folder = parentFolder(folder);
     return folder;
   } catch (...) {
     return "/";
   }
 }
 
+bool isRootFolder(const std::string& folder) {
+#if defined(_WIN32)
+  try {
+    const fs::path path = platform::fileSystemPath(folder.c_str());
+    return path.relative_path().empty();
+  } catch (...) {
+    return true;
+  }
+#else
+  return folder == "/";
+#endif
+}
+
 std::string parentFolder(const std::string& folder) {
+#if defined(_WIN32)
+  if (isRootFolder(folder)) return folder.empty() ? "/" : folder;
+  const size_t slash = folder.find_last_of("/\\");
+  if (slash == std::string::npos) return "/";
+  const std::string parent = folder.substr(0, slash);
+  return isRootFolder(parent + kSeparator) ? parent + kSeparator : parent;
+#else
   const size_t slash = folder.rfind('/');
   if (slash == std::string::npos || slash == 0) return "/";
   return folder.substr(0, slash);
+#endif
 }
 
 std::string joinPath(const std::string& folder, const std::string& name) {
+#if defined(_WIN32)
+  if (folder.empty()) return std::string(1, kSeparator) + name;
+  return isSeparator(folder.back()) ? folder + name : folder + kSeparator + name;
+#else
   return (folder == "/" || folder.empty()) ? "/" + name : folder + "/" + name;
+#endif
 }
 
 }  // namespace tarnwick::gui

@@ -35,11 +35,14 @@ constexpr size_t kMaxFolderEntries = 50000;
 
 // An absolute, normalised path without a trailing separator ("/" for the root) of the nearest folder that
 // exists at or above `requested` (relative paths are taken from the current folder); the home folder for
-// an empty request; "/" when nothing else is found.
+// an empty request; "/" when nothing else is found. On Windows paths are UTF-8 with '\' between the
+// parts, a drive's root keeps its separator ("C:\") and the home folder is the user's profile.
 std::string startFolder(const std::string& requested);
+// True for a folder without a parent ("/"; on Windows also "C:\" and "\\server\share").
+bool isRootFolder(const std::string& folder);
 // The folder above (the root for the root).
 std::string parentFolder(const std::string& folder);
-// folder + "/" + name, without a doubled separator at the root.
+// folder + "/" + name (Windows: '\'), without a doubled separator at the root.
 std::string joinPath(const std::string& folder, const std::string& name);
 
 }  // namespace tarnwick::gui

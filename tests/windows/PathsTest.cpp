@@ -134,6 +134,20 @@ TEST_F(Paths, FolderListingNamesComeBackAsUtf8) {
   ASSERT_EQ(inBase.entries.size(), 2u);
   EXPECT_EQ(inBase.entries[1].name, kFolderUtf8);
   EXPECT_EQ(inBase.entries[1].kind, gui::FolderEntry::Kind::kFolder);
+
+  // The browser's path arithmetic knows drives and both separators.
+  EXPECT_EQ(gui::startFolder(folder_ + "\\missing\\deeper"), folder_);
+  EXPECT_EQ(gui::startFolder(folder_ + "\\"), folder_);
+  EXPECT_TRUE(fs::is_directory(platform::fileSystemPath(gui::startFolder("").c_str())));
+  EXPECT_EQ(gui::parentFolder(folder_), base_);
+  EXPECT_EQ(gui::parentFolder("C:\\Users"), "C:\\");
+  EXPECT_EQ(gui::parentFolder("C:\\"), "C:\\");
+  EXPECT_TRUE(gui::isRootFolder("C:\\"));
+  const gui::FolderListing drive = gui::listFolder("C:\\", nullptr);
+  ASSERT_FALSE(drive.entries.empty());
+  EXPECT_NE(drive.entries.front().kind, gui::FolderEntry::Kind::kParent);  // a drive has no parent entry
+  EXPECT_EQ(gui::joinPath("C:\\", "x.wav"), "C:\\x.wav");
+  EXPECT_EQ(gui::joinPath(base_, kFolderUtf8), folder_);
 }
 
 }  // namespace
