@@ -92,22 +92,38 @@ std::vector<HWND> popupsOf(DWORD thread, HWND owner) {
   return search.found;
 }
 
-class Win32Editor : public ::testing::Test {
+// A host's window made by the test at (kParentX, kParentY), in front and focused, the pointer resting outside.
+class ParentWindowTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no display: wine's null driver makes no windows";
+  bool makeParent(int width, int height) {
+    if (std::getenv("DISPLAY") == nullptr) return false;  // wine's null driver shows no windows
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = DefWindowProcW;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = kParentClass;
     RegisterClassExW(&wc);
-    parent_ = CreateWindowExW(0, kParentClass, L"host", WS_POPUP | WS_VISIBLE, kParentX, kParentY, kWidth, kHeight,
+    parent_ = CreateWindowExW(0, kParentClass, L"host", WS_POPUP | WS_VISIBLE, kParentX, kParentY, width, height,
                               nullptr, nullptr, wc.hInstance, nullptr);
-    if (parent_ == nullptr) GTEST_SKIP() << "no window can be made here";
+    if (parent_ == nullptr) return false;
     SetForegroundWindow(parent_);
+    SetFocus(parent_);
     SetCursorPos(kPointerRestX, kPointerRestY);
     pumpMessages();
+    return true;
+  }
+  void TearDown() override {
+    if (parent_ != nullptr) DestroyWindow(parent_);
+    UnregisterClassW(kParentClass, GetModuleHandleW(nullptr));
+  }
+
+  HWND parent_ = nullptr;
+};
+
+class Win32Editor : public ParentWindowTest {
+ protected:
+  void SetUp() override {
+    if (!makeParent(kWidth, kHeight)) GTEST_SKIP() << "no display";
     std::string error;
     plugin_ = host::PluginHost::load(TARNWICK_PLUGIN_PATH, &error);
     ASSERT_NE(plugin_, nullptr) << error;
@@ -116,8 +132,7 @@ class Win32Editor : public ::testing::Test {
   void TearDown() override {
     if (plugin_) plugin_->close();
     plugin_.reset();
-    if (parent_ != nullptr) DestroyWindow(parent_);
-    UnregisterClassW(kParentClass, GetModuleHandleW(nullptr));
+    ParentWindowTest::TearDown();
   }
 
   intptr_t openEditor() { return plugin_->dispatch(effEditOpen, 0, 0, parent_); }
@@ -159,7 +174,6 @@ class Win32Editor : public ::testing::Test {
     return pixels;
   }
 
-  HWND parent_ = nullptr;
   std::unique_ptr<host::PluginHost> plugin_;
 };
 
@@ -272,22 +286,10 @@ TEST_F(Win32Editor, MainMenuOpensAsAnOwnedPopupAndEscapeOrAClickOutsideClosesIt)
 }
 
 // The backend on its own, in a parent of the test's: keys, a drag that leaves the window, the wheel.
-class Win32Backend : public ::testing::Test, public platform::EditorWindowListener {
+class Win32Backend : public ParentWindowTest, public platform::EditorWindowListener {
  protected:
   void SetUp() override {
-    if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no display";
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = kParentClass;
-    RegisterClassExW(&wc);
-    parent_ = CreateWindowExW(0, kParentClass, L"host", WS_POPUP | WS_VISIBLE, kParentX, kParentY, 200, 150, nullptr,
-                              nullptr, wc.hInstance, nullptr);
-    ASSERT_NE(parent_, nullptr);
-    SetForegroundWindow(parent_);
-    SetFocus(parent_);
-    SetCursorPos(kPointerRestX, kPointerRestY);
+    if (!makeParent(200, 150)) GTEST_SKIP() << "no display";
     window_ = platform::createEditorWindow(parent_, 200, 150);
     ASSERT_NE(window_, nullptr);
     window_->setListener(this);
@@ -295,8 +297,7 @@ class Win32Backend : public ::testing::Test, public platform::EditorWindowListen
   }
   void TearDown() override {
     window_.reset();
-    if (parent_ != nullptr) DestroyWindow(parent_);
-    UnregisterClassW(kParentClass, GetModuleHandleW(nullptr));
+    ParentWindowTest::TearDown();
   }
   void windowMouseDown(const platform::MouseState& state) override { downs_.push_back(state); }
   void windowExposed(int32_t, int32_t, int32_t, int32_t) override {}
@@ -307,7 +308,6 @@ class Win32Backend : public ::testing::Test, public platform::EditorWindowListen
     window_->dispatchEvents();
   }
 
-  HWND parent_ = nullptr;
   std::unique_ptr<platform::EditorWindow> window_;
   std::vector<platform::MouseState> downs_;
   std::vector<platform::KeyEvent> keys_;
