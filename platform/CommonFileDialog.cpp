@@ -3,8 +3,10 @@
 
 #include <windows.h>
 
+#include <cderr.h>
 #include <commdlg.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/Paths.h"
@@ -62,7 +64,12 @@ CommonDialogResult runCommonFileDialog(const FileDialogRequest& request, void* o
     dialog.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
     if (!request.save) dialog.Flags |= OFN_FILEMUSTEXIST;
 
-    const BOOL chosen = request.save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
+    BOOL chosen = request.save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
+    if (!chosen && CommDlgExtendedError() == FNERR_INVALIDFILENAME && file[0] != L'\0') {
+      // A proposed name the system refuses (an older build's odd bytes): the dialog opens without it.
+      std::fill(file.begin(), file.end(), L'\0');
+      chosen = request.save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
+    }
     if (!chosen) return CommDlgExtendedError() == 0 ? CommonDialogResult::kCancelled : CommonDialogResult::kFailed;
     file.back() = L'\0';
     path = utf8FromPath(std::filesystem::path(std::wstring(file.data())));
