@@ -1,6 +1,7 @@
 // One file selection, run without blocking the host's user interface: the host's own selector when
 // the host offers one, else the desktop's dialog (a child process on Linux, the system's common dialog
-// on Windows), else the toolkit's file browser over the editor window. The editor starts it and polls it from its idle. [ui-thread]
+// on Windows), else the toolkit's file browser over the editor window. The editor starts it and polls
+// it from its idle. [ui-thread]
 #pragma once
 
 #include <memory>
