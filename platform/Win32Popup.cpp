@@ -66,6 +66,20 @@ LRESULT Win32Popup::handleMessage(HWND window, UINT message, WPARAM wParam, LPAR
     }
     case WM_ERASEBKGND: return 1;
     case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_MBUTTONUP:
+    case WM_RBUTTONUP:
+      // Only without the capture (Windows refused it): the editor window reads it in its own coordinates.
+      if (session_->usable()) {
+        POINT at{static_cast<int16_t>(LOWORD(lParam)), static_cast<int16_t>(HIWORD(lParam))};
+        MapWindowPoints(window, session_->window, &at, 1);
+        SendMessageW(session_->window, message, wParam, MAKELPARAM(at.x, at.y));
+      }
+      return 0;
     case WM_DESTROY: window_ = nullptr; break;  // also when its owner goes
     default: break;
   }
