@@ -3,6 +3,7 @@
 // read the same to every program (and a value an ANSI build stored reads back correctly).
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -16,6 +17,7 @@ namespace tarnwick::platform {
 namespace {
 
 constexpr DWORD kMaxValueNameChars = 16384;  // the registry's limit, terminator included
+constexpr size_t kMaxValueBytes = size_t{1} << 20;
 
 std::mutex gRootMutex;
 std::string gRootOverride;
@@ -92,8 +94,8 @@ RegistryFetch RegistryKey::enumValue(uint32_t index, char* name, size_t nameCapa
   if (!open_ || !key_) return RegistryFetch::kNoMoreValues;
   try {
     // A string of n UTF-8 bytes has at most n UTF-16 units: a value that does not fit twice the
-    // capacity in bytes cannot fit the caller's buffer either.
-    const size_t wideCapacity = dataCapacity > (MAXDWORD / 2) ? MAXDWORD : dataCapacity * 2 + 2;
+    // capacity in bytes cannot fit the caller's buffer either. Larger values than any we write fail.
+    const size_t wideCapacity = std::min(dataCapacity, kMaxValueBytes) * 2 + 2;
     std::vector<wchar_t> wideName(kMaxValueNameChars);
     std::vector<uint8_t> raw(wideCapacity);
     DWORD nameChars = kMaxValueNameChars;
