@@ -38,8 +38,9 @@ void pumpMessages() {
   }
 }
 
-// What the window shows, 0xRRGGBB from the top left, read from its device context.
-std::vector<uint32_t> windowPixels(HWND window, int width, int height) {
+// What the window shows at (x, y, width, height), 0xRRGGBB rows from the top, read from its device context
+// (a null window: the screen's).
+std::vector<uint32_t> windowPixels(HWND window, int x, int y, int width, int height) {
   std::vector<uint32_t> pixels;
   HDC source = GetDC(window);
   if (source == nullptr) return pixels;
@@ -50,7 +51,7 @@ std::vector<uint32_t> windowPixels(HWND window, int width, int height) {
   HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   if (bitmap != nullptr) {
     HGDIOBJ old = SelectObject(memory, bitmap);
-    if (BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY)) {
+    if (BitBlt(memory, 0, 0, width, height, source, x, y, SRCCOPY)) {
       GdiFlush();
       const auto* p = static_cast<const uint32_t*>(bits);
       pixels.assign(p, p + static_cast<size_t>(width) * static_cast<size_t>(height));
@@ -144,7 +145,7 @@ class Win32Editor : public ParentWindowTest {
     pumpMessages();
   }
   HWND editorWindow() const { return GetWindow(parent_, GW_CHILD); }
-  std::vector<uint32_t> shown() { return windowPixels(editorWindow(), kWidth, kHeight); }
+  std::vector<uint32_t> shown() { return windowPixels(editorWindow(), 0, 0, kWidth, kHeight); }
   // Idles until two reads in a row agree (everything dirty is drawn and shown).
   std::vector<uint32_t> idleUntilSteady() {
     std::vector<uint32_t> previous, now = shown();
@@ -192,6 +193,7 @@ TEST_F(Win32Editor, OpensInTheHostsParentAndShowsTheOffscreenPixels) {
   // Covered and uncovered, it paints itself again from what it was shown last.
   RedrawWindow(child, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
   EXPECT_EQ(shown(), window);
+  EXPECT_EQ(windowPixels(nullptr, kParentX, kParentY, kWidth, kHeight), window);  // and so does the screen
 
   plugin_->dispatch(effEditClose);
   EXPECT_EQ(editorWindow(), nullptr);
@@ -248,7 +250,7 @@ TEST_F(Win32Editor, MainMenuOpensAsAnOwnedPopupAndEscapeOrAClickOutsideClosesIt)
         seen = true;
         pause(100);
         GetWindowRect(popups[0], &place);
-        pixels = windowPixels(popups[0], place.right - place.left, place.bottom - place.top);
+        pixels = windowPixels(popups[0], 0, 0, place.right - place.left, place.bottom - place.top);
       }
       if (byEscape) {
         INPUT keys[2] = {};
