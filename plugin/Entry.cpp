@@ -45,9 +45,15 @@ AEffect* createInstance(audioMasterCallback host) {
 
 extern "C" {
 
+#if defined(_WIN32)
+// The DLL's exports are named in exports.def, "main" as an alias of tarnwickLegacyMain.
+AEffect* VSTPluginMain(audioMasterCallback host) { return createInstance(host); }
+AEffect* tarnwickLegacyMain(audioMasterCallback host) { return createInstance(host); }
+#else
 __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMasterCallback host) { return createInstance(host); }
 
 // The older hosts' name for the same entry; "main" cannot be declared as such in C++.
 __attribute__((visibility("default"))) AEffect* tarnwickLegacyMain(audioMasterCallback host) __asm__("main");
 AEffect* tarnwickLegacyMain(audioMasterCallback host) { return createInstance(host); }
+#endif
 }

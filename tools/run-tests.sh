@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, then builds and runs every suite in the normal build,
-# in an AddressSanitizer + UndefinedBehaviorSanitizer build, and the threaded tests under ThreadSanitizer.
+# in an AddressSanitizer + UndefinedBehaviorSanitizer build, the threaded tests under ThreadSanitizer,
+# the fuzzers for a bounded time, and the Windows builds' suites under wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
@@ -29,3 +30,10 @@ TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
 
 echo "== fuzzers (bounded run over the committed corpus)"
 tools/run-fuzzers.sh
+
+echo "== Windows DLLs (MinGW-w64) and their tests under wine"
+tools/build-windows.sh win64 win32
+for target in win64 win32; do
+  echo "== tests of build-$target under wine"
+  tools/windows/run-windows-tests.sh "build-$target" build
+done

@@ -9,8 +9,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-# Tests run under wine, in a prefix inside the build folder.
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../../tools/windows/wine-run.sh)
+# pkg-config sees only libraries built for the target, never the build machine's.
+set(ENV{PKG_CONFIG_LIBDIR} /usr/i686-w64-mingw32/lib/pkgconfig)
+set(ENV{PKG_CONFIG_PATH} "")
 # Every x86 processor a host still runs on has SSE2: floats stay in SSE registers, as on x86_64, so the
 # 32-bit DLL computes what the 64-bit one does (no x87 extended precision).
 set(CMAKE_C_FLAGS_INIT "-msse2 -mfpmath=sse")

@@ -39,7 +39,7 @@ class Bank : public ::testing::Test {
   void SetUp() override {
     ScriptedBoxes::install();
     folder_ = freshFolder();
-    platform::setRegistryRootForTesting((folder_ / "no-registry").c_str());
+    platform::setRegistryRootForTesting((folder_ / "no-registry").string().c_str());
   }
   void TearDown() override {
     ScriptedBoxes::remove();

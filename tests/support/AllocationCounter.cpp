@@ -24,7 +24,11 @@ void* counted(std::size_t size) {
 void* countedAligned(std::size_t size, std::align_val_t align) {
   if (counting()) gNews.fetch_add(1);
   const std::size_t a = static_cast<std::size_t>(align);
+#if defined(_WIN32)
+  return _aligned_malloc(size ? size : 1, a);  // Windows' C library has no aligned_alloc
+#else
   return std::aligned_alloc(a, (size + a - 1) / a * a);
+#endif
 }
 
 // Kept out of line so the compiler does not pair a visible new-expression with free().
@@ -32,6 +36,15 @@ void* countedAligned(std::size_t size, std::align_val_t align) {
   if (p && counting()) gDeletes.fetch_add(1);
   std::free(p);
 }
+
+#if defined(_WIN32)
+[[gnu::noinline]] void releaseAligned(void* p) noexcept {
+  if (p && counting()) gDeletes.fetch_add(1);
+  _aligned_free(p);
+}
+#else
+[[gnu::noinline]] void releaseAligned(void* p) noexcept { release(p); }
+#endif
 
 }  // namespace
 
@@ -59,15 +72,15 @@ void operator delete(void* p, std::size_t) noexcept { release(p); }
 void operator delete[](void* p, std::size_t) noexcept { release(p); }
 void operator delete(void* p, const std::nothrow_t&) noexcept { release(p); }
 void operator delete[](void* p, const std::nothrow_t&) noexcept { release(p); }
-void operator delete(void* p, std::align_val_t) noexcept { release(p); }
-void operator delete[](void* p, std::align_val_t) noexcept { release(p); }
-void operator delete(void* p, std::size_t, std::align_val_t) noexcept { release(p); }
-void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { release(p); }
-void operator delete(void* p, std::align_val_t, const std::nothrow_t&) noexcept { release(p); }
-void operator delete[](void* p, std::align_val_t, const std::nothrow_t&) noexcept { release(p); }
+void operator delete(void* p, std::align_val_t) noexcept { releaseAligned(p); }
+void operator delete[](void* p, std::align_val_t) noexcept { releaseAligned(p); }
+void operator delete(void* p, std::size_t, std::align_val_t) noexcept { releaseAligned(p); }
+void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { releaseAligned(p); }
+void operator delete(void* p, std::align_val_t, const std::nothrow_t&) noexcept { releaseAligned(p); }
+void operator delete[](void* p, std::align_val_t, const std::nothrow_t&) noexcept { releaseAligned(p); }
 
-#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
-// The C allocator too, where no sanitizer owns it.
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__) && defined(__GLIBC__)
+// The C allocator too, where no sanitizer owns it (glibc's, which can be replaced by name).
 extern "C" void* __libc_malloc(size_t);
 extern "C" void* __libc_calloc(size_t, size_t);
 extern "C" void* __libc_realloc(void*, size_t);

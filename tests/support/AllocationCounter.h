@@ -6,7 +6,7 @@ namespace tarnwick::test {
 struct AllocationCounts {
   long news = 0;     // operator new, every form
   long deletes = 0;  // operator delete of a non-null pointer, every form
-  long cCalls = 0;   // malloc, calloc, realloc and free of a non-null pointer; always 0 under ASan/TSan
+  long cCalls = 0;   // malloc, calloc, realloc and free of a non-null pointer; always 0 under ASan/TSan and on Windows
 };
 
 // Counting adds up across on/off switches until resetAllocationCounts().

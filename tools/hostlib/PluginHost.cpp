@@ -59,7 +59,11 @@ std::unique_ptr<PluginHost> PluginHost::load(const std::string& soPath, std::str
 
   // Nobody sits at a headless host to answer a message box: the plug-in reports them on standard error,
   // unless the caller asked for something else.
+#if defined(_WIN32)
+  if (std::getenv("TARNWICK_MESSAGE_BOXES") == nullptr) _putenv_s("TARNWICK_MESSAGE_BOXES", "stderr");
+#else
   setenv("TARNWICK_MESSAGE_BOXES", "stderr", 0);
+#endif
   std::unique_ptr<PluginHost> host(new PluginHost(versionAnswer));
   if (!host->library_.open(soPath)) return fail("cannot load " + soPath + ": " + host->library_.error());
 

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Runs a Windows build's tests under wine: a fresh prefix inside the build folder, an Xvfb server for the
+# window tests, ctest (which starts every test through tools/windows/wine-run.sh), then the render
+# comparison with the Linux build, and the prefix's wineserver shut down at the end.
+#   tools/windows/run-windows-tests.sh BUILD-FOLDER [LINUX-BUILD-FOLDER]
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+build=$(cd "$1" && pwd)
+linux=$(cd "${2:-build}" && pwd)
+export TARNWICK_WINEPREFIX=$build/wineprefix
+server=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+
+display=:$((90 + RANDOM % 400))
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+finish() {
+  WINEPREFIX=$TARNWICK_WINEPREFIX "$server" -k 2>/dev/null || true
+  kill "$xvfb" 2>/dev/null || true
+}
+trap finish EXIT
+export DISPLAY=$display
+
+# A fresh prefix, made before the first test so that no test waits for it.
+rm -rf "$TARNWICK_WINEPREFIX"
+tools/windows/wine-run.sh wineboot --init
+WINEPREFIX=$TARNWICK_WINEPREFIX "$server" -w
+
+ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
+tools/windows/compare-renders.sh "$build" "$linux"
