@@ -72,7 +72,11 @@ bool DynamicLibrary::open(const std::string& path) {
   handle_ = dlopen(path.c_str(), RTLD_LAZY | RTLD_LOCAL);
 #endif
   if (!handle_) {
+#if defined(_WIN32)
+    error_ = path + ": " + lastLoaderError("cannot open library");  // named as the Linux loader names it
+#else
     error_ = lastLoaderError("cannot open library");
+#endif
     return false;
   }
   return true;

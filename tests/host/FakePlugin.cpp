@@ -217,8 +217,11 @@ AEffect* createEffect(audioMasterCallback host) {
 }  // namespace
 
 #ifdef FAKE_ENTRY_AS_MAIN
-// Only the older entry name; the asm label gives the C symbol "main" without declaring a C++ main.
-FAKE_EXPORT AEffect* fakeMainEntry(audioMasterCallback host) __asm__("main");
+// Only the older entry name; the asm label gives the C symbol "main" without declaring a C++ main (with
+// the target's prefix for C symbols: "_main" on 32-bit Windows).
+#define FAKE_TEXT(x) #x
+#define FAKE_PREFIXED(prefix, name) FAKE_TEXT(prefix) name
+FAKE_EXPORT AEffect* fakeMainEntry(audioMasterCallback host) __asm__(FAKE_PREFIXED(__USER_LABEL_PREFIX__, "main"));
 FAKE_EXPORT AEffect* fakeMainEntry(audioMasterCallback host) { return createEffect(host); }
 #else
 FAKE_EXPORT AEffect* VSTPluginMain(audioMasterCallback host) { return createEffect(host); }
