@@ -15,6 +15,7 @@
 #include "editor/Layout.h"
 #include "engine/Constants.h"
 #include "platform/EditorWindow.h"
+#include "tests/support/OffscreenEditor.h"
 #include "tools/hostlib/PluginHost.h"
 #include "vst/EditorProbe.h"
 
@@ -159,20 +160,7 @@ class Win32Editor : public ParentWindowTest {
   }
   // The editor drawn offscreen through the headless probe, the mouse where the real pointer rests.
   std::vector<uint32_t> drawnOffscreen() {
-    EditorProbeRecord record;
-    if (plugin_->dispatch(effVendorSpecific, kEditorProbeIndex, kProbeOpen, &record) != 1) return {};
-    record.x = kPointerRestX - kParentX;
-    record.y = kPointerRestY - kParentY;
-    plugin_->dispatch(effVendorSpecific, kEditorProbeIndex, kProbeMouse, &record);
-    record.count = 10;
-    plugin_->dispatch(effVendorSpecific, kEditorProbeIndex, kProbeIdle, &record);
-    std::vector<uint32_t> pixels(static_cast<size_t>(kWidth) * kHeight);
-    record.pixels = pixels.data();
-    record.pixelCapacity = static_cast<int32_t>(pixels.size());
-    if (plugin_->dispatch(effVendorSpecific, kEditorProbeIndex, kProbeRead, &record) != 1) return {};
-    plugin_->dispatch(effVendorSpecific, kEditorProbeIndex, kProbeClose, &record);
-    for (auto& p : pixels) p &= 0xFFFFFFu;
-    return pixels;
+    return test::drawEditorOffscreen(*plugin_, kPointerRestX - kParentX, kPointerRestY - kParentY, kWidth, kHeight);
   }
 
   std::unique_ptr<host::PluginHost> plugin_;

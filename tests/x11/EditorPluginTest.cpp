@@ -16,6 +16,7 @@
 #include "editor/Layout.h"
 #include "engine/Constants.h"
 #include "resources/BitmapResources.h"
+#include "tests/support/OffscreenEditor.h"
 #include "tests/support/PngArtefact.h"
 #include "tools/hostlib/PluginHost.h"
 #include "vst/EditorProbe.h"
@@ -29,7 +30,6 @@ void saveArtefact(const char* name, const std::vector<uint32_t>& colours, int wi
   savePngArtefact("TARNWICK_X11_ARTEFACTS", name, colours.data(), width, height, width, false);
 }
 
-using Clock = std::chrono::steady_clock;
 constexpr int kPointerRestX = 1000;  // on the screen, outside the editor: no control shows its hover look
 constexpr int kPointerRestY = 740;
 
@@ -65,9 +65,8 @@ class X11Editor : public X11Test {
   std::vector<uint32_t> shownWindow() { return shown(gui::CRect(0, 0, kEditorWidth, kEditorHeight)); }
   // Idles until the area shows something else than `before`; the pixels then shown.
   std::vector<uint32_t> idleUntilChanged(const gui::CRect& r, const std::vector<uint32_t>& before) {
-    const auto deadline = Clock::now() + std::chrono::seconds(3);
     std::vector<uint32_t> now = shown(r);
-    while (now == before && Clock::now() < deadline) {
+    for (int pass = 0; now == before && pass < 600; ++pass) {
       idle(1);
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
       now = shown(r);
@@ -87,20 +86,8 @@ class X11Editor : public X11Test {
   }
   // The editor drawn offscreen through the headless probe, the mouse at the same place as X's pointer.
   std::vector<uint32_t> drawnOffscreen() {
-    EditorProbeRecord record;
-    if (plugin_->dispatch(effVendorSpecific, kEditorProbeIndex, kProbeOpen, &record) != 1) return {};
-    record.x = kPointerRestX - kParentX;
-    record.y = kPointerRestY - kParentY;
-    plugin_->dispatch(effVendorSpecific, kEditorProbeIndex, kProbeMouse, &record);
-    record.count = 10;
-    plugin_->dispatch(effVendorSpecific, kEditorProbeIndex, kProbeIdle, &record);
-    std::vector<uint32_t> pixels(static_cast<size_t>(kEditorWidth) * kEditorHeight);
-    record.pixels = pixels.data();
-    record.pixelCapacity = static_cast<int32_t>(pixels.size());
-    if (plugin_->dispatch(effVendorSpecific, kEditorProbeIndex, kProbeRead, &record) != 1) return {};
-    plugin_->dispatch(effVendorSpecific, kEditorProbeIndex, kProbeClose, &record);
-    for (auto& p : pixels) p &= 0xFFFFFFu;
-    return pixels;
+    return test::drawEditorOffscreen(*plugin_, kPointerRestX - kParentX, kPointerRestY - kParentY, kEditorWidth,
+                                     kEditorHeight);
   }
   // Override-redirect windows on the screen (the editor's popup menus).
   std::vector<::Window> popupWindows(Display* display) {
@@ -268,8 +255,7 @@ TEST_F(X11Editor, KnobDraggedWithTheRealPointerTellsTheHost) {
   // The press reaches the knob in the next idle, whose drag loop runs until the button comes up.
   input.run([&](Display* d) {
     // The knob tells the host when its drag begins; only then move (the loop reads the live pointer).
-    const auto deadline = Clock::now() + std::chrono::seconds(5);
-    while (plugin_->log().edits().empty() && Clock::now() < deadline) pause(5);
+    for (int pass = 0; plugin_->log().edits().empty() && pass < 1000; ++pass) pause(5);
     for (int step = 1; step <= 8; ++step) {
       moveTo(d, cx, cy - 6 * step);
       pause(20);
@@ -334,9 +320,8 @@ TEST_F(X11Editor, MainMenuOpensAsAPopupAndEscapeClosesIt) {
   std::vector<uint32_t> popupPixels;
   int popupWidth = 0, popupHeight = 0;
   input.run([&](Display* d) {
-    const auto deadline = Clock::now() + std::chrono::seconds(5);
     std::vector<::Window> popups;
-    while ((popups = popupWindows(d)).empty() && Clock::now() < deadline) pause(10);
+    for (int pass = 0; (popups = popupWindows(d)).empty() && pass < 500; ++pass) pause(10);
     if (!popups.empty()) {
       popupSeen = true;
       pause(100);
