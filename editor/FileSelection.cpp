@@ -1,6 +1,7 @@
 // The ways a file is chosen, and the dialogs' titles and file types.
 #include "editor/FileSelection.h"
 
+#include <cstdlib>
 #include <cstring>
 
 #include "editor/EditorActions.h"
@@ -192,7 +193,10 @@ std::unique_ptr<FileSelection> FileSelection::start(const FileSelectRequest& sel
                                                     gui::CFrame* frame) {
   if (actions.hostHasFileSelector()) return std::make_unique<HostSelection>(selectRequest, actions);
 #if defined(_WIN32)
-  return std::make_unique<SystemDialogSelection>(selectRequest, frame);
+  // TARNWICK_FILE_DIALOG=builtin asks for the browser, as on Linux (the system's dialog is modal).
+  const char* choice = std::getenv("TARNWICK_FILE_DIALOG");
+  if (choice == nullptr || std::strcmp(choice, "builtin") != 0 || frame == nullptr)
+    return std::make_unique<SystemDialogSelection>(selectRequest, frame);
 #else
   if (auto dialog = platform::ChildFileDialog::start(requestFor<platform::FileDialogRequest>(selectRequest)))
     return std::make_unique<DesktopSelection>(std::move(dialog), selectRequest, frame);

@@ -10,9 +10,20 @@ linux=$(cd "${2:-build}" && pwd)
 export TARNWICK_WINEPREFIX=$build/wineprefix
 server=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 
-display=:$((90 + RANDOM % 400))
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb picks a free display and prints its number.
+number_file=$build/xvfb-display
+rm -f "$number_file"
+Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp >"$number_file" 2>/dev/null &
 xvfb=$!
+for _ in $(seq 100); do
+  [ -s "$number_file" ] && break
+  sleep 0.1
+done
+if [ ! -s "$number_file" ]; then
+  echo "run-windows-tests.sh: Xvfb did not start" >&2
+  exit 1
+fi
+display=:$(head -n1 "$number_file")
 finish() {
   WINEPREFIX=$TARNWICK_WINEPREFIX "$server" -k 2>/dev/null || true
   kill "$xvfb" 2>/dev/null || true
