@@ -4,11 +4,13 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/Paths.h"
+
 namespace tarnwick::host {
 
 bool checkInputFile(const std::string& path, const char* what, std::string* error) {
   std::error_code ec;
-  const std::filesystem::file_status status = std::filesystem::status(path, ec);
+  const std::filesystem::file_status status = std::filesystem::status(platform::fileSystemPath(path.c_str()), ec);
   std::string reason;
   if (status.type() == std::filesystem::file_type::not_found)
     reason = "no such file";
@@ -26,7 +28,7 @@ bool checkInputFile(const std::string& path, const char* what, std::string* erro
 bool readInputFile(const std::string& path, const char* what, std::size_t maxBytes, std::vector<uint8_t>& bytes,
                    std::string* error) {
   if (!checkInputFile(path, what, error)) return false;
-  std::ifstream file(path, std::ios::binary | std::ios::ate);
+  std::ifstream file(platform::fileSystemPath(path.c_str()), std::ios::binary | std::ios::ate);
   if (!file) {
     if (error) *error = std::string(what) + " " + path + ": cannot be opened";
     return false;
@@ -46,7 +48,7 @@ bool readInputFile(const std::string& path, const char* what, std::size_t maxByt
 }
 
 bool writeOutputFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  std::ofstream out(platform::fileSystemPath(path.c_str()), std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   out.close();
   if (out) return true;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Paths.h"
 #include "tools/host/CommandFiles.h"
 #include "tools/host/CommandLine.h"
 #include "tools/host/Commands.h"
@@ -63,9 +64,9 @@ bool resolveRecording(const RenderOptions& options, std::string& path, std::stri
     return true;
   }
   std::error_code ec;
-  const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+  const std::filesystem::path absolute = std::filesystem::absolute(platform::fileSystemPath(path.c_str()), ec);
   if (ec) return fail(error, "cannot resolve the recording path " + path);
-  path = absolute.lexically_normal().string();
+  path = platform::utf8FromPath(absolute.lexically_normal());
   if (!checkInputFile(path, "the recording", error)) {
     if (!options.samplePath) *error += " (it is made by the build: build the tarnwick_resources target)";
     return false;
@@ -75,7 +76,8 @@ bool resolveRecording(const RenderOptions& options, std::string& path, std::stri
 
 bool outputFolderExists(const std::string& outPath) {
   std::error_code ec;
-  const std::filesystem::path parent = std::filesystem::absolute(outPath, ec).parent_path();
+  const std::filesystem::path parent =
+      std::filesystem::absolute(platform::fileSystemPath(outPath.c_str()), ec).parent_path();
   return !ec && std::filesystem::is_directory(parent, ec);
 }
 

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/Paths.h"
 #include "platform/Terminal.h"
 
 namespace tarnwick::host {
@@ -116,7 +117,7 @@ bool writeStereoWav(const std::string& path, const std::vector<float>& left, con
     if (error) *error = "cannot write " + path + ": longer than a WAV file can hold";
     return false;
   }
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
+  std::unique_ptr<std::FILE, FileCloser> file(platform::openFile(path.c_str(), "wb"));
   if (!file) {
     if (error) *error = "cannot write " + path + ": " + std::strerror(errno);
     return false;

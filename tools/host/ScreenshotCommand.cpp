@@ -13,11 +13,13 @@
 #endif
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #define STB_IMAGE_WRITE_STATIC
+#define STBIW_WINDOWS_UTF8  // file names are UTF-8 on Windows too
 #include <stb/stb_image_write.h>
 #if defined(__GNUC__)
 #pragma GCC diagnostic pop
 #endif
 
+#include "platform/Paths.h"
 #include "tools/host/CommandFiles.h"
 #include "tools/host/CommandLine.h"
 #include "tools/host/Commands.h"
@@ -139,7 +141,8 @@ int runScreenshot(int argc, char** argv) {
   host->resume();
   if (!o.samplePath.empty()) {
     std::error_code ec;
-    const std::string absolute = std::filesystem::absolute(o.samplePath, ec).lexically_normal().string();
+    const std::string absolute = platform::utf8FromPath(
+        std::filesystem::absolute(platform::fileSystemPath(o.samplePath.c_str()), ec).lexically_normal());
     if (chunk.empty()) chunk = host->getChunk(false);
     if (ec || !writeChunkPath(chunk, absolute, &error)) return failWith(kExitBadInput, error);
   }

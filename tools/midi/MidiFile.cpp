@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/Paths.h"
+
 namespace tarnwick::host {
 namespace {
 
@@ -264,10 +266,11 @@ bool parseMidiFile(const std::vector<uint8_t>& bytes, MidiSong& song, std::strin
 bool loadMidiFile(const std::string& path, MidiSong& song, std::string* error) {
   // Only a regular file is opened: opening a FIFO would wait for a writer for ever.
   std::error_code ec;
-  const auto type = std::filesystem::status(path, ec).type();
+  const std::filesystem::path name = platform::fileSystemPath(path.c_str());
+  const auto type = std::filesystem::status(name, ec).type();
   if (type == std::filesystem::file_type::not_found) return fail(error, "cannot open MIDI file " + path);
   if (type != std::filesystem::file_type::regular) return fail(error, "MIDI file " + path + " is not a regular file");
-  std::ifstream file(path, std::ios::binary | std::ios::ate);
+  std::ifstream file(name, std::ios::binary | std::ios::ate);
   if (!file) return fail(error, "cannot open MIDI file " + path);
   const std::streamoff size = file.tellg();
   if (size < 0) return fail(error, "cannot read MIDI file " + path);
