@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Runs a Windows build's tests under wine: a fresh prefix inside the build folder, an Xvfb server for the
-# window tests, ctest (which starts every test through tools/windows/wine-run.sh), then the render
-# comparison with the Linux build, and the prefix's wineserver shut down at the end.
+# Runs a Windows build's tests under wine: the DLL's exports and imports checked, a fresh prefix inside
+# the build folder, an Xvfb server for the window tests, ctest (which starts every test through
+# tools/windows/wine-run.sh), then the render comparison with the Linux build, and the prefix's
+# wineserver shut down at the end.
 #   tools/windows/run-windows-tests.sh BUILD-FOLDER [LINUX-BUILD-FOLDER]
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -36,5 +37,6 @@ rm -rf "$TARNWICK_WINEPREFIX"
 tools/windows/wine-run.sh wineboot --init
 tools/windows/wine-run.sh cmd /c exit
 
+tools/windows/check-dll.sh "$build/Tarnwick.dll"
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
 tools/windows/compare-renders.sh "$build" "$linux"
