@@ -56,14 +56,7 @@ void Win32Popup::present(const uint32_t* pixels, int32_t stride) {
 
 LRESULT Win32Popup::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      if (HDC dc = BeginPaint(window, &paint)) {
-        pixels_.paint(dc, paint.rcPaint);
-        EndPaint(window, &paint);
-      }
-      return 0;
-    }
+    case WM_PAINT: pixels_.paintInvalid(window); return 0;
     case WM_ERASEBKGND: return 1;
     case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
     case WM_MOUSEMOVE:

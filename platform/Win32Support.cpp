@@ -95,6 +95,14 @@ void Pixels::copy(const uint32_t* pixels, int32_t stride, int32_t x, int32_t y, 
 
 // The rows are a top-down 32-bit BI_RGB DIB as they are (the alpha byte is ignored); only the rows of the
 // area are described, so the source offsets need no care about the bottom-up convention.
+void Pixels::paintInvalid(HWND window) const {
+  PAINTSTRUCT paintInfo;
+  if (HDC dc = BeginPaint(window, &paintInfo)) {
+    paint(dc, paintInfo.rcPaint);
+    EndPaint(window, &paintInfo);
+  }
+}
+
 void Pixels::paint(HDC dc, int32_t x, int32_t y, int32_t w, int32_t h) const {
   const int32_t left = std::max(x, 0), top = std::max(y, 0);
   const int32_t right = std::min(x + w, width_), bottom = std::min(y + h, height_);

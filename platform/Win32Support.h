@@ -41,6 +41,8 @@ class Pixels {
   // Paints the part (clipped) on dc, whose origin is the window's top left.
   void paint(HDC dc, int32_t x, int32_t y, int32_t w, int32_t h) const;
   void paint(HDC dc, const RECT& r) const { paint(dc, r.left, r.top, r.right - r.left, r.bottom - r.top); }
+  // Answers WM_PAINT for `window`: paints its invalid part and validates it.
+  void paintInvalid(HWND window) const;
 
  private:
   std::vector<uint32_t> pixels_;

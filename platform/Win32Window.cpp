@@ -311,14 +311,7 @@ std::unique_ptr<PopupSurface> Win32Window::openPopup(int32_t x, int32_t y, int32
 LRESULT Win32Window::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   Session& s = *session_;
   switch (message) {
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      if (HDC dc = BeginPaint(window, &paint)) {
-        pixels_.paint(dc, paint.rcPaint);
-        EndPaint(window, &paint);
-      }
-      return 0;
-    }
+    case WM_PAINT: pixels_.paintInvalid(window); return 0;
     case WM_ERASEBKGND: return 1;
     case WM_MOUSEMOVE:
       if (!trackingLeave_) {
