@@ -66,10 +66,14 @@ intptr_t aPlug::dispatcher(int32_t opcode, int32_t index, intptr_t value, void* 
     case effSetTotalSampleToProcess: return value;
     case effGetNumMidiInputChannels:
     case effGetNumMidiOutputChannels: return 1;
-    case effEditGetRect:
     case effEditOpen:
-    case effEditClose:
     case effEditIdle:
+      // Only a user-interface thread runs the editor: a thread the host once rendered on (an offline
+      // bounce on its user-interface thread, say) is one again, and its writes reach the editor's side.
+      unmarkAudioThread();
+      [[fallthrough]];
+    case effEditGetRect:
+    case effEditClose:
     case effEditKeyDown:
     case effEditKeyUp:
     case effSetEditKnobMode:

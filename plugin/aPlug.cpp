@@ -92,6 +92,7 @@ intptr_t aPlug::callHost(int32_t opcode, int32_t index, intptr_t value, void* pt
 
 bool aPlug::onAudioThread() { return tlsAudioThread; }
 void aPlug::markAudioThread() { tlsAudioThread = true; }
+void aPlug::unmarkAudioThread() { tlsAudioThread = false; }
 
 void aPlug::setEditor(EditorSink* editor) {
   // Only called while nothing renders: at construction and destruction.

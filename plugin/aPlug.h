@@ -109,7 +109,8 @@ class aPlug final : public HostTime {
 
   intptr_t callHost(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);
   static bool onAudioThread();
-  static void markAudioThread();
+  static void markAudioThread();    // the calling thread renders
+  static void unmarkAudioThread();  // the calling thread runs the editor
 
   // User-interface side (uiLock_ held).
   void beginUiOperation();

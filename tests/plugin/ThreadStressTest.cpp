@@ -148,4 +148,20 @@ TEST(ThreadStress, ASecondAudioCallDuringABlockIsRefusedAndCounted) {
   EXPECT_EQ(plug.getParameter(tarnwick::kMainLevl), 0.5f);
 }
 
+// A host that renders on its user-interface thread now and then (an offline bounce) makes that thread an
+// audio thread only until the editor idles there again: then the editor's own indices apply once more.
+TEST(ThreadStress, AThreadThatRenderedRunsTheEditorSideAgainAfterTheNextEditorIdle) {
+  aPlug plug(&InProcessHost::callback);
+  ASSERT_EQ(plug.loadAudioFile(tarnwick::test::writeTestWav("bounce.wav", 61 * 200).c_str()), 0);
+  float left[64], right[64];
+  float* outs[2] = {left, right};
+  plug.processReplacing(nullptr, outs, 64);  // rendered on this thread
+  plug.setParameter(tarnwick::kFlood, 1.0f);
+  EXPECT_EQ(plug.droppedAudioWrites(), 1u);  // an editor index written on a rendering thread
+  plug.effect()->dispatcher(plug.effect(), effEditIdle, 0, 0, nullptr, 0.0f);
+  plug.setParameter(tarnwick::kFlood, 1.0f);
+  EXPECT_EQ(plug.droppedAudioWrites(), 1u);
+  EXPECT_TRUE(plug.modelForTesting().state().buffer.floodOn());
+}
+
 }  // namespace
