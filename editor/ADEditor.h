@@ -1,9 +1,10 @@
 // The instrument's editor: a fixed 554 × 356 window of bitmap controls over the engine's values.
 //
-// Threads: the instrument echoes every parameter write into setParameter, on whatever thread made the
-// write (host automation may come on the audio thread) and with the engine lock held. setParameter only
-// stores the value in a preallocated table and marks it pending; idle, on the user-interface thread,
-// applies pending values to the controls and runs the notifications. Everything else is [ui-thread].
+// Threads: both of the instrument's engines echo every parameter write into setParameter: the model on
+// the user-interface side, the playing engine on the audio thread (host automation may come there).
+// setParameter only stores the value in a preallocated table and marks it pending; idle, on the
+// user-interface thread, applies pending values to the controls and runs the notifications. Everything
+// else is [ui-thread].
 #pragma once
 
 #include <atomic>

@@ -23,7 +23,7 @@ bool isEchoIndex(int32_t index) {
 }  // namespace
 
 void ADEditor::setParameter(int32_t index, float value) {
-  // [any-thread] Only atomics: the caller may be the audio thread holding the engine lock.
+  // [any-thread] Only atomics: the caller may be the audio thread, which must never wait.
   if (!isEchoIndex(index) || !accepting_.load(std::memory_order_acquire)) return;
   pendingValue_[index].store(value, std::memory_order_relaxed);
   pendingBits_[index / 32].fetch_or(1u << (index % 32), std::memory_order_release);

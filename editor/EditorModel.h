@@ -19,7 +19,7 @@ struct RowSnapshot {
   float envelope = 0.0f;
 };
 
-// Values the editor polls on every idle; cheap to read (no engine lock).
+// Values the editor polls on every idle; cheap to read (atomics and the model, never the audio side).
 struct LiveState {
   int32_t editRow = 0;
   int32_t playingGrain = 0;

@@ -62,7 +62,5 @@ enum OptionSlot : int {
 constexpr int kQuantizedRange = 3;  // delay fader range "quantized to tempo"
 
 inline bool isDelayIndex(int32_t index) { return index >= kDelay01 && index <= kDelay32; }
-inline bool isCopySlot(int32_t index) { return index >= kCopyFirst && index < kCopyFirst + kCopySlots; }
-inline bool isPasteSlot(int32_t index) { return index >= kPasteFirst && index < kPasteFirst + kCopySlots; }
 
 }  // namespace tarnwick

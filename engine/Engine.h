@@ -31,7 +31,6 @@ class Engine {
   Engine& operator=(const Engine&) = delete;
 
   void setEditor(EditorSink* editor) { editor_ = editor; }
-  void setHostTime(HostTime* hostTime) { hostTime_ = hostTime; }
   bool plays() const { return voices_ != nullptr; }
 
   EngineState& state() { return *s_; }

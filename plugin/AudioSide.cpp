@@ -19,7 +19,7 @@ int32_t aPlug::processEvents(const VstEvents* events) {
     msg.status = static_cast<uint8_t>(m->midiData[0]);
     msg.data1 = static_cast<uint8_t>(m->midiData[1]);
     msg.data2 = static_cast<uint8_t>(m->midiData[2]);
-    if (!midiQueue_.push(msg)) droppedEvents_.fetch_add(1, std::memory_order_relaxed);
+    if (!midiQueue_.push(msg)) break;  // the queue is full: the rest of this list is dropped
   }
   return 1;
 }

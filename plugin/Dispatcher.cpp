@@ -25,9 +25,7 @@ intptr_t aPlug::dispatcher(int32_t opcode, int32_t index, intptr_t value, void* 
     case effSetSampleRate:
       if (std::isfinite(opt) && opt > 0.0f) hostSampleRate_.store(opt, std::memory_order_relaxed);
       return 0;
-    case effSetBlockSize:
-      if (value > 0 && value <= (1 << 24)) blockSize_.store(static_cast<int32_t>(value), std::memory_order_relaxed);
-      return 0;
+    case effSetBlockSize: return 0;  // the render takes any block length the host sends
     case effMainsChanged:
       if (value != 0) resume();
       return 0;
@@ -61,8 +59,8 @@ intptr_t aPlug::dispatcher(int32_t opcode, int32_t index, intptr_t value, void* 
       if (value) *reinterpret_cast<void**>(value) = nullptr;
       if (ptr) *static_cast<void**>(ptr) = nullptr;
       return 0;
-    case effStartProcess: hostProcessing_.store(true, std::memory_order_relaxed); return 0;
-    case effStopProcess: hostProcessing_.store(false, std::memory_order_relaxed); return 0;
+    case effStartProcess:
+    case effStopProcess: return 0;  // hosts may never send them: nothing depends on them
     case effSetTotalSampleToProcess: return value;
     case effGetNumMidiInputChannels:
     case effGetNumMidiOutputChannels: return 1;

@@ -38,13 +38,6 @@ class SpscRing {
     return true;
   }
 
-  // [consumer] Visits the items queued so far without removing them.
-  template <typename F>
-  void forEachQueued(F&& f) {
-    const size_t tail = tail_.load(std::memory_order_acquire);
-    for (size_t i = head_.load(std::memory_order_relaxed); i != tail; ++i) f(items_[i & (Capacity - 1)]);
-  }
-
   bool empty() const { return head_.load(std::memory_order_acquire) == tail_.load(std::memory_order_acquire); }
 
  private:

@@ -142,8 +142,6 @@ class aPlug final : public HostTime {
   RecentFiles recentFiles_;
   char bankFileName_[kPathCapacity] = "Tarnwick VSTi V1.0";
   std::atomic<float> hostSampleRate_{44100.0f};
-  std::atomic<int32_t> blockSize_{1024};
-  std::atomic<bool> hostProcessing_{false};
 
   // Between the sides.
   StateHandoff handoff_;
@@ -157,7 +155,6 @@ class aPlug final : public HostTime {
   float fileRecordingRate_ = 0.0f;
   std::atomic<uint64_t> lostBlocks_{0};
   std::atomic<uint64_t> droppedWrites_{0};
-  std::atomic<uint32_t> droppedEvents_{0};
 
   // Audio side.
   Engine live_;

@@ -3,11 +3,11 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer in their own build folder, runs them side by side
 # for a bounded time on a copy of the committed corpus, prints the executions of each, and fails
 # on any finding. Findings are kept in BUILD/fuzz-findings/TARGET/ for the corpus.
-#   TARNWICK_FUZZ_SECONDS  time per target (default 60)
+#   TARNWICK_FUZZ_SECONDS  time per target (default 30; the corpus is small and the targets run side by side)
 #   TARNWICK_FUZZ_BUILD    build folder (default build-fuzz)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-seconds=${TARNWICK_FUZZ_SECONDS:-60}
+seconds=${TARNWICK_FUZZ_SECONDS:-30}
 build=${TARNWICK_FUZZ_BUILD:-build-fuzz}
 targets=(audio bank chunk)
 declare -A maxLen=([audio]=16384 [bank]=65536 [chunk]=40000)
@@ -17,7 +17,8 @@ tools/install-deps.sh  # clang 14 and its sanitizer runtimes among them
 echo "== fuzz build (clang 14, libFuzzer + address + undefined)"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 \
-      -DTARNWICK_SANITIZE=fuzzer-no-link,address,undefined -DTARNWICK_FUZZ=ON -DTARNWICK_BENCH=OFF >/dev/null
+      -DTARNWICK_SANITIZE=fuzzer-no-link,address,undefined -DTARNWICK_FUZZ=ON -DTARNWICK_BENCH=OFF \
+      -DTARNWICK_WERROR="${TARNWICK_WERROR:-OFF}" >/dev/null
 cmake --build "$build" -j"$(nproc)" --target "${targets[@]/#/tarnwick_fuzz_}"
 
 work=$(mktemp -d)

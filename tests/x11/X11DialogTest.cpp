@@ -10,6 +10,7 @@
 
 #include <stdlib.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <thread>

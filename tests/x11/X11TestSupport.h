@@ -8,7 +8,6 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
-#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -75,9 +74,9 @@ class X11Test : public ::testing::Test {
   std::vector<uint32_t> readColours(::Window window, int x, int y, int width, int height);
   // Raw pixel values of an area.
   std::vector<unsigned long> readPixels(::Window window, int x, int y, int width, int height);
-  // Calls dispatchEvents until done() holds or the time is up; true when done.
-  bool dispatchUntil(platform::EditorWindow& window, const std::function<bool()>& done,
-                     std::chrono::milliseconds limit = std::chrono::milliseconds(3000));
+  // Calls dispatchEvents (with a short pause between passes) until done() holds or the passes run out;
+  // true when done.
+  bool dispatchUntil(platform::EditorWindow& window, const std::function<bool()>& done, int passes = 1500);
   // Sends a ButtonPress event to a window as a synthetic event.
   void sendButtonPress(::Window window, int x, int y, unsigned int button, unsigned int state);
   void sendKeyPress(::Window window, KeySym key, unsigned int state = 0);

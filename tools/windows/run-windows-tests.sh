@@ -32,9 +32,13 @@ finish() {
 trap finish EXIT
 export DISPLAY=$display
 
-# A fresh prefix, made before the first test so that no test waits for it.
+# A fresh prefix, made before the first test so that no test waits for it, and one wine server that
+# stays up for the whole run (shut down at the end), so that no program pays for a server start or finds
+# one shutting down. ctest runs each test program as one process (tests/CMakeLists.txt): wine starts,
+# and the first window brings up wine's desktop process, once per program rather than once per case.
 rm -rf "$TARNWICK_WINEPREFIX"
 tools/windows/wine-run.sh wineboot --init
+WINEPREFIX=$TARNWICK_WINEPREFIX "$server" -p
 tools/windows/wine-run.sh cmd /c exit
 
 tools/windows/check-dll.sh "$build/Tarnwick.dll"
