@@ -13,16 +13,15 @@ constexpr size_t kNumberKept = 10;
 // The name part: the whole name up to `whole` characters, else "..." and its last `tail` characters.
 std::string namePart(const std::string& name, size_t whole, size_t tail) {
   if (name.size() <= whole) return name;
-  return "..." + name.substr(name.size() - tail);
+  return std::string("...").append(name, name.size() - tail, tail);
 }
 
 // float2string with at most 10 characters kept, shortened by its last `drop` characters.
 std::string shortNumber(float value, size_t drop) {
   char text[kNumberKept + 1] = {};
   float2string(value, text, kNumberKept);
-  std::string s(text);
-  s.resize(s.size() > drop ? s.size() - drop : 0);
-  return s;
+  const size_t length = std::strlen(text);
+  return std::string(text, length > drop ? length - drop : 0);
 }
 
 }  // namespace

@@ -31,7 +31,7 @@ stage "format"
 tools/check-format.sh
 
 stage "normal build"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNWICK_WERROR=ON >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DTARNWICK_WERROR=ON >/dev/null
 cmake --build build -j"$jobs"
 stage "normal tests"
 ctest --test-dir build --output-on-failure -j"$jobs"

@@ -81,7 +81,7 @@ int main(int argc, char** argv) {
         }
         glyphs.push_back(g);
       }
-      const std::string name = "f" + std::to_string(style) + "s" + std::to_string(size);
+      const std::string name = std::string("f").append(std::to_string(style)).append("s").append(std::to_string(size));
       out += "const Glyph " + name + "Glyphs[] = {\n";
       for (const GlyphOut& g : glyphs) {
         out += "  {" + std::to_string(g.left) + ", " + std::to_string(g.top) + ", " + std::to_string(g.width) + ", " +
@@ -91,7 +91,7 @@ int main(int argc, char** argv) {
       out += "const uint8_t " + name + "Coverage[] = {";
       for (size_t i = 0; i < coverage.size(); ++i) {
         if (i % 24 == 0) out += "\n ";
-        out += " " + std::to_string(coverage[i]) + ",";
+        out.append(" ").append(std::to_string(coverage[i])).append(",");
       }
       if (coverage.empty()) out += "0";
       out += "\n};\n\n";

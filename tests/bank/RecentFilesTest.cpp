@@ -104,7 +104,8 @@ TEST_F(Recent, TooLongDataShowsTheMarker) {
 // Only the first 20 values by position are looked at, whatever their names.
 TEST_F(Recent, OnlyTheFirstTwentyValuesCount) {
   createKey();
-  for (int i = 0; i < 20; ++i) putString("!" + std::to_string(i), "junk");  // '!' sorts before digits
+  for (int i = 0; i < 20; ++i)
+    putString(std::string("!").append(std::to_string(i)), "junk");  // '!' sorts before digits
   putString("00", "/banks/zero.vlb");
   RecentFiles list;
   list.read();

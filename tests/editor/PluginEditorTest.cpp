@@ -147,11 +147,14 @@ TEST(ScreenshotCommand, DialogsLoadTheRecordingAndSaveAndLoadABank) {
   fs::remove_all(folder);
   fs::create_directories(folder);
   const std::string recording = tarnwick::test::writeTestWav("dialogs-recording.wav", 3000);
-  const std::string tool = std::string("'") + TARNWICK_HOST_TOOL + "' screenshot '" + TARNWICK_PLUGIN_PATH + "' ";
-  auto run = [&](const std::string& arguments) { return std::system((tool + arguments + " > /dev/null").c_str()); };
+  const std::string tool = std::string("'") + TARNWICK_HOST_TOOL + "' screenshot '" + TARNWICK_PLUGIN_PATH + "'";
+  auto run = [&](std::initializer_list<std::string> arguments) {
+    std::string command = tool;
+    for (const std::string& a : arguments) command.append(" '").append(a).append("'");
+    return std::system(command.append(" > /dev/null").c_str());
+  };
   const fs::path loaded = folder / "loaded.chunk", reloaded = folder / "reloaded.chunk";
-  ASSERT_EQ(run("'" + (folder / "a.png").string() + "' --select-file '" + recording + "' --click 46,45 --chunk-out '" +
-                loaded.string() + "'"),
+  ASSERT_EQ(run({(folder / "a.png").string(), "--select-file", recording, "--click", "46,45", "--chunk-out", loaded}),
             0);
   const auto bytes = [](const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
@@ -161,8 +164,8 @@ TEST(ScreenshotCommand, DialogsLoadTheRecordingAndSaveAndLoadABank) {
   ASSERT_EQ(state.size(), tarnwick::kChunkSize);
   EXPECT_EQ(std::string(state.data()), recording);
 
-  ASSERT_EQ(run("'" + (folder / "b.png").string() + "' --chunk '" + loaded.string() + "' --select-file '" +
-                (folder / "mein Klang \u00fc").string() + "' --click 261,45"),
+  ASSERT_EQ(run({(folder / "b.png").string(), "--chunk", loaded, "--select-file",
+                 (folder / "mein Klang \u00fc").string(), "--click", "261,45"}),
             0);
   tarnwick::BankReader reader;
   ASSERT_EQ(reader.open((folder / "mein Klang \u00fc.vlb").c_str()), tarnwick::kStorageOk);
@@ -175,8 +178,8 @@ TEST(ScreenshotCommand, DialogsLoadTheRecordingAndSaveAndLoadABank) {
   EXPECT_EQ(0, std::memcmp(samples.left.get(), decoded.left.get(), 4 * static_cast<size_t>(decoded.frameCount)));
   EXPECT_EQ(0, std::memcmp(samples.right.get(), decoded.right.get(), 4 * static_cast<size_t>(decoded.frameCount)));
 
-  ASSERT_EQ(run("'" + (folder / "c.png").string() + "' --select-file '" + (folder / "mein Klang \u00fc.vlb").string() +
-                "' --click 181,45 --click 180,62 --chunk-out '" + reloaded.string() + "'"),
+  ASSERT_EQ(run({(folder / "c.png").string(), "--select-file", (folder / "mein Klang \u00fc.vlb").string(), "--click",
+                 "181,45", "--click", "180,62", "--chunk-out", reloaded}),
             0);
   EXPECT_EQ(bytes(reloaded), state);
 }

@@ -203,7 +203,7 @@ std::vector<std::vector<int32_t>> blockPatterns() {
 
 std::string patternName(const std::vector<int32_t>& blocks) {
   std::string name = "n";
-  for (size_t i = 0; i < blocks.size(); ++i) name += (i ? "_" : "") + std::to_string(blocks[i]);
+  for (size_t i = 0; i < blocks.size(); ++i) name.append(i ? "_" : "").append(std::to_string(blocks[i]));
   return name;
 }
 

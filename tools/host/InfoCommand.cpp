@@ -20,6 +20,9 @@ constexpr int32_t kInfoBlockSize = 1024;
 // Records announcing more pins or parameters than this are listed only up to it.
 constexpr int32_t kMaxListed = 4096;
 
+// The text in double quotes, for a column of its own.
+std::string quoted(const char* text) { return std::string("\"").append(text).append("\""); }
+
 // Every capability text a host may ask about, then two that no plug-in should claim.
 const char* const kCapabilities[] = {
     "sendVstEvents",
@@ -138,9 +141,8 @@ void printPins(PluginHost& host, bool output, int32_t count) {
       continue;
     }
     props.label[sizeof props.label - 1] = '\0';
-    std::printf("  %-6s %-3" PRId32 " %-24s flags 0x%" PRIX32 " (%s)\n", kind, index,
-                ("\"" + std::string(props.label) + "\"").c_str(), static_cast<uint32_t>(props.flags),
-                pinFlagNames(props.flags).c_str());
+    std::printf("  %-6s %-3" PRId32 " %-24s flags 0x%" PRIX32 " (%s)\n", kind, index, quoted(props.label).c_str(),
+                static_cast<uint32_t>(props.flags), pinFlagNames(props.flags).c_str());
   }
 }
 
@@ -149,7 +151,7 @@ void printCapabilities(PluginHost& host) {
   for (const char* text : kCapabilities) {
     const int32_t answer = host.canDo(text);
     const char* meaning = answer > 0 ? "yes" : answer < 0 ? "no" : "don't know";
-    std::printf("  %-24s %3" PRId32 " (%s)\n", ("\"" + std::string(text) + "\"").c_str(), answer, meaning);
+    std::printf("  %-24s %3" PRId32 " (%s)\n", quoted(text).c_str(), answer, meaning);
   }
 }
 
