@@ -102,6 +102,9 @@ std::vector<std::string> kdialogArguments(const std::string& program, const File
     args.push_back(request.title);
   }
   args.emplace_back("--getopenfilename");
+  // The start folder and the filters are plain arguments: after "--" none of them is read as an option,
+  // also a folder that begins with "-".
+  args.emplace_back("--");
   const std::string start = startPath(request);
   args.push_back(start.empty() ? "." : start);
   std::string filters;

@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -189,8 +190,9 @@ TEST_F(ChildFileDialogTest, KdialogOpensOnlyAndNothingStartsWithoutProgramDispla
   std::string path;
   EXPECT_EQ(finish(*dialog, path), Status::kChosen);
   EXPECT_EQ(path, "/a b/c.wav");
-  const std::vector<std::string> expected = {"--title", kTitle, "--getopenfilename", kFolder + "/",
-                                             "*.wav *.WAV *.aif *.AIF|Audio Files\n*|All   Files"};
+  const std::vector<std::string> expected = {"--title",           kTitle,
+                                             "--getopenfilename", "--",
+                                             kFolder + "/",       "*.wav *.WAV *.aif *.AIF|Audio Files\n*|All   Files"};
   EXPECT_EQ(arguments(), expected);
   EXPECT_EQ(ChildFileDialog::start(request(true)), nullptr);  // it would ask about overwriting itself
 
@@ -202,6 +204,30 @@ TEST_F(ChildFileDialogTest, KdialogOpensOnlyAndNothingStartsWithoutProgramDispla
   EXPECT_EQ(ChildFileDialog::start(request(false)), nullptr);
   setenv("WAYLAND_DISPLAY", "wayland-0", 1);
   EXPECT_NE(ChildFileDialog::start(request(false)), nullptr);
+}
+
+// A start folder that looks like an option stays a plain argument for both programs.
+TEST_F(ChildFileDialogTest, AStartFolderBeginningWithADashIsNeverReadAsAnOption) {
+  FileDialogRequest r = request(false);
+  r.folder = "-rf";
+  fakeProgram("kdialog", 0, "/a.wav\n");
+  std::string path;
+  auto kdialog = ChildFileDialog::start(r);
+  ASSERT_NE(kdialog, nullptr);
+  EXPECT_EQ(finish(*kdialog, path), Status::kChosen);
+  std::vector<std::string> args = arguments();
+  const auto end = std::find(args.begin(), args.end(), "--");
+  ASSERT_NE(end, args.end());
+  EXPECT_EQ(std::find(args.begin(), end, "-rf/"), end);
+  EXPECT_EQ(*(end + 1), "-rf/");
+
+  fakeProgram("zenity", 0, "/a.wav\n");
+  auto zenity = ChildFileDialog::start(r);
+  ASSERT_NE(zenity, nullptr);
+  EXPECT_EQ(finish(*zenity, path), Status::kChosen);
+  args = arguments();
+  EXPECT_NE(std::find(args.begin(), args.end(), "--filename=-rf/"), args.end());
+  for (const std::string& arg : args) EXPECT_NE(arg, "-rf/");  // only ever attached to its option
 }
 
 }  // namespace
