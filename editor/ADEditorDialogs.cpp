@@ -39,6 +39,13 @@ std::string folderOf(const std::string& path) {
   return path.substr(0, root ? slash + 1 : slash);
 }
 
+// A bank's file name ends in ".vlb" (or ".VLB"); a name without it gets ".vlb".
+std::string withBankExtension(std::string name) {
+  if (name.empty()) return name;
+  if (name.size() < 4 || (!endsWith(name, ".VLB") && !endsWith(name, ".vlb"))) name += ".vlb";
+  return name;
+}
+
 std::string nameOf(const std::string& path) {
   const size_t slash = path.find_last_of(kSeparators);
   return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -58,10 +65,14 @@ void ADEditor::startDialog(Dialog kind) {
     model_->readStorageSummary(summary);
     selectRequest.folder = folderOf(summary.audioFileName);
   } else {
+    // A bank that was never saved has a name without a folder: then the most recent bank's folder.
     const std::string bank = actions_->bankFileName();
     const char* recent = model_->recentFile(0);
-    selectRequest.folder = folderOf(!bank.empty() ? bank : std::string(recent != nullptr ? recent : ""));
-    if (kind == Dialog::kSaveBank) selectRequest.fileName = nameOf(bank);
+    selectRequest.folder = folderOf(bank);
+    if (selectRequest.folder.empty()) selectRequest.folder = folderOf(recent != nullptr ? recent : "");
+    // With its extension, so that a dialog that selects the name up to the extension for typing does
+    // not take a dot inside the name ("V1.0") for it.
+    if (kind == Dialog::kSaveBank) selectRequest.fileName = withBankExtension(nameOf(bank));
   }
   dialog_ = kind;
   selection_ = FileSelection::start(selectRequest, *actions_, frame);

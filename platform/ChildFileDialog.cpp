@@ -77,8 +77,11 @@ std::string filterName(const std::string& name) {
   return out;
 }
 
+// Where the dialog starts: the folder asked for, else the home folder (never the host's working folder,
+// where a relative name would put the dialog).
 std::string startPath(const FileDialogRequest& request) {
   std::string path = request.folder;
+  if (path.empty() && hasText("HOME")) path = std::getenv("HOME");
   if (!path.empty() && path.back() != '/') path += '/';
   if (request.save) path += request.fileName;
   return path;

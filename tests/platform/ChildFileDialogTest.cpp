@@ -38,7 +38,7 @@ class ChildFileDialogTest : public ::testing::Test {
     ASSERT_NE(mkdtemp(pattern), nullptr);
     dir_ = pattern;
     fs::create_directory(dir_ + "/bin");
-    for (const char* name : {"PATH", "DISPLAY", "WAYLAND_DISPLAY", "TARNWICK_FILE_DIALOG"}) {
+    for (const char* name : {"PATH", "DISPLAY", "WAYLAND_DISPLAY", "TARNWICK_FILE_DIALOG", "HOME"}) {
       const char* value = getenv(name);
       saved_.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
     }
@@ -130,6 +130,15 @@ TEST_F(ChildFileDialogTest, ZenityGetsTheRequestAsPlainArgumentsAndThePathComesB
   EXPECT_EQ(args[1], "--save");
   EXPECT_EQ(args[3], "--filename=" + kFolder + "/Bank \xC3\xA9.vlb");
   for (const std::string& arg : args) EXPECT_EQ(arg.find("overwrite"), std::string::npos) << arg;
+
+  // Without a folder the dialog starts in the home folder, not in the host's working folder.
+  FileDialogRequest nowhere = request(true);
+  nowhere.folder.clear();
+  setenv("HOME", dir_.c_str(), 1);
+  auto home = ChildFileDialog::start(nowhere);
+  ASSERT_NE(home, nullptr);
+  EXPECT_EQ(finish(*home, path), Status::kChosen);
+  EXPECT_EQ(arguments()[3], "--filename=" + dir_ + "/Bank \xC3\xA9.vlb");
 }
 
 TEST_F(ChildFileDialogTest, CancelAndFailureAreToldApart) {
