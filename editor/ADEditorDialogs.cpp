@@ -16,6 +16,8 @@ namespace tarnwick {
 namespace {
 
 constexpr size_t kLongestPath = 1023;
+constexpr const char* kDialogOpeningText = "opening the file dialog....";
+constexpr const char* kDialogOpenText = "the file dialog is open already";
 constexpr int32_t kFirstRecentEntry = 2;  // bank menu: dialog entry, separator, then the recent files
 
 bool endsWith(const std::string& s, const char* tail) {
@@ -54,7 +56,13 @@ std::string nameOf(const std::string& path) {
 }  // namespace
 
 void ADEditor::startDialog(Dialog kind) {
-  if (dialog_ != Dialog::kNone || actions_ == nullptr) return;  // one dialog at a time
+  if (actions_ == nullptr) return;
+  if (dialog_ != Dialog::kNone) {
+    // One dialog at a time: another click brings the one that is open forward.
+    if (selection_ && selection_->inOwnWindow())
+      showStatusText(selection_->bringForward() ? kDialogOpenText : kDialogOpeningText, "", "");
+    return;
+  }
   FileSelectRequest selectRequest = kind == Dialog::kLoadAudio
                                         ? loadAudioRequest()
                                         : (kind == Dialog::kSaveBank ? saveBankRequest() : loadBankRequest());
@@ -77,6 +85,8 @@ void ADEditor::startDialog(Dialog kind) {
   dialog_ = kind;
   selection_ = FileSelection::start(selectRequest, *actions_, frame);
   pollDialog();  // a host's selector has answered already
+  // The desktop's dialog can take seconds to show its window.
+  if (selection_ && selection_->inOwnWindow()) showStatusText(kDialogOpeningText, "", "");
 }
 
 void ADEditor::pollDialog() {

@@ -14,6 +14,7 @@
 
 #include "platform/X11Api.h"
 #include "platform/X11Keys.h"
+#include "platform/X11Owner.h"
 #include "platform/X11Popup.h"
 #include "platform/X11Session.h"
 #include "platform/X11Support.h"
@@ -179,6 +180,12 @@ class X11Window final : public EditorWindow {
     }
     xlib().XFlush(s.display);
     s.noteTrap(trap);
+  }
+
+  uintptr_t dialogOwner() override {
+    Session& s = *session_;
+    if (!s.usable() || s.window == 0) return 0;
+    return x11::topLevelOf(s.display, s.window);
   }
 
   bool waitForEvents(int32_t milliseconds) override {

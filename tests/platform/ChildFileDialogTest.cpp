@@ -239,5 +239,28 @@ TEST_F(ChildFileDialogTest, AStartFolderBeginningWithADashIsNeverReadAsAnOption)
   for (const std::string& arg : args) EXPECT_NE(arg, "-rf/");  // only ever attached to its option
 }
 
+// Both programs are told the host's window they belong to, as an option before any plain argument.
+TEST_F(ChildFileDialogTest, TheHostsWindowIsGivenToBothPrograms) {
+  FileDialogRequest r = request(false);
+  r.owner = 0x2a00007;
+  std::string path;
+  fakeProgram("kdialog", 0, "/a.wav\n");
+  auto kdialog = ChildFileDialog::start(r);
+  ASSERT_NE(kdialog, nullptr);
+  EXPECT_EQ(finish(*kdialog, path), Status::kChosen);
+  std::vector<std::string> args = arguments();
+  const auto attach = std::find(args.begin(), args.end(), "--attach");
+  ASSERT_NE(attach, args.end());
+  EXPECT_EQ(*(attach + 1), "44040199");
+  EXPECT_LT(attach, std::find(args.begin(), args.end(), "--"));
+
+  fakeProgram("zenity", 0, "/a.wav\n");
+  auto zenity = ChildFileDialog::start(r);
+  ASSERT_NE(zenity, nullptr);
+  EXPECT_EQ(finish(*zenity, path), Status::kChosen);
+  args = arguments();
+  EXPECT_NE(std::find(args.begin(), args.end(), "--attach=44040199"), args.end());
+}
+
 }  // namespace
 }  // namespace tarnwick::platform
