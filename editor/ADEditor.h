@@ -161,6 +161,9 @@ class ADEditor : public gui::AEffGUIEditor, public gui::CControlListener, public
   void updatePlayingMarker(int32_t playingGrain);
   void updateHighlight();
   void refreshEditRow(int32_t row);
+  // The instrument's notice about the recording, when it changed since it was last shown (or the window
+  // is new): shown in the status line.
+  void showRecordingNotice();
   void setBarHandle(int32_t bar, bool hovered, bool playing);
 
   EditorModel* model_;
@@ -178,6 +181,9 @@ class ADEditor : public gui::AEffGUIEditor, public gui::CControlListener, public
   char numberText_[8] = {};
   char parameterText_[24] = {};
   char unitText_[24] = {};
+  static constexpr uint32_t kNoNoticeShown = 0xFFFFFFFFu;
+  uint32_t shownNoticeSerial_ = kNoNoticeShown;
+  std::string shownNotice_;  // the notice as the status line took it
   Dialog dialog_ = Dialog::kNone;
   std::unique_ptr<FileSelection> selection_;
   std::unique_ptr<WaveSummary> waveScratch_;

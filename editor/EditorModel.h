@@ -55,6 +55,9 @@ struct StorageSummary {
   int32_t frameCount = 0;
   float sampleRate = 44100.0f;
   bool saved = true;
+  // What the status line tells about the recording until the next load: the path a restored session
+  // named but whose recording could not be read (empty when none).
+  std::string missingRecording;
 };
 
 // Implemented by the instrument. [ui-thread] unless marked.
@@ -77,6 +80,8 @@ class EditorModel {
   virtual void parameterDisplay(int32_t index, char* text) = 0;
   virtual void parameterLabel(int32_t index, char* text) = 0;
   virtual void readStorageSummary(StorageSummary& summary) = 0;
+  // Changes whenever the summary's notice about the recording changes; cheap (no lock).
+  virtual uint32_t recordingNoticeSerial() { return 0; }
 };
 
 }  // namespace tarnwick

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/MessageBox.h"
 #include "platform/X11Api.h"
 #include "platform/X11Keys.h"
 #include "platform/X11Owner.h"
@@ -328,8 +329,14 @@ bool X11Window::openTopLevel(const char* title) {
                                   &attributes);
   if (s.window == 0) return false;
   atoms_ = x11::describeTopLevel(s.display, s.window, title, x, y, width_, height_);
+  // It belongs to the host's window the editor is in, else to a window of the host's own (a session is
+  // restored before any editor opens): the host waits for it, so it stays above and takes the keyboard.
+  const auto editorParent = reinterpret_cast<uintptr_t>(messageBoxOwner());
+  const ::Window parent = editorParent <= kMaxWindowId ? static_cast<::Window>(editorParent) : 0;
+  x11::keepAboveOwner(s.display, s.window, x11::ownerFor(s.display, parent, s.window));
   gc_ = x11::makeGC(s.display, s.window);
   xlib().XMapRaised(s.display, s.window);
+  x11::requestActivation(s.display, s.window);
   xlib().XSync(s.display, False);
   s.noteTrap(trap);
   return !trap.failed() && image_.init(s, width_, height_);

@@ -157,7 +157,10 @@ void EditorLink::readStorageSummary(StorageSummary& summary) {
   summary.frameCount = s.buffer.frameCount;
   summary.sampleRate = s.sampleRate;
   summary.saved = s.buffer.saved;
+  summary.missingRecording = plug_.missingRecording_;
 }
+
+uint32_t EditorLink::recordingNoticeSerial() { return plug_.noticeSerial_.load(std::memory_order_acquire); }
 
 bool EditorLink::playNote(const MidiMessage& message) { return plug_.playNote(message); }
 

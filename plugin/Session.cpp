@@ -49,8 +49,17 @@ intptr_t aPlug::answerRecordingQuery(RecordingQueryRecord* record) {
 StorageResult aPlug::loadAudioLocked(const char* path) {
   const StorageResult result = readRecording(path);
   lastRecordingResult_ = result;
-  if (result == kStorageOk) fileRecordingRate_ = model_.state().sampleRate;
+  if (result == kStorageOk) {
+    fileRecordingRate_ = model_.state().sampleRate;
+    noteMissingRecording({});
+  }
   return result;
+}
+
+void aPlug::noteMissingRecording(const std::string& path) {
+  if (path == missingRecording_) return;
+  missingRecording_ = path;
+  noticeSerial_.fetch_add(1, std::memory_order_release);
 }
 
 void aPlug::followRateChange() {
@@ -118,9 +127,13 @@ std::string aPlug::restoreSession(const ChunkImage& image, bool reloadAudio) {
   model_.flood(0.0f);
   s.flood = 0.0f;
   if (reloadAudio && !image.pathTooLong && image.path[0] != '\0') {
-    // The message says which file and why.
-    if (const StorageResult result = loadAudioLocked(image.path); result != kStorageOk)
+    // The message says which file and why; the status line keeps saying where it was looked for.
+    if (const StorageResult result = loadAudioLocked(image.path); result != kStorageOk) {
       message = std::string(kLoadErrorText) + image.path + "\n" + storageResultMessage(result);
+      noteMissingRecording(image.path);
+    }
+  } else if (!image.pathTooLong) {
+    noteMissingRecording({});  // a session or bank without a recording of its own misses none
   }
 
   const auto restoreKeys = [&] {
