@@ -66,7 +66,7 @@ void aPlug::followRateChange() {
   // A recording read from a file is read and converted again at the new rate; one that came from a
   // bank has no rate of its own and plays as stored.
   const float rate = model_.state().sampleRate;
-  if (fileRecordingRate_ <= 0.0f || fileRecordingRate_ == rate) return;
+  if (fileRecordingRate_ <= 0.0f || conversionRate(fileRecordingRate_) == conversionRate(rate)) return;
   const std::string path = model_.state().program.audioFileName;
   if (path.empty()) return;
   const bool flooded = model_.state().buffer.floodOn();
@@ -82,11 +82,10 @@ StorageResult aPlug::readRecording(const char* path) {
   AudioFileInfo info;
   const StorageResult result = readAudioFile(path, audio, &info);
   if (result != kStorageOk) return result;
-  // Rates are whole numbers in practice; a fractional one (possible in AIFF) is off by less than
-  // 0.002 % once rounded, far below what an ear resolves as pitch.
-  const auto fileRate = uint32_t(std::lround(info.sampleRate));
-  // The engine keeps the working rate finite and positive; the resampler takes rates up to 2^20.
-  const auto workingRate = uint32_t(std::lround(std::clamp(model_.state().sampleRate, 1.0f, 1048576.0f)));
+  // Converted between rates of the conversion band: an absurd host rate (1 Hz, 997 Hz) counts as the
+  // nearest rate of the band, which keeps the filter small and the conversion short.
+  const uint32_t fileRate = conversionRate(info.sampleRate);
+  const uint32_t workingRate = conversionRate(model_.state().sampleRate);
   if (fileRate != workingRate) {
     ChannelPair converted;
     const Resampler resampler(fileRate, workingRate);

@@ -249,4 +249,18 @@ TEST(FormatMatrixTest, ARateChangeReadsTheFileAgainAndKeepsABanksRecording) {
   std::remove(bank.c_str());
 }
 
+// An absurd host rate (1 Hz, 997 Hz) converts a recording for the nearest rate of the conversion band,
+// with a filter of bounded size, and a change between two such rates reads nothing again.
+TEST(FormatMatrixTest, AnAbsurdHostRateConvertsForTheNearestRateOfTheBand) {
+  const std::string path = ::testing::TempDir() + "absurd-rate.wav";
+  ASSERT_TRUE(writeWithSndfile(path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, 384000, 38400));
+  const auto plug = restoredAt(997.0f, path);
+  ASSERT_EQ(plug->modelState().buffer.frameCount, 800);  // 0.1 s at 8 kHz
+  const float* before = plug->modelState().buffer.left;
+  plug->dispatcher(effSetSampleRate, 0, 0, nullptr, 1.0f);
+  plug->dispatcher(effMainsChanged, 0, 1, nullptr, 0.0f);
+  EXPECT_EQ(plug->modelState().buffer.frameCount, 800);
+  EXPECT_EQ(plug->modelState().buffer.left, before);
+}
+
 }  // namespace
