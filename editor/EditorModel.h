@@ -56,8 +56,10 @@ struct StorageSummary {
   float sampleRate = 44100.0f;
   bool saved = true;
   // What the status line tells about the recording until the next load: the path a restored session
-  // named but whose recording could not be read (empty when none).
+  // named but whose recording could not be read (empty when none), and the rate the recording in memory
+  // was converted to because its file could not be read again after a rate change (0 when not).
   std::string missingRecording;
+  float convertedInMemoryTo = 0.0f;
 };
 
 // Implemented by the instrument. [ui-thread] unless marked.

@@ -158,6 +158,7 @@ void EditorLink::readStorageSummary(StorageSummary& summary) {
   summary.sampleRate = s.sampleRate;
   summary.saved = s.buffer.saved;
   summary.missingRecording = plug_.missingRecording_;
+  summary.convertedInMemoryTo = plug_.convertedInMemoryTo_;
 }
 
 uint32_t EditorLink::recordingNoticeSerial() { return plug_.noticeSerial_.load(std::memory_order_acquire); }

@@ -1,5 +1,6 @@
 // What the status line tells about the recording until the next load: a restored session's recording
-// that could not be read.
+// that could not be read, a recording converted in memory because its file could not be read again.
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -64,6 +65,19 @@ TEST_F(RecordingNoticeFixture, ARestoreWhoseRecordingIsMissingSaysWhereItWasLook
   editor->close();
   open();
   EXPECT_EQ(status(), "Tarnwick VSTi V1.0");
+}
+
+// A rate change whose file is gone converts the recording in memory and says so.
+TEST_F(RecordingNoticeFixture, ARateChangeWithoutTheFileSaysTheRecordingWasConvertedInMemory) {
+  const std::string path = writeTestWav("recording-notice-gone.wav", 4410);
+  restore(path);
+  open();
+  std::remove(path.c_str());
+  plug->dispatcher(effSetSampleRate, 0, 0, nullptr, 48000.0f);
+  plug->dispatcher(effMainsChanged, 0, 1, nullptr, 0.0f);
+  editor->idle();
+  EXPECT_EQ(status(), "file not readable - recording converted in memory to 48000 Hz");
+  EXPECT_EQ(plug->modelState().buffer.frameCount, 4800);
 }
 
 }  // namespace
