@@ -1,5 +1,7 @@
 // Idle refresh: pending values, the level meter, bar hover and the playing-grain marker, the buttons'
 // highlight bitmaps, the edit row, and drawing.
+#include <chrono>
+
 #include "editor/ADEditor.h"
 #include "editor/CLabel.h"
 #include "editor/Layout.h"
@@ -22,21 +24,38 @@ void ADEditor::idle() {
   pollDialog();  // a file selection that ended carries on here
   if (!frame) return;
   showRecordingNotice();
-  if (c_.meter) {
-    c_.meter->setValue(model_->readPeakLevel());
-    c_.meter->setDirty(true);
-  }
   LiveState live;
   model_->readLive(live);
   updateBarHover(live.playingGrain);
-  updatePlayingMarker(live.playingGrain);
+  refreshLive(live);
   updateHighlight();
   if (live.editRow != shownEditRow_) refreshEditRow(live.editRow);
+  frame->drawDirty();
+}
+
+void ADEditor::modalIdle() {
+  if (!frame) return;
+  LiveState live;
+  model_->readLive(live);
+  refreshLive(live);
+}
+
+void ADEditor::refreshLive(const LiveState& live) {
+  refreshMeter();
+  updatePlayingMarker(live.playingGrain);
   if (c_.wave) {
     c_.wave->setLive(live);
     c_.wave->setDirty(true);
   }
-  frame->drawDirty();
+}
+
+void ADEditor::refreshMeter() {
+  if (!c_.meter) return;
+  const double now = meterClock_ != nullptr
+                         ? meterClock_()
+                         : std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+  c_.meter->setValue(meterLevel_.update(model_->readPeakLevel(), now));
+  c_.meter->setDirty(true);
 }
 
 void ADEditor::showRecordingNotice() {

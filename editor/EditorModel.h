@@ -68,7 +68,7 @@ class EditorModel {
   virtual ~EditorModel() = default;
   // The values the editor polls on every idle.
   virtual void readLive(LiveState& live) = 0;
-  // [any-thread] The output peak since the last read, cleared by the same atomic exchange.
+  // [any-thread] The output's largest magnitude since the last read, cleared by the same atomic exchange.
   virtual float readPeakLevel() = 0;
   // Copies a key row (0..128).
   virtual void readRow(int32_t row, RowSnapshot& snapshot) = 0;

@@ -116,7 +116,7 @@ void EditorLink::readLive(LiveState& live) {
   live.lowKey = s.lowKey;
 }
 
-float EditorLink::readPeakLevel() { return plug_.live_.readPeakLevel(); }
+float EditorLink::readPeakLevel() { return plug_.live_.readMeterPeak(); }
 
 void EditorLink::readRow(int32_t row, RowSnapshot& snapshot) {
   if (row < 0 || row >= kRowCount) return;
