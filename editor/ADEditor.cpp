@@ -64,6 +64,7 @@ bool ADEditor::openOn(std::unique_ptr<platform::EditorWindow> window, void* pare
   // A new window shows no hover and no playing marker yet: the next idle marks them afresh.
   hoveredBar_ = -1;
   shownPlayingGrain_ = -1;
+  shownNoticeSerial_ = kNoNoticeShown;  // a notice about the recording shows again in a new window
   return true;
 }
 

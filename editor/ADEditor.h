@@ -14,6 +14,7 @@
 
 #include "editor/EditorCommands.h"
 #include "editor/EditorModel.h"
+#include "editor/MeterLevel.h"
 #include "engine/Interfaces.h"
 #include "engine/ParameterTable.h"
 #include "gui/AEffGUIEditor.h"
@@ -119,6 +120,8 @@ class ADEditor : public gui::AEffGUIEditor, public gui::CControlListener, public
   const char* noteNameText() const { return noteNameText_; }
   const char* numberText() const { return numberText_; }
   EditorModel* model() const { return model_; }
+  // The clock (seconds) the level meter falls back by; null for the steady clock. For tests.
+  void setMeterClock(double (*clock)()) { meterClock_ = clock; }
   EditorActions* actions() const { return actions_; }
   bool dialogOpen() const { return dialog_ != Dialog::kNone; }
 
@@ -162,6 +165,15 @@ class ADEditor : public gui::AEffGUIEditor, public gui::CControlListener, public
   void updatePlayingMarker(int32_t playingGrain);
   void updateHighlight();
   void refreshEditRow(int32_t row);
+  // The level meter from the output's peak since the last look.
+  void refreshMeter();
+  // What the window shows of the live state (meter, playing marker, the wave display's grain window),
+  // also while a modal loop runs (a held click auditions a key).
+  void refreshLive(const LiveState& live);
+  void modalIdle() override;
+  // The instrument's notice about the recording, when it changed since it was last shown (or the window
+  // is new): shown in the status line.
+  void showRecordingNotice();
   void setBarHandle(int32_t bar, bool hovered, bool playing);
 
   EditorModel* model_;
@@ -179,6 +191,11 @@ class ADEditor : public gui::AEffGUIEditor, public gui::CControlListener, public
   char numberText_[8] = {};
   char parameterText_[24] = {};
   char unitText_[24] = {};
+  MeterLevel meterLevel_;
+  double (*meterClock_)() = nullptr;
+  static constexpr uint32_t kNoNoticeShown = 0xFFFFFFFFu;
+  uint32_t shownNoticeSerial_ = kNoNoticeShown;
+  std::string shownNotice_;  // the notice as the status line took it
   Dialog dialog_ = Dialog::kNone;
   std::unique_ptr<FileSelection> selection_;
   std::unique_ptr<WaveSummary> waveScratch_;

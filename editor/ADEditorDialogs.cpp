@@ -16,6 +16,8 @@ namespace tarnwick {
 namespace {
 
 constexpr size_t kLongestPath = 1023;
+constexpr const char* kDialogOpeningText = "opening the file dialog....";
+constexpr const char* kDialogOpenText = "the file dialog is open already";
 constexpr int32_t kFirstRecentEntry = 2;  // bank menu: dialog entry, separator, then the recent files
 
 bool endsWith(const std::string& s, const char* tail) {
@@ -39,6 +41,13 @@ std::string folderOf(const std::string& path) {
   return path.substr(0, root ? slash + 1 : slash);
 }
 
+// A bank's file name ends in ".vlb" (or ".VLB"); a name without it gets ".vlb".
+std::string withBankExtension(std::string name) {
+  if (name.empty()) return name;
+  if (name.size() < 4 || (!endsWith(name, ".VLB") && !endsWith(name, ".vlb"))) name += ".vlb";
+  return name;
+}
+
 std::string nameOf(const std::string& path) {
   const size_t slash = path.find_last_of(kSeparators);
   return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -47,7 +56,13 @@ std::string nameOf(const std::string& path) {
 }  // namespace
 
 void ADEditor::startDialog(Dialog kind) {
-  if (dialog_ != Dialog::kNone || actions_ == nullptr) return;  // one dialog at a time
+  if (actions_ == nullptr) return;
+  if (dialog_ != Dialog::kNone) {
+    // One dialog at a time: another click brings the one that is open forward.
+    if (selection_ && selection_->inOwnWindow())
+      showStatusText(selection_->bringForward() ? kDialogOpenText : kDialogOpeningText, "", "");
+    return;
+  }
   FileSelectRequest selectRequest = kind == Dialog::kLoadAudio
                                         ? loadAudioRequest()
                                         : (kind == Dialog::kSaveBank ? saveBankRequest() : loadBankRequest());
@@ -58,14 +73,20 @@ void ADEditor::startDialog(Dialog kind) {
     model_->readStorageSummary(summary);
     selectRequest.folder = folderOf(summary.audioFileName);
   } else {
+    // A bank that was never saved has a name without a folder: then the most recent bank's folder.
     const std::string bank = actions_->bankFileName();
     const char* recent = model_->recentFile(0);
-    selectRequest.folder = folderOf(!bank.empty() ? bank : std::string(recent != nullptr ? recent : ""));
-    if (kind == Dialog::kSaveBank) selectRequest.fileName = nameOf(bank);
+    selectRequest.folder = folderOf(bank);
+    if (selectRequest.folder.empty()) selectRequest.folder = folderOf(recent != nullptr ? recent : "");
+    // With its extension, so that a dialog that selects the name up to the extension for typing does
+    // not take a dot inside the name ("V1.0") for it.
+    if (kind == Dialog::kSaveBank) selectRequest.fileName = withBankExtension(nameOf(bank));
   }
   dialog_ = kind;
   selection_ = FileSelection::start(selectRequest, *actions_, frame);
   pollDialog();  // a host's selector has answered already
+  // The desktop's dialog can take seconds to show its window.
+  if (selection_ && selection_->inOwnWindow()) showStatusText(kDialogOpeningText, "", "");
 }
 
 void ADEditor::pollDialog() {

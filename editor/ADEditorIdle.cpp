@@ -1,7 +1,11 @@
 // Idle refresh: pending values, the level meter, bar hover and the playing-grain marker, the buttons'
 // highlight bitmaps, the edit row, and drawing.
+#include <chrono>
+
 #include "editor/ADEditor.h"
+#include "editor/CLabel.h"
 #include "editor/Layout.h"
+#include "editor/RecordingNotice.h"
 #include "editor/WaveDisplay.h"
 #include "engine/Numeric.h"
 #include "gui/Toolkit.h"
@@ -19,21 +23,57 @@ void ADEditor::idle() {
   if (!frame) return;
   pollDialog();  // a file selection that ended carries on here
   if (!frame) return;
-  if (c_.meter) {
-    c_.meter->setValue(model_->readPeakLevel());
-    c_.meter->setDirty(true);
-  }
+  showRecordingNotice();
   LiveState live;
   model_->readLive(live);
   updateBarHover(live.playingGrain);
-  updatePlayingMarker(live.playingGrain);
+  refreshLive(live);
   updateHighlight();
   if (live.editRow != shownEditRow_) refreshEditRow(live.editRow);
+  frame->drawDirty();
+}
+
+void ADEditor::modalIdle() {
+  if (!frame) return;
+  LiveState live;
+  model_->readLive(live);
+  refreshLive(live);
+}
+
+void ADEditor::refreshLive(const LiveState& live) {
+  refreshMeter();
+  updatePlayingMarker(live.playingGrain);
   if (c_.wave) {
     c_.wave->setLive(live);
     c_.wave->setDirty(true);
   }
-  frame->drawDirty();
+}
+
+void ADEditor::refreshMeter() {
+  if (!c_.meter) return;
+  const double now = meterClock_ != nullptr
+                         ? meterClock_()
+                         : std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+  c_.meter->setValue(meterLevel_.update(model_->readPeakLevel(), now));
+  c_.meter->setDirty(true);
+}
+
+void ADEditor::showRecordingNotice() {
+  const uint32_t serial = model_->recordingNoticeSerial();
+  if (serial == shownNoticeSerial_ || !c_.status) return;
+  shownNoticeSerial_ = serial;
+  StorageSummary summary;
+  model_->readStorageSummary(summary);
+  const RecordingNoticeLine line = recordingNoticeLine(summary);
+  if (line.text.empty()) {
+    // A load ended it: the line the load left stands, or the audio line where the notice still shows.
+    if (!shownNotice_.empty() && shownNotice_ == c_.status->getText()) showStatus(kStatusAudioLine);
+    shownNotice_.clear();
+    return;
+  }
+  c_.status->setFontColor(line.problem ? kErrorColour : kInfoColour);
+  c_.status->setText(line.text.c_str());
+  shownNotice_ = c_.status->getText();
 }
 
 void ADEditor::setBarHandle(int32_t bar, bool hovered, bool playing) {

@@ -55,6 +55,11 @@ struct StorageSummary {
   int32_t frameCount = 0;
   float sampleRate = 44100.0f;
   bool saved = true;
+  // What the status line tells about the recording until the next load: the path a restored session
+  // named but whose recording could not be read (empty when none), and the rate the recording in memory
+  // was converted to because its file could not be read again after a rate change (0 when not).
+  std::string missingRecording;
+  float convertedInMemoryTo = 0.0f;
 };
 
 // Implemented by the instrument. [ui-thread] unless marked.
@@ -63,7 +68,7 @@ class EditorModel {
   virtual ~EditorModel() = default;
   // The values the editor polls on every idle.
   virtual void readLive(LiveState& live) = 0;
-  // [any-thread] The output peak since the last read, cleared by the same atomic exchange.
+  // [any-thread] The output's largest magnitude since the last read, cleared by the same atomic exchange.
   virtual float readPeakLevel() = 0;
   // Copies a key row (0..128).
   virtual void readRow(int32_t row, RowSnapshot& snapshot) = 0;
@@ -77,6 +82,8 @@ class EditorModel {
   virtual void parameterDisplay(int32_t index, char* text) = 0;
   virtual void parameterLabel(int32_t index, char* text) = 0;
   virtual void readStorageSummary(StorageSummary& summary) = 0;
+  // Changes whenever the summary's notice about the recording changes; cheap (no lock).
+  virtual uint32_t recordingNoticeSerial() { return 0; }
 };
 
 }  // namespace tarnwick

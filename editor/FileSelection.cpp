@@ -7,6 +7,7 @@
 #include "editor/EditorActions.h"
 #include "gui/CFileBrowser.h"
 #include "gui/CFrame.h"
+#include "platform/EditorWindow.h"
 #include "platform/MessageBox.h"
 #include "vst/VstInterface.h"
 
@@ -163,6 +164,8 @@ class DesktopSelection final : public FileSelection {
   DesktopSelection(std::unique_ptr<platform::ChildFileDialog> dialog, const FileSelectRequest& selectRequest,
                    gui::CFrame* frame)
       : dialog_(std::move(dialog)), selectRequest_(selectRequest), frame_(frame) {}
+  bool inOwnWindow() const override { return dialog_ != nullptr; }
+  bool bringForward() override { return dialog_ != nullptr && dialog_->bringForward(); }
   Status poll(std::string& path) override {
     if (fallback_) return fallback_->poll(path);
     switch (dialog_->poll(path)) {
@@ -198,7 +201,11 @@ std::unique_ptr<FileSelection> FileSelection::start(const FileSelectRequest& sel
   if (choice == nullptr || std::strcmp(choice, "builtin") != 0 || frame == nullptr)
     return std::make_unique<SystemDialogSelection>(selectRequest, frame);
 #else
-  if (auto dialog = platform::ChildFileDialog::start(requestFor<platform::FileDialogRequest>(selectRequest)))
+  // The dialog belongs to the host's window the editor is in.
+  auto request = requestFor<platform::FileDialogRequest>(selectRequest);
+  if (frame != nullptr && frame->getPlatformWindow() != nullptr)
+    request.owner = frame->getPlatformWindow()->dialogOwner();
+  if (auto dialog = platform::ChildFileDialog::start(request))
     return std::make_unique<DesktopSelection>(std::move(dialog), selectRequest, frame);
 #endif
   if (frame != nullptr) return std::make_unique<BrowserSelection>(selectRequest, frame);

@@ -39,6 +39,11 @@ class FileSelection {
   virtual ~FileSelection() = default;
   // kChosen fills path (UTF-8, any length: the caller checks it).
   virtual Status poll(std::string& path) = 0;
+  // Whether the selection runs in a window of another program (the desktop's dialog), which may take a
+  // while to show and can fall behind the host's windows.
+  virtual bool inOwnWindow() const { return false; }
+  // Brings that window forward (another click on the button that opened it); false when it has none.
+  virtual bool bringForward() { return false; }
 
   // Starts a selection; never null (a selection that cannot run reports kCancelled).
   static std::unique_ptr<FileSelection> start(const FileSelectRequest& selectRequest, EditorActions& actions,

@@ -41,6 +41,9 @@ class Engine {
   void setParameter(int32_t index, float value);
   float getParameter(int32_t index);
   float readPeakLevel() { return peakLevel_.exchange(0.0f, std::memory_order_relaxed); }
+  // [any-thread] The largest output magnitude (either sign) since the last read, for the level meter;
+  // cleared by the same exchange.
+  float readMeterPeak() { return meterPeak_.exchange(0.0f, std::memory_order_relaxed); }
   int32_t playingGrain() const { return playingGrain_.load(std::memory_order_relaxed); }
 
   // Host start-up and edit operations.
@@ -109,6 +112,8 @@ class Engine {
   void layoutTrigger(Voice& v, const KeyRow& row, int32_t key, int32_t offset);
   void prepareMorph(Voice& v, int32_t sliceStart);
   void renderKey(int32_t key, float* outL, float* outR, int32_t frames);
+  // Raises an exchanged maximum to value without losing a reader's clear.
+  static void raise(std::atomic<float>& slot, float value);
 
   std::unique_ptr<EngineState> s_;
   std::unique_ptr<Voice[]> voices_;    // kRowCount voices; null in a model
@@ -118,6 +123,7 @@ class Engine {
   EditorSink* editor_ = nullptr;
   HostTime* hostTime_ = nullptr;
   std::atomic<float> peakLevel_{0.0f};
+  std::atomic<float> meterPeak_{0.0f};
   std::atomic<int32_t> playingGrain_{0};
   uint64_t grainSamples_ = 0;
   uint64_t grainRuns_ = 0;

@@ -32,14 +32,22 @@ void Engine::render(float* outL, float* outR, int32_t frames) {
 
   const float gain = s.masterGain;
   float peak = 0.0f;
+  float magnitude = 0.0f;
   for (int32_t i = 0; i < frames; ++i) {
     outL[i] *= gain;
     outR[i] *= gain;
     peak = std::max(peak, std::max(outL[i], outR[i]));
+    magnitude = std::max(magnitude, std::max(std::fabs(outL[i]), std::fabs(outR[i])));
   }
-  // The editor reads and clears the peak with one exchange; raise it without losing a clear.
-  float current = peakLevel_.load(std::memory_order_relaxed);
-  while (peak > current && !peakLevel_.compare_exchange_weak(current, peak, std::memory_order_relaxed)) {
+  // Readers take and clear these with one exchange; raise them without losing a clear. The peak level
+  // (258) counts positive samples only; the meter shows the output's magnitude.
+  raise(peakLevel_, peak);
+  raise(meterPeak_, magnitude);
+}
+
+void Engine::raise(std::atomic<float>& slot, float value) {
+  float current = slot.load(std::memory_order_relaxed);
+  while (value > current && !slot.compare_exchange_weak(current, value, std::memory_order_relaxed)) {
   }
 }
 

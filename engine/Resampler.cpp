@@ -51,19 +51,24 @@ std::shared_ptr<const PolyphaseTable> buildTable(uint32_t inRate, uint32_t outRa
   table->outRate = outRate;
   table->up = outRate / common;
   table->down = inRate / common;
-  table->phases = std::min(table->up, kResampleMaxPhases);
 
   // Band edges in cycles per input frame; the cut-off lies halfway through the transition band.
   const double lowerNyquist = 0.5 * double(std::min(inRate, outRate));
-  const double pass = kResamplePassbandEdge * lowerNyquist / double(inRate);
+  double pass = kResamplePassbandEdge * lowerNyquist / double(inRate);
   const double stop = kResampleStopbandEdge * lowerNyquist / double(inRate);
-  const double cutoff = 0.5 * (pass + stop);
   // Kaiser's estimates of the window's shape and length for this attenuation and transition width.
   const double attenuation = kResampleAttenuationDb;
   const double beta = 0.1102 * (attenuation - 8.7);
-  const double length = (attenuation - 7.95) / (2.285 * 2.0 * kPi * (stop - pass));
+  const double spread = (attenuation - 7.95) / (2.285 * 2.0 * kPi);  // length × transition width
+  const double length = std::min(spread / (stop - pass), double(kResampleMaxTaps));
   const auto taps = int32_t((int64_t(std::ceil(length)) + 7) / 8 * 8);
+  // A filter cut to the longest allowed keeps its stopband edge and starts its transition earlier.
+  if (spread / (stop - pass) > double(taps)) pass = std::max(0.0, stop - spread / double(taps));
+  const double cutoff = 0.5 * (pass + stop);
   table->taps = taps;
+  // Phase rows within the coefficient budget (a long filter is smooth from row to row).
+  const auto budgetRows = uint32_t(std::max<size_t>(kResampleMaxCoefficients / size_t(taps), 2) - 1);
+  table->phases = std::min({table->up, kResampleMaxPhases, budgetRows});
   const double half = 0.5 * double(taps);
   const double windowScale = 1.0 / besselI0(beta);
 
@@ -117,6 +122,12 @@ std::shared_ptr<const PolyphaseTable> tableFor(uint32_t inRate, uint32_t outRate
 }
 
 }  // namespace
+
+uint32_t conversionRate(double rate) {
+  if (!(rate >= double(kConversionRateLowest))) return kConversionRateLowest;  // also not a number
+  if (rate >= double(kConversionRateHighest)) return kConversionRateHighest;
+  return uint32_t(std::lround(rate));
+}
 
 Resampler::Resampler(uint32_t inRate, uint32_t outRate) noexcept : inRate_(inRate), outRate_(outRate) {
   if (inRate == 0 || outRate == 0 || inRate > kMaxRate || outRate > kMaxRate) return;

@@ -1,6 +1,7 @@
 // Sample-rate conversion of a recording: a Kaiser-windowed sinc applied as a polyphase filter.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -18,6 +19,23 @@ inline constexpr double kResampleAttenuationDb = 110.0;  // the design; the meas
 // Above this many phases the table holds this many and the filter interpolates between neighbours
 // (rates with a large ratio in lowest terms, 44100 to 44101 for example).
 inline constexpr uint32_t kResampleMaxPhases = 1024;
+
+// The filter's size is bounded whatever the rates, so that no pair takes long to build or holds much
+// memory (a few tables stay cached): at most this many taps (the widest ratio of the conversion band,
+// 384 to 8 kHz, needs about 6,900 at the design attenuation; beyond, the transition band widens), and
+// at most this many coefficients in all: every row up to 512 taps, while a longer filter keeps fewer
+// phase rows and interpolates, which at such lengths stays far below the design's floor).
+inline constexpr int32_t kResampleMaxTaps = 8192;
+inline constexpr size_t kResampleMaxCoefficients = size_t(kResampleMaxPhases + 1) * 512;
+
+// Recordings are converted between rates of this band; a rate outside it (a host's absurd rate, a
+// file's) counts as the nearest rate of the band.
+inline constexpr uint32_t kConversionRateLowest = 8000;
+inline constexpr uint32_t kConversionRateHighest = 384000;
+// The rate of the band that stands for a rate in frames per second (rounded; a fraction is off by less
+// than 0.002 % at the lowest rate, far below what an ear resolves as pitch). Not a number counts as the
+// lowest.
+uint32_t conversionRate(double rate);
 
 struct PolyphaseTable;
 namespace resamplekernels {

@@ -63,6 +63,7 @@ void AEffGUIEditor::endEdit(int32_t index) {
 void AEffGUIEditor::doIdleStuff() {
   if (inIdleStuff) return;
   inIdleStuff = true;
+  modalIdle();
   if (effect) effect->idleHost();
   inIdleStuff = false;
 }

@@ -97,6 +97,10 @@ class AEffGUIEditor : public AEffEditor {
   CFrame* getFrame() const { return frame; }
 
  protected:
+  // Once per pass of a modal loop (a drag, a held click, a menu), before the host's idle: a subclass
+  // refreshes what the window shows of the instrument's live state, which its own idle cannot meanwhile.
+  virtual void modalIdle() {}
+
   ERect rect{};
   CFrame* frame = nullptr;
   int32_t knobMode = kCircularMode;

@@ -14,6 +14,14 @@
 #include <cstdlib>
 #include <cstring>
 
+#if defined(TARNWICK_HAVE_X11)
+#include "platform/X11Dialogs.h"
+#else
+namespace tarnwick::platform::x11 {
+class TransientWatch {};
+}  // namespace tarnwick::platform::x11
+#endif
+
 extern char** environ;
 
 namespace tarnwick::platform {
@@ -22,6 +30,7 @@ namespace {
 
 constexpr size_t kMaxOutput = 64 * 1024;  // far more than any path
 constexpr int kTermWaits = 40;            // × 5 ms for a terminated child to go before it is killed
+constexpr int kWatchEvery = 8;            // polls between two looks for the dialog's window
 
 bool hasText(const char* name) {
   const char* value = std::getenv(name);
@@ -77,8 +86,11 @@ std::string filterName(const std::string& name) {
   return out;
 }
 
+// Where the dialog starts: the folder asked for, else the home folder (never the host's working folder,
+// where a relative name would put the dialog).
 std::string startPath(const FileDialogRequest& request) {
   std::string path = request.folder;
+  if (path.empty() && hasText("HOME")) path = std::getenv("HOME");
   if (!path.empty() && path.back() != '/') path += '/';
   if (request.save) path += request.fileName;
   return path;
@@ -88,6 +100,7 @@ std::vector<std::string> zenityArguments(const std::string& program, const FileD
   std::vector<std::string> args{program, "--file-selection"};
   if (request.save) args.emplace_back("--save");  // without --confirm-overwrite: no question of its own
   if (!request.title.empty()) args.push_back("--title=" + request.title);
+  if (request.owner != 0) args.push_back("--attach=" + std::to_string(request.owner));
   const std::string start = startPath(request);
   if (!start.empty()) args.push_back("--filename=" + start);
   for (const FileDialogFilter& filter : request.filters)
@@ -101,7 +114,14 @@ std::vector<std::string> kdialogArguments(const std::string& program, const File
     args.emplace_back("--title");
     args.push_back(request.title);
   }
+  if (request.owner != 0) {
+    args.emplace_back("--attach");
+    args.push_back(std::to_string(request.owner));
+  }
   args.emplace_back("--getopenfilename");
+  // The start folder and the filters are plain arguments: after "--" none of them is read as an option,
+  // also a folder that begins with "-".
+  args.emplace_back("--");
   const std::string start = startPath(request);
   args.push_back(start.empty() ? "." : start);
   std::string filters;
@@ -169,7 +189,27 @@ std::unique_ptr<ChildFileDialog> ChildFileDialog::start(const FileDialogRequest&
     return nullptr;
   }
   fcntl(pipeFds[0], F_SETFL, fcntl(pipeFds[0], F_GETFL) | O_NONBLOCK);
-  return std::unique_ptr<ChildFileDialog>(new ChildFileDialog(pid, pipeFds[0]));
+  return std::unique_ptr<ChildFileDialog>(new ChildFileDialog(pid, pipeFds[0], request.owner));
+}
+
+ChildFileDialog::ChildFileDialog(pid_t pid, int output, uintptr_t owner) : pid_(pid), output_(output), owner_(owner) {}
+
+void ChildFileDialog::watchForWindow() {
+#if defined(TARNWICK_HAVE_X11)
+  if (owner_ == 0 || pid_ <= 0 || polls_++ % kWatchEvery != 0) return;
+  if (!watch_) watch_ = std::make_unique<x11::TransientWatch>(owner_);
+  if (watch_->adopt(pid_)) {
+    owner_ = 0;  // done (or not possible): no more looks
+    watch_.reset();
+  }
+#endif
+}
+
+bool ChildFileDialog::bringForward() {
+#if defined(TARNWICK_HAVE_X11)
+  if (pid_ > 0) return x11::bringProcessForward(pid_);
+#endif
+  return false;
 }
 
 ChildFileDialog::~ChildFileDialog() {
@@ -192,6 +232,7 @@ ChildFileDialog::~ChildFileDialog() {
     }
   }
   if (output_ >= 0) close(output_);
+  watch_.reset();
 }
 
 void ChildFileDialog::readOutput() {
@@ -218,6 +259,7 @@ void ChildFileDialog::readOutput() {
 
 ChildFileDialog::Status ChildFileDialog::poll(std::string& path) {
   if (status_ == Status::kRunning && pid_ > 0) {
+    watchForWindow();
     readOutput();
     int waitStatus = 0;
     const pid_t r = waitpid(pid_, &waitStatus, WNOHANG);
@@ -236,6 +278,7 @@ ChildFileDialog::Status ChildFileDialog::poll(std::string& path) {
 
 void ChildFileDialog::finish(bool statusKnown, int waitStatus) {
   pid_ = -1;
+  watch_.reset();
   if (output_ >= 0) {
     close(output_);
     output_ = -1;

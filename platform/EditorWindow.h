@@ -128,6 +128,9 @@ class EditorWindow {
   virtual void takeKeyboardFocus() {}
   // Hands the keyboard back to where it was before takeKeyboardFocus (the view that took typing is gone).
   virtual void releaseKeyboardFocus() {}
+  // The host's top-level window around this one, which other programs' windows started for the editor
+  // (the desktop's file dialog) belong to: an X11 window id or an HWND; 0 when there is none.
+  virtual uintptr_t dialogOwner() { return 0; }
   // For the toolkit's own modal windows: waits until input may be pending or the time is up. False when
   // nothing will ever arrive again (the window is gone, a test script is used up): the loop must end.
   virtual bool waitForEvents(int32_t milliseconds) = 0;

@@ -115,6 +115,11 @@ class Win32Window final : public EditorWindow, public win32::MessageTarget {
     previousFocus_ = nullptr;
   }
 
+  uintptr_t dialogOwner() override {
+    if (!session_->usable()) return 0;
+    return reinterpret_cast<uintptr_t>(GetAncestor(session_->window, GA_ROOT));
+  }
+
   bool waitForEvents(int32_t milliseconds) override {
     if (!session_->usable()) return false;
     if (closePending_ || !queue_.empty()) return true;

@@ -25,6 +25,7 @@ struct XlibApi {
   decltype(&::XGetVisualInfo) XGetVisualInfo = nullptr;
   decltype(&::XGetInputFocus) XGetInputFocus = nullptr;
   decltype(&::XGetWindowAttributes) XGetWindowAttributes = nullptr;
+  decltype(&::XGetWindowProperty) XGetWindowProperty = nullptr;
   decltype(&::XGrabKeyboard) XGrabKeyboard = nullptr;
   decltype(&::XGrabPointer) XGrabPointer = nullptr;
   decltype(&::XInternAtom) XInternAtom = nullptr;
@@ -39,7 +40,10 @@ struct XlibApi {
   decltype(&::XPending) XPending = nullptr;
   decltype(&::XPutImage) XPutImage = nullptr;
   decltype(&::XQueryPointer) XQueryPointer = nullptr;
+  decltype(&::XQueryTree) XQueryTree = nullptr;
+  decltype(&::XRaiseWindow) XRaiseWindow = nullptr;
   decltype(&::XScreenNumberOfScreen) XScreenNumberOfScreen = nullptr;
+  decltype(&::XSendEvent) XSendEvent = nullptr;
   decltype(&::XSetErrorHandler) XSetErrorHandler = nullptr;
   decltype(&::XSetInputFocus) XSetInputFocus = nullptr;
   decltype(&::XSetIOErrorHandler) XSetIOErrorHandler = nullptr;

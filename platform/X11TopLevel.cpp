@@ -70,4 +70,16 @@ TopLevelAtoms describeTopLevel(Display* display, ::Window window, const char* ti
   return atoms;
 }
 
+void keepAboveOwner(Display* display, ::Window window, ::Window owner) {
+  const XlibApi& x11 = xlib();
+  if (owner != 0) {
+    x11.XChangeProperty(display, window, XA_WM_TRANSIENT_FOR, XA_WINDOW, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(&owner), 1);
+  }
+  Atom states[2] = {x11.XInternAtom(display, "_NET_WM_STATE_ABOVE", False),
+                    x11.XInternAtom(display, "_NET_WM_STATE_MODAL", False)};
+  x11.XChangeProperty(display, window, x11.XInternAtom(display, "_NET_WM_STATE", False), XA_ATOM, 32, PropModeReplace,
+                      reinterpret_cast<const unsigned char*>(states), owner != 0 ? 2 : 1);
+}
+
 }  // namespace tarnwick::platform::x11

@@ -17,4 +17,9 @@ struct TopLevelAtoms {
 TopLevelAtoms describeTopLevel(Display* display, ::Window window, const char* title, int x, int y, int32_t width,
                                int32_t height);
 
+// [ui-thread] Before the window is mapped: makes it belong to `owner` (WM_TRANSIENT_FOR, and modal for it)
+// when there is one, and asks to keep it above other windows. A box the host waits for must not vanish
+// under the host's windows (a splash screen that raises itself, a click on the host).
+void keepAboveOwner(Display* display, ::Window window, ::Window owner);
+
 }  // namespace tarnwick::platform::x11

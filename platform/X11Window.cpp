@@ -12,8 +12,10 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/MessageBox.h"
 #include "platform/X11Api.h"
 #include "platform/X11Keys.h"
+#include "platform/X11Owner.h"
 #include "platform/X11Popup.h"
 #include "platform/X11Session.h"
 #include "platform/X11Support.h"
@@ -181,6 +183,12 @@ class X11Window final : public EditorWindow {
     s.noteTrap(trap);
   }
 
+  uintptr_t dialogOwner() override {
+    Session& s = *session_;
+    if (!s.usable() || s.window == 0) return 0;
+    return x11::topLevelOf(s.display, s.window);
+  }
+
   bool waitForEvents(int32_t milliseconds) override {
     Session& s = *session_;
     if (!s.usable() || s.window == 0) return false;
@@ -321,8 +329,14 @@ bool X11Window::openTopLevel(const char* title) {
                                   &attributes);
   if (s.window == 0) return false;
   atoms_ = x11::describeTopLevel(s.display, s.window, title, x, y, width_, height_);
+  // It belongs to the host's window the editor is in, else to a window of the host's own (a session is
+  // restored before any editor opens): the host waits for it, so it stays above and takes the keyboard.
+  const auto editorParent = reinterpret_cast<uintptr_t>(messageBoxOwner());
+  const ::Window parent = editorParent <= kMaxWindowId ? static_cast<::Window>(editorParent) : 0;
+  x11::keepAboveOwner(s.display, s.window, x11::ownerFor(s.display, parent, s.window));
   gc_ = x11::makeGC(s.display, s.window);
   xlib().XMapRaised(s.display, s.window);
+  x11::requestActivation(s.display, s.window);
   xlib().XSync(s.display, False);
   s.noteTrap(trap);
   return !trap.failed() && image_.init(s, width_, height_);

@@ -77,6 +77,7 @@ StorageResult aPlug::loadBank(const char* path) {
   if (takeSamples) {
     model_.commitRecording(std::move(samples), nullptr);
     fileRecordingRate_ = 0.0f;  // the bank's samples stay as stored at any rate
+    setRecordingNotice({}, 0.0f);
   }
   restoreSession(*image, false);
   model_.setParameter(kEditorRefresh, 1.0f);

@@ -116,7 +116,7 @@ void EditorLink::readLive(LiveState& live) {
   live.lowKey = s.lowKey;
 }
 
-float EditorLink::readPeakLevel() { return plug_.live_.readPeakLevel(); }
+float EditorLink::readPeakLevel() { return plug_.live_.readMeterPeak(); }
 
 void EditorLink::readRow(int32_t row, RowSnapshot& snapshot) {
   if (row < 0 || row >= kRowCount) return;
@@ -157,7 +157,11 @@ void EditorLink::readStorageSummary(StorageSummary& summary) {
   summary.frameCount = s.buffer.frameCount;
   summary.sampleRate = s.sampleRate;
   summary.saved = s.buffer.saved;
+  summary.missingRecording = plug_.missingRecording_;
+  summary.convertedInMemoryTo = plug_.convertedInMemoryTo_;
 }
+
+uint32_t EditorLink::recordingNoticeSerial() { return plug_.noticeSerial_.load(std::memory_order_acquire); }
 
 bool EditorLink::playNote(const MidiMessage& message) { return plug_.playNote(message); }
 

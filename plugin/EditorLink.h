@@ -50,6 +50,7 @@ class EditorLink final : public gui::EditorHost, public EditorModel, public Edit
   void parameterDisplay(int32_t index, char* text) override;
   void parameterLabel(int32_t index, char* text) override;
   void readStorageSummary(StorageSummary& summary) override;
+  uint32_t recordingNoticeSerial() override;
 
   // EditorActions
   bool playNote(const MidiMessage& message) override;

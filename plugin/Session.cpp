@@ -49,20 +49,53 @@ intptr_t aPlug::answerRecordingQuery(RecordingQueryRecord* record) {
 StorageResult aPlug::loadAudioLocked(const char* path) {
   const StorageResult result = readRecording(path);
   lastRecordingResult_ = result;
-  if (result == kStorageOk) fileRecordingRate_ = model_.state().sampleRate;
+  if (result == kStorageOk) {
+    fileRecordingRate_ = model_.state().sampleRate;
+    setRecordingNotice({}, 0.0f);
+  }
   return result;
+}
+
+void aPlug::setRecordingNotice(const std::string& missing, float convertedTo) {
+  if (missing == missingRecording_ && convertedTo == convertedInMemoryTo_) return;
+  missingRecording_ = missing;
+  convertedInMemoryTo_ = convertedTo;
+  noticeSerial_.fetch_add(1, std::memory_order_release);
 }
 
 void aPlug::followRateChange() {
   // A recording read from a file is read and converted again at the new rate; one that came from a
   // bank has no rate of its own and plays as stored.
   const float rate = model_.state().sampleRate;
-  if (fileRecordingRate_ <= 0.0f || fileRecordingRate_ == rate) return;
+  if (fileRecordingRate_ <= 0.0f || conversionRate(fileRecordingRate_) == conversionRate(rate)) return;
   const std::string path = model_.state().program.audioFileName;
-  if (path.empty()) return;
   const bool flooded = model_.state().buffer.floodOn();
-  // A file that cannot be read now keeps the recording as it was (at the old rate's pitch).
-  if (loadAudioLocked(path.c_str()) == kStorageOk && flooded) model_.setParameter(kFlood, 1.0f);
+  bool converted = !path.empty() && loadAudioLocked(path.c_str()) == kStorageOk;
+  // The file cannot be read again (moved, deleted, or a restored session named one that was refused):
+  // the recording in memory is converted instead, so that it keeps its pitch.
+  if (!converted) converted = convertRecordingInMemory();
+  if (converted && flooded) model_.setParameter(kFlood, 1.0f);
+}
+
+bool aPlug::convertRecordingInMemory() {
+  // From the samples in memory at the rate they hold, rather than from a copy kept at the file's rate:
+  // that copy would double the memory of every converted recording for the rare case of a file that
+  // is gone, while a conversion keeps everything below 90 % of the lower Nyquist frequency flat to
+  // 0.1 dB, so going back and forth between the usual host rates loses nothing a recording at 44.1 kHz
+  // holds below 19.8 kHz (only a detour through a lower rate takes the top of the band for good).
+  const ChannelPair& stored = model_.store().stored();
+  if (stored.empty() || stored.frameCount <= 0) return false;
+  const float rate = model_.state().sampleRate;
+  const Resampler resampler(conversionRate(fileRecordingRate_), conversionRate(rate));
+  ChannelPair converted;
+  if (!resampler.convert(stored, converted)) return false;
+  // Built to the side and swapped in whole: the audio thread receives it complete with the next state.
+  const bool saved = model_.state().buffer.saved;
+  model_.commitRecording(std::move(converted), nullptr);
+  model_.state().buffer.saved = saved;
+  fileRecordingRate_ = rate;
+  setRecordingNotice(missingRecording_, rate);
+  return true;
 }
 
 StorageResult aPlug::readRecording(const char* path) {
@@ -73,11 +106,10 @@ StorageResult aPlug::readRecording(const char* path) {
   AudioFileInfo info;
   const StorageResult result = readAudioFile(path, audio, &info);
   if (result != kStorageOk) return result;
-  // Rates are whole numbers in practice; a fractional one (possible in AIFF) is off by less than
-  // 0.002 % once rounded, far below what an ear resolves as pitch.
-  const auto fileRate = uint32_t(std::lround(info.sampleRate));
-  // The engine keeps the working rate finite and positive; the resampler takes rates up to 2^20.
-  const auto workingRate = uint32_t(std::lround(std::clamp(model_.state().sampleRate, 1.0f, 1048576.0f)));
+  // Converted between rates of the conversion band: an absurd host rate (1 Hz, 997 Hz) counts as the
+  // nearest rate of the band, which keeps the filter small and the conversion short.
+  const uint32_t fileRate = conversionRate(info.sampleRate);
+  const uint32_t workingRate = conversionRate(model_.state().sampleRate);
   if (fileRate != workingRate) {
     ChannelPair converted;
     const Resampler resampler(fileRate, workingRate);
@@ -118,9 +150,13 @@ std::string aPlug::restoreSession(const ChunkImage& image, bool reloadAudio) {
   model_.flood(0.0f);
   s.flood = 0.0f;
   if (reloadAudio && !image.pathTooLong && image.path[0] != '\0') {
-    // The message says which file and why.
-    if (const StorageResult result = loadAudioLocked(image.path); result != kStorageOk)
+    // The message says which file and why; the status line keeps saying where it was looked for.
+    if (const StorageResult result = loadAudioLocked(image.path); result != kStorageOk) {
       message = std::string(kLoadErrorText) + image.path + "\n" + storageResultMessage(result);
+      setRecordingNotice(image.path, 0.0f);
+    }
+  } else if (!image.pathTooLong) {
+    setRecordingNotice({}, 0.0f);  // a session or bank without a recording of its own misses none
   }
 
   const auto restoreKeys = [&] {

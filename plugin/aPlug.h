@@ -119,6 +119,10 @@ class aPlug final : public HostTime {
   // Tools' question about the last recording load (vst/RecordingQuery.h).
   intptr_t answerRecordingQuery(RecordingQueryRecord* record);
   StorageResult readRecording(const char* path);
+  // After a rate change whose file cannot be read: the recording in memory converted to the new rate.
+  bool convertRecordingInMemory();
+  // Sets the notice about the recording (an empty path and 0: none); the editor is told through the serial.
+  void setRecordingNotice(const std::string& missing, float convertedTo);
   // After a rate change: the recording read from a file is read again at the new rate. [ui-thread]
   void followRateChange();
   // Restores a parsed state record; reloadAudio reloads the recording from the stored path and
@@ -153,6 +157,13 @@ class aPlug final : public HostTime {
   StorageResult lastRecordingResult_ = -1;
   // The working rate the recording from a file was converted to; 0 when it came from a bank. [ui-thread]
   float fileRecordingRate_ = 0.0f;
+  // What the editor's status line tells about the recording until the next load: the path a restored
+  // session named but could not read, and the rate the recording was converted to in memory after a
+  // rate change because its file could not be read. [ui-thread, uiLock_] The serial counts their
+  // changes (any thread).
+  std::string missingRecording_;
+  float convertedInMemoryTo_ = 0.0f;
+  std::atomic<uint32_t> noticeSerial_{0};
   std::atomic<uint64_t> lostBlocks_{0};
   std::atomic<uint64_t> droppedWrites_{0};
 

@@ -130,6 +130,43 @@ TEST(ResamplerTest, EndsAddNothing) {
   }
 }
 
+// No pair of rates makes a large filter: absurd pairs stay within the bounds, and a long filter that keeps
+// fewer phase rows still meets the design within the conversion band.
+TEST(ResamplerTest, AbsurdRatesKeepTheFilterSmallAndTheBandClean) {
+  const uint32_t pairs[][2] = {{384000, 1}, {384000, 997}, {1, 384000}, {1048576, 3}, {384000, 8001}};
+  for (const auto& [in, out] : pairs) {
+    SCOPED_TRACE(std::to_string(in) + " -> " + std::to_string(out));
+    const Resampler resampler(in, out);
+    ASSERT_TRUE(resampler.valid());
+    EXPECT_LE(resampler.taps(), kResampleMaxTaps);
+    EXPECT_LE(size_t(resampler.taps()) * (resampler.phases() + 1), kResampleMaxCoefficients + size_t(kResampleMaxTaps));
+  }
+  EXPECT_EQ(conversionRate(1.0), kConversionRateLowest);
+  EXPECT_EQ(conversionRate(997.4), kConversionRateLowest);
+  EXPECT_EQ(conversionRate(44100.4), 44100u);
+  EXPECT_EQ(conversionRate(1e9), kConversionRateHighest);
+  EXPECT_EQ(conversionRate(std::nan("")), kConversionRateLowest);
+
+  const Resampler widest(384000, 8001);  // the longest filter of the band, with interpolated phases
+  ASSERT_TRUE(widest.interpolatesPhases());
+  const int64_t frames = 76800;
+  std::vector<float> x(static_cast<size_t>(frames)), y(static_cast<size_t>(widest.outputFrames(frames))), y2(y.size());
+  const auto edge = size_t(widest.taps()) * 8001 / 384000 + 8;
+  for (const double f : {500.0, 2000.0, 3500.0, 4100.0, 9000.0}) {
+    for (size_t i = 0; i < x.size(); ++i) x[i] = float(std::sin(2 * M_PI * f * double(i) / 384000 + 0.3));
+    widest.process(x.data(), x.data(), frames, y.data(), y2.data());
+    if (f > 4000.5) {
+      double power = 0;
+      for (size_t i = edge; i < y.size() - edge; ++i) power += double(y[i]) * y[i];
+      EXPECT_LE(dB(std::sqrt(2 * power / double(y.size() - 2 * edge))), -100.0) << f;
+      continue;
+    }
+    const SineFit fit = fitSine(y, edge, y.size() - edge, 2 * M_PI * f / 8001);
+    EXPECT_LE(std::fabs(dB(fit.amplitude)), 0.1) << f;
+    EXPECT_LE(dB(fit.residual), -100.0) << f;
+  }
+}
+
 TEST(ResamplerTest, LengthsGuardSamplesAndEqualRates) {
   EXPECT_EQ(Resampler(44100, 48000).outputFrames(44100), 48000);
   EXPECT_EQ(Resampler(48000, 44100).outputFrames(1), 1);  // 0.92 rounds to 1

@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -37,7 +38,7 @@ class ChildFileDialogTest : public ::testing::Test {
     ASSERT_NE(mkdtemp(pattern), nullptr);
     dir_ = pattern;
     fs::create_directory(dir_ + "/bin");
-    for (const char* name : {"PATH", "DISPLAY", "WAYLAND_DISPLAY", "TARNWICK_FILE_DIALOG"}) {
+    for (const char* name : {"PATH", "DISPLAY", "WAYLAND_DISPLAY", "TARNWICK_FILE_DIALOG", "HOME"}) {
       const char* value = getenv(name);
       saved_.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
     }
@@ -129,6 +130,15 @@ TEST_F(ChildFileDialogTest, ZenityGetsTheRequestAsPlainArgumentsAndThePathComesB
   EXPECT_EQ(args[1], "--save");
   EXPECT_EQ(args[3], "--filename=" + kFolder + "/Bank \xC3\xA9.vlb");
   for (const std::string& arg : args) EXPECT_EQ(arg.find("overwrite"), std::string::npos) << arg;
+
+  // Without a folder the dialog starts in the home folder, not in the host's working folder.
+  FileDialogRequest nowhere = request(true);
+  nowhere.folder.clear();
+  setenv("HOME", dir_.c_str(), 1);
+  auto home = ChildFileDialog::start(nowhere);
+  ASSERT_NE(home, nullptr);
+  EXPECT_EQ(finish(*home, path), Status::kChosen);
+  EXPECT_EQ(arguments()[3], "--filename=" + dir_ + "/Bank \xC3\xA9.vlb");
 }
 
 TEST_F(ChildFileDialogTest, CancelAndFailureAreToldApart) {
@@ -189,8 +199,9 @@ TEST_F(ChildFileDialogTest, KdialogOpensOnlyAndNothingStartsWithoutProgramDispla
   std::string path;
   EXPECT_EQ(finish(*dialog, path), Status::kChosen);
   EXPECT_EQ(path, "/a b/c.wav");
-  const std::vector<std::string> expected = {"--title", kTitle, "--getopenfilename", kFolder + "/",
-                                             "*.wav *.WAV *.aif *.AIF|Audio Files\n*|All   Files"};
+  const std::vector<std::string> expected = {"--title",           kTitle,
+                                             "--getopenfilename", "--",
+                                             kFolder + "/",       "*.wav *.WAV *.aif *.AIF|Audio Files\n*|All   Files"};
   EXPECT_EQ(arguments(), expected);
   EXPECT_EQ(ChildFileDialog::start(request(true)), nullptr);  // it would ask about overwriting itself
 
@@ -202,6 +213,53 @@ TEST_F(ChildFileDialogTest, KdialogOpensOnlyAndNothingStartsWithoutProgramDispla
   EXPECT_EQ(ChildFileDialog::start(request(false)), nullptr);
   setenv("WAYLAND_DISPLAY", "wayland-0", 1);
   EXPECT_NE(ChildFileDialog::start(request(false)), nullptr);
+}
+
+// A start folder that looks like an option stays a plain argument for both programs.
+TEST_F(ChildFileDialogTest, AStartFolderBeginningWithADashIsNeverReadAsAnOption) {
+  FileDialogRequest r = request(false);
+  r.folder = "-rf";
+  fakeProgram("kdialog", 0, "/a.wav\n");
+  std::string path;
+  auto kdialog = ChildFileDialog::start(r);
+  ASSERT_NE(kdialog, nullptr);
+  EXPECT_EQ(finish(*kdialog, path), Status::kChosen);
+  std::vector<std::string> args = arguments();
+  const auto end = std::find(args.begin(), args.end(), "--");
+  ASSERT_NE(end, args.end());
+  EXPECT_EQ(std::find(args.begin(), end, "-rf/"), end);
+  EXPECT_EQ(*(end + 1), "-rf/");
+
+  fakeProgram("zenity", 0, "/a.wav\n");
+  auto zenity = ChildFileDialog::start(r);
+  ASSERT_NE(zenity, nullptr);
+  EXPECT_EQ(finish(*zenity, path), Status::kChosen);
+  args = arguments();
+  EXPECT_NE(std::find(args.begin(), args.end(), "--filename=-rf/"), args.end());
+  for (const std::string& arg : args) EXPECT_NE(arg, "-rf/");  // only ever attached to its option
+}
+
+// Both programs are told the host's window they belong to, as an option before any plain argument.
+TEST_F(ChildFileDialogTest, TheHostsWindowIsGivenToBothPrograms) {
+  FileDialogRequest r = request(false);
+  r.owner = 0x2a00007;
+  std::string path;
+  fakeProgram("kdialog", 0, "/a.wav\n");
+  auto kdialog = ChildFileDialog::start(r);
+  ASSERT_NE(kdialog, nullptr);
+  EXPECT_EQ(finish(*kdialog, path), Status::kChosen);
+  std::vector<std::string> args = arguments();
+  const auto attach = std::find(args.begin(), args.end(), "--attach");
+  ASSERT_NE(attach, args.end());
+  EXPECT_EQ(*(attach + 1), "44040199");
+  EXPECT_LT(attach, std::find(args.begin(), args.end(), "--"));
+
+  fakeProgram("zenity", 0, "/a.wav\n");
+  auto zenity = ChildFileDialog::start(r);
+  ASSERT_NE(zenity, nullptr);
+  EXPECT_EQ(finish(*zenity, path), Status::kChosen);
+  args = arguments();
+  EXPECT_NE(std::find(args.begin(), args.end(), "--attach=44040199"), args.end());
 }
 
 }  // namespace

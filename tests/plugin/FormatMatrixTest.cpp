@@ -249,4 +249,58 @@ TEST(FormatMatrixTest, ARateChangeReadsTheFileAgainAndKeepsABanksRecording) {
   std::remove(bank.c_str());
 }
 
+// A rate change whose file cannot be read again (deleted, or a restored session named a file that was
+// refused) converts the recording in memory, so that it keeps its pitch.
+TEST(FormatMatrixTest, ARateChangeWithoutTheFileConvertsTheRecordingInMemory) {
+  const std::string path = ::testing::TempDir() + "rate-change-gone.wav";
+  ASSERT_TRUE(writeWithSndfile(path, SF_FORMAT_WAV | SF_FORMAT_PCM_24, 2, 44100, 44100));
+  const auto plug = restoredAt(44100.0f, path);
+  ASSERT_EQ(plug->modelState().buffer.frameCount, 44100);
+  std::remove(path.c_str());
+  const auto changeRate = [&](float rate) {
+    plug->dispatcher(effMainsChanged, 0, 0, nullptr, 0.0f);
+    plug->dispatcher(effSetSampleRate, 0, 0, nullptr, rate);
+    plug->dispatcher(effMainsChanged, 0, 1, nullptr, 0.0f);
+  };
+  changeRate(48000.0f);
+  const auto& buffer = plug->modelState().buffer;
+  ASSERT_EQ(buffer.frameCount, 48000);
+  // The 1 kHz left channel: one upward zero crossing per 48 frames, away from the fades.
+  std::vector<double> crossings;
+  for (int32_t i = 4800; i < 43200; ++i) {
+    if (buffer.left[i - 1] < 0.0f && buffer.left[i] >= 0.0f)
+      crossings.push_back(i - 1 + buffer.left[i - 1] / (buffer.left[i - 1] - buffer.left[i]));
+  }
+  ASSERT_GT(crossings.size(), 700u);
+  EXPECT_NEAR((crossings.back() - crossings.front()) / double(crossings.size() - 1), 48.0, 1e-3);
+
+  // A session that names a file that is refused keeps the recording; a rate change converts it too.
+  const std::string refused = ::testing::TempDir() + "rate-change-refused.wav";
+  std::ofstream(refused) << "RIFF but nothing else";
+  void* data = nullptr;
+  const int32_t size = plug->getChunk(&data);
+  std::vector<uint8_t> chunk(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
+  std::memset(chunk.data() + tarnwick::chunk::kPath, 0, tarnwick::chunk::kPathBytes);
+  std::memcpy(chunk.data() + tarnwick::chunk::kPath, refused.data(), refused.size());
+  plug->setChunk(chunk.data(), intptr_t(chunk.size()));
+  ASSERT_EQ(plug->modelState().buffer.frameCount, 48000);
+  changeRate(96000.0f);
+  EXPECT_EQ(plug->modelState().buffer.frameCount, 96000);
+  std::remove(refused.c_str());
+}
+
+// An absurd host rate (1 Hz, 997 Hz) converts a recording for the nearest rate of the conversion band,
+// with a filter of bounded size, and a change between two such rates reads nothing again.
+TEST(FormatMatrixTest, AnAbsurdHostRateConvertsForTheNearestRateOfTheBand) {
+  const std::string path = ::testing::TempDir() + "absurd-rate.wav";
+  ASSERT_TRUE(writeWithSndfile(path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, 384000, 38400));
+  const auto plug = restoredAt(997.0f, path);
+  ASSERT_EQ(plug->modelState().buffer.frameCount, 800);  // 0.1 s at 8 kHz
+  const float* before = plug->modelState().buffer.left;
+  plug->dispatcher(effSetSampleRate, 0, 0, nullptr, 1.0f);
+  plug->dispatcher(effMainsChanged, 0, 1, nullptr, 0.0f);
+  EXPECT_EQ(plug->modelState().buffer.frameCount, 800);
+  EXPECT_EQ(plug->modelState().buffer.left, before);
+}
+
 }  // namespace

@@ -3,13 +3,16 @@
 // answered by keys, clicks and the close button.
 #include "X11TestSupport.h"
 
+#include <X11/Xatom.h>
 #include <X11/keysym.h>
 #if defined(TARNWICK_TEST_XTEST)
 #include <X11/extensions/XTest.h>
 #endif
 
 #include <stdlib.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -19,6 +22,7 @@
 #include "gui/CFrame.h"
 #include "gui/CMessageView.h"
 #include "gui/CMessageWindow.h"
+#include "platform/MessageBox.h"
 #include "platform/X11Window.h"
 
 namespace tarnwick::test {
@@ -241,6 +245,59 @@ TEST_F(X11Dialogs, MessageBoxShowsItsTextAndAnswersKeysClicksAndTheCloseButton) 
     EXPECT_EQ(answer, c.expected) << c.what;
     EXPECT_EQ(topLevelNamed(title), 0u) << c.what;  // gone once answered
   }
+}
+
+// A box the host waits for (the session recovery's, an overwrite question) belongs to the host's window,
+// stays above it and has the keyboard, so Return answers it. Its owner is the top-level window around the
+// editor while the editor is open, else (a session restored before any editor opens) one of the host's.
+TEST_F(X11Dialogs, MessageBoxBelongsToTheHostsWindowStaysAboveAndTakesTheKeyboard) {
+  const ::Window inner = XCreateSimpleWindow(host_, parent_, 10, 10, 600, 400, 0, 0, 0);
+  XMapWindow(host_, inner);
+  const long self = ::getpid();  // the host process's own window, as a window manager knows it
+  XChangeProperty(host_, parent_, XInternAtom(host_, "_NET_WM_PID", False), XA_CARDINAL, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(&self), 1);
+  sync();
+  const std::string title = "Tarnwick VSTi - Error recovering last session";
+  const Atom above = XInternAtom(host_, "_NET_WM_STATE_ABOVE", False);
+  const Atom modal = XInternAtom(host_, "_NET_WM_STATE_MODAL", False);
+  for (const bool editorOpen : {true, false}) {
+    SCOPED_TRACE(editorOpen ? "editor open" : "editor closed");
+    platform::setMessageBoxOwner(editorOpen ? reinterpret_cast<void*>(static_cast<uintptr_t>(inner)) : nullptr);
+    std::vector<long> transientFor, states;
+    bool focused = false;
+    std::thread user([&] {
+      ::Window id = 0;
+      // Bounded by counts of 5 ms pauses, not by a clock.
+      for (int n = 0; n < 2000 && (id = topLevelNamed(title)) == 0; ++n)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      if (id == 0) return;
+      transientFor = longProperty(id, "WM_TRANSIENT_FOR");
+      states = longProperty(id, "_NET_WM_STATE");
+      for (int n = 0; n < 2000 && !focused; ++n) {
+        ::Window focus = 0;
+        int revert = 0;
+        XGetInputFocus(host_, &focus, &revert);
+        focused = focus == id;
+        if (!focused) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      }
+#if defined(TARNWICK_TEST_XTEST)
+      if (xtest_) {
+        key(XK_Return);  // to whichever window has the keyboard
+        return;
+      }
+#endif
+      sendKeyPress(id, XK_Return);
+    });
+    const std::optional<MessageBoxAnswer> answer =
+        gui::showMessageWindow(title.c_str(), "Error loading audio file :\n\n/gone.wav\n", MessageBoxButtons::kYesNo);
+    user.join();
+    EXPECT_EQ(transientFor, std::vector<long>{static_cast<long>(parent_)});
+    EXPECT_NE(std::find(states.begin(), states.end(), static_cast<long>(above)), states.end());
+    EXPECT_NE(std::find(states.begin(), states.end(), static_cast<long>(modal)), states.end());
+    EXPECT_TRUE(focused);
+    EXPECT_EQ(answer, MessageBoxAnswer::kYes);
+  }
+  platform::setMessageBoxOwner(nullptr);
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 // The toolkit's own top-level windows on X11: names for the window manager, dialog type, place on the
 // screen, pixels, and the close button.
+#include <X11/Xatom.h>
+
 #include "X11TestSupport.h"
+#include "platform/X11Dialogs.h"
 #include "platform/X11Window.h"
 
 namespace tarnwick::test {
@@ -45,6 +48,38 @@ TEST_F(X11TopLevel, IsACentredDialogNamedInUtf8ThatShowsItsPixelsAndReportsTheCl
   window.reset();
   sync();
   EXPECT_EQ(topLevelNamed(title), 0u);
+}
+
+// Another program's window started for the editor (the desktop's file dialog) belongs to the host's
+// top-level window around the editor: the editor window names it, a watch makes the program's window
+// transient for it once it shows, and a second click brings that window forward.
+TEST_F(X11TopLevel, ADialogProgramsWindowBelongsToTheHostsWindowAndComesForward) {
+  const ::Window inner = XCreateSimpleWindow(host_, parent_, 10, 10, 700, 500, 0, 0, 0);
+  XMapWindow(host_, inner);
+  sync();
+  std::unique_ptr<platform::EditorWindow> editor = platform::createX11EditorWindow(inner, kEditorWidth, kEditorHeight);
+  ASSERT_NE(editor, nullptr);
+  EXPECT_EQ(editor->dialogOwner(), parent_);
+
+  const ::Window root = DefaultRootWindow(host_);
+  const long program = 424242;  // the process id a window manager reads from the window
+  const ::Window dialog = XCreateSimpleWindow(host_, root, 0, 0, 200, 100, 0, 0, 0);
+  XChangeProperty(host_, dialog, XInternAtom(host_, "_NET_WM_PID", False), XA_CARDINAL, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(&program), 1);
+  platform::x11::TransientWatch watch(parent_);
+  EXPECT_FALSE(watch.adopt(program));  // not shown yet: it keeps looking
+  XMapWindow(host_, dialog);
+  const ::Window cover = XCreateSimpleWindow(host_, root, 0, 0, 300, 200, 0, 0, 0);
+  XMapWindow(host_, cover);
+  sync();
+  EXPECT_TRUE(watch.adopt(program));
+  EXPECT_EQ(longProperty(dialog, "WM_TRANSIENT_FOR"), std::vector<long>{static_cast<long>(parent_)});
+
+  EXPECT_EQ(childrenOf(root).back(), cover);
+  EXPECT_TRUE(platform::x11::bringProcessForward(program));
+  sync();
+  EXPECT_EQ(childrenOf(root).back(), dialog);
+  EXPECT_FALSE(platform::x11::bringProcessForward(program + 1));
 }
 
 }  // namespace
