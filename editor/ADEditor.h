@@ -134,7 +134,11 @@ class ADEditor : public gui::AEffGUIEditor, public gui::CControlListener, public
   // Menus (ADEditorMenus.cpp).
   void buildSubmenus();
   void buildMainMenu();
+  // The bank menu: the dialog's entry, then (after a separator) one entry per recent bank file.
   void fillBankMenu(gui::COptionMenu* menu);
+  // The recent bank file that bank menu entry `entry` shows; null for the other entries.
+  const char* recentBankAt(int32_t entry);
+  static constexpr int32_t kFirstRecentBankEntry = 2;
   // Status lines of the controls (ADEditorControls.cpp).
   void reportAutomated(int32_t tag, float value);
   int32_t currentEditRow();

@@ -16,7 +16,6 @@ namespace tarnwick {
 namespace {
 
 constexpr size_t kLongestPath = 1023;
-constexpr int32_t kFirstRecentEntry = 2;  // bank menu: dialog entry, separator, then the recent files
 
 bool endsWith(const std::string& s, const char* tail) {
   const size_t n = std::char_traits<char>::length(tail);
@@ -140,9 +139,9 @@ void ADEditor::loadBankFromMenu(float value) {
     startDialog(Dialog::kLoadBank);
     return;
   }
-  const char* recent = model_->recentFile(entry - kFirstRecentEntry);
+  const char* recent = recentBankAt(entry);
   // An entry whose stored path was too long holds a placeholder that is never opened.
-  const bool usable = entry >= kFirstRecentEntry && recent != nullptr && recent[0] != '<';
+  const bool usable = recent != nullptr && recent[0] != '<';
   finishLoadBank(usable ? std::string(recent) : std::string(), false);
 }
 
@@ -167,12 +166,8 @@ void ADEditor::finishLoadBank(const std::string& path, bool fromDialog) {
 }
 
 void ADEditor::addRecentBank(const std::string& path) {
-  if (!actions_->addRecentFile(path.c_str()) || !c_.bankMenu) return;
-  // The new path takes the first recent entry; the oldest one falls off the menu.
-  c_.bankMenu->removeEntry(c_.bankMenu->getNbEntries() - 1);
-  char text[80];
-  recentFileMenuText(path.c_str(), text);
-  c_.bankMenu->addEntry(text, kFirstRecentEntry);
+  // The new path takes the first recent entry; the oldest one falls off the list.
+  if (actions_->addRecentFile(path.c_str()) && c_.bankMenu) fillBankMenu(c_.bankMenu);
 }
 
 }  // namespace tarnwick

@@ -190,8 +190,10 @@ class X11Window final : public EditorWindow {
     return s.usable() && s.window != 0;
   }
 
-  std::unique_ptr<PopupSurface> openPopup(int32_t x, int32_t y, int32_t width, int32_t height) override {
+  using EditorWindow::openPopup;
+  std::unique_ptr<PopupSurface> openPopup(const PopupPlace& place) override {
     Session& s = *session_;
+    const int32_t width = place.width, height = place.height;
     if (width <= 0 || height <= 0 || width > kMaxSurfaceSide || height > kMaxSurfaceSide) return nullptr;
     if (!s.usable() || s.window == 0) return nullptr;
     int originX = 0, originY = 0, screenW = 0, screenH = 0;
@@ -203,10 +205,8 @@ class X11Window final : public EditorWindow {
       screenW = DisplayWidth(s.display, s.screen);
       screenH = DisplayHeight(s.display, s.screen);
     }
-    // Kept on the screen: moved left / up where it would cross the right or bottom edge.
-    int rootX = originX + x, rootY = originY + y;
-    rootX = std::max(0, std::min(rootX, screenW - width));
-    rootY = std::max(0, std::min(rootY, screenH - height));
+    int32_t rootX = 0, rootY = 0;
+    placePopup(place, originX, originY, 0, 0, screenW, screenH, rootX, rootY);
     auto popup = std::make_unique<X11Popup>(session_, rootX - originX, rootY - originY, width, height);
     if (!popup->open(rootX, rootY)) return nullptr;
     return popup;

@@ -116,7 +116,7 @@ TEST_F(EditorFixture, SaveBankAppendsTheExtensionKeepsTheNameOnFailureAndUpdates
                                                      "save " + longest, "recent " + longest}));
   EXPECT_EQ(actions.bank, longest);
   // Every new path went to the top of the recent entries; the oldest fell off.
-  EXPECT_EQ(c().bankMenu->getNbEntries(), 22);
+  EXPECT_EQ(c().bankMenu->getNbEntries(), 8);
   EXPECT_EQ(std::string(c().bankMenu->getEntry(2)), "..." + longest.substr(longest.size() - 72));
   EXPECT_STREQ(c().bankMenu->getEntry(6), "bank.vlb");
   EXPECT_STREQ(c().bankMenu->getEntry(7), "/banks/old.vlb");
@@ -139,14 +139,16 @@ TEST_F(EditorFixture, BankMenuLoadsFromTheDialogOrARecentEntry) {
   pick(0);
   EXPECT_EQ(actions.selects, (std::vector<std::string>{"Load Bank"}));
   EXPECT_EQ(actions.calls, (std::vector<std::string>{"load /banks/new.vlb", "recent /banks/new.vlb"}));
+  EXPECT_STREQ(c().bankMenu->getEntry(2), "/banks/new.vlb");  // the new bank comes first
   actions.calls.clear();
-  pick(2);  // a recent bank keeps its place
+  pick(3);  // a recent bank keeps its place
   EXPECT_EQ(actions.calls, (std::vector<std::string>{"load /banks/first.vlb"}));
   EXPECT_EQ(actions.bank, "/banks/first.vlb");
-  pick(3);  // the placeholder is never opened
+  EXPECT_STREQ(c().bankMenu->getEntry(3), "/banks/first.vlb");
+  pick(4);  // the placeholder is never opened
   EXPECT_EQ(status(*this), "nothing to do....");
   actions.result = kStorageNotBank;
-  pick(2);
+  pick(3);
   EXPECT_EQ(actions.bank, "/banks/first.vlb");
   EXPECT_EQ(status(*this), "No valid VLB file.");
 }

@@ -103,9 +103,15 @@ struct FakeActions : EditorActions {
   void selectLastKey() override { calls.push_back("select"); }
   const char* bankFileName() override { return bank.c_str(); }
   void setBankFileName(const char* path) override { bank = path; }
+  // As the instrument's list: a path already there keeps its place, a new one comes first.
   bool addRecentFile(const char* path) override {
     calls.push_back(std::string("recent ") + path);
-    return recentIsNew;
+    if (recent == nullptr) return true;
+    for (int i = 0; i < 20; ++i)
+      if (recent[i] == path) return false;
+    for (int i = 19; i > 0; --i) recent[i] = recent[i - 1];
+    recent[0] = path;
+    return true;
   }
   bool hostHasFileSelector() override { return hostSelector; }
   bool runHostFileSelector(VstFileSelect& select, std::string& path) override {
@@ -124,7 +130,7 @@ struct FakeActions : EditorActions {
   std::vector<std::string> calls, selects, picks;
   std::string bank = "Tarnwick VSTi V1.0";
   StorageResult result = kStorageOk;
-  bool recentIsNew = true;
+  std::string* recent = nullptr;  // the model's list
   bool hostSelector = true;
 };
 
@@ -137,6 +143,7 @@ struct EditorFixture : ::testing::Test {
   platform::OffscreenWindow* window = nullptr;
 
   void openEditor() {
+    actions.recent = model.recent;
     if (!editor) editor = std::make_unique<ADEditor>(&host, &model, &actions);
     auto w = std::make_unique<platform::OffscreenWindow>(layout::kWindowWidth, layout::kWindowHeight);
     window = w.get();
