@@ -48,10 +48,12 @@ void CFileBrowser::reload() {
   listing_ = listFolder(folder_, filter);
   top_ = 0;
   selected_ = -1;
-  // Opening: the first entry below the parent, so Enter and a second click act at once. Saving: nothing,
-  // so Enter saves under the proposed name.
+  // Opening: the first entry below the parent, so Enter acts at once. Saving: nothing, so Enter saves under
+  // the proposed name. A click on a row the browser highlighted by itself only selects it: the second
+  // click of a double-click that opened a folder must not open what the new listing highlights.
   if (!request_.save && entryCount() > 0)
     select(entryCount() > 1 && entry(0).kind == FolderEntry::Kind::kParent ? 1 : 0);
+  clickedSelection_ = false;
   setDirty(true);
 }
 
@@ -155,6 +157,7 @@ void CFileBrowser::activate(int32_t index) {
     for (int32_t i = 0; i < entryCount(); ++i) {
       if (entry(i).kind == FolderEntry::Kind::kFolder && entry(i).name == cameFrom) select(i);
     }
+    clickedSelection_ = false;
   } else if (chosen.kind == FolderEntry::Kind::kFolder) {
     openFolder(joinPath(folder_, chosen.name));
   } else {
@@ -212,10 +215,11 @@ void CFileBrowser::mouse(CDrawContext* /*context*/, CPoint& where, int32_t butto
   if (l.rows.pointInside(where)) {
     const int32_t index = top_ + (where.y - l.rows.top) / kRowHeight;
     if (index >= entryCount()) return;
-    if (index == selected_) {
+    if (index == selected_ && clickedSelection_) {
       activate(index);
     } else {
       select(index);
+      clickedSelection_ = true;
     }
   } else if (l.scrollUp.pointInside(where)) {
     scrollTo(top_ - kScrollStep);

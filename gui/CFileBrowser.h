@@ -23,12 +23,12 @@ struct FileBrowseRequest {
 // look at state(); once it is not kOpen, frame->removeView(browser) and use path(). Everything happens in
 // the frame's idle (mouse-downs and keys it delivers), so the host's idle keeps being served.
 //
-// Mouse: a click selects a row, a click on the row already selected opens it (folder) or chooses it
-// (file); scroll arrows, the bar beneath them and the mouse wheel scroll; filter buttons change the filter;
-// Open / Save and Cancel. Keys: Up, Down, Page Up, Page Down, Home, End move the selection; Enter opens or chooses;
-// Backspace deletes a character of the save name, or (open, or empty name) goes to the parent folder;
-// characters type into the save name (opening: jump to the next entry with that first letter); Escape
-// cancels. Saving: choosing a file takes its name; the chosen path is the folder + the name as typed.
+// Mouse: a click selects a row, a click on the row a click selected before opens it (folder) or chooses it
+// (file), so a double-click opens only the row it was on; scroll arrows, the bar beneath them and the mouse wheel
+// scroll; filter buttons change the filter; Open / Save and Cancel. Keys: Up, Down, Page Up, Page Down, Home, End move
+// the selection; Enter opens or chooses; Backspace deletes a character of the save name, or (open, or empty name) goes
+// to the parent folder; characters type into the save name (opening: jump to the next entry with that first letter);
+// Escape cancels. Saving: choosing a file takes its name; the chosen path is the folder + the name as typed.
 class CFileBrowser : public CView {
  public:
   enum class State { kOpen, kChosen, kCancelled };
@@ -87,7 +87,8 @@ class CFileBrowser : public CView {
   std::string folder_;
   FolderListing listing_;
   int32_t selected_ = -1;
-  int32_t top_ = 0;  // first row shown
+  bool clickedSelection_ = false;  // the selected row was selected by a click, not by the browser
+  int32_t top_ = 0;                // first row shown
   int32_t filter_ = 0;
   std::string name_;
   State state_ = State::kOpen;

@@ -149,6 +149,32 @@ TEST_F(FileBrowserTest, AClickSelectsASecondClickOpensFoldersAndChoosesFiles) {
   EXPECT_FALSE(editor_.onKeyDown(0, kKeyDown, 0));
 }
 
+// The browser highlights a row by itself (the first entry, the folder one came from): a double-click on it
+// opens only that row, never what the next listing highlights under the second click.
+TEST_F(FileBrowserTest, ADoubleClickOnAHighlightedFolderOpensOnlyThatFolder) {
+  open(false);
+  const int32_t sub = indexOf("Sub");
+  ASSERT_EQ(browser_->selectedIndex(), sub);
+  clickRow(sub);
+  clickRow(sub);
+  EXPECT_EQ(browser_->folder(), root_ + "/Sub");
+  EXPECT_EQ(browser_->entry(sub).name, "inner.aif");  // under the pointer now, and highlighted
+  EXPECT_EQ(browser_->selectedIndex(), sub);
+  EXPECT_EQ(browser_->state(), CFileBrowser::State::kOpen);
+  key(kKeyBack);  // up again: the folder one came from is highlighted
+  ASSERT_EQ(browser_->folder(), root_);
+  ASSERT_EQ(browser_->selectedIndex(), sub);
+  clickRow(sub);
+  clickRow(sub);
+  EXPECT_EQ(browser_->folder(), root_ + "/Sub");
+  EXPECT_EQ(browser_->state(), CFileBrowser::State::kOpen);
+  clickRow(sub);  // a double-click of its own chooses the file
+  EXPECT_EQ(browser_->state(), CFileBrowser::State::kOpen);
+  clickRow(sub);
+  EXPECT_EQ(browser_->state(), CFileBrowser::State::kChosen);
+  EXPECT_EQ(browser_->path(), root_ + "/Sub/inner.aif");
+}
+
 TEST_F(FileBrowserTest, KeysFromTheWindowAndFromTheHostNavigateOpenAndChoose) {
   open(false);
   key(kKeyEnd);
