@@ -144,7 +144,8 @@ class ADEditor : public gui::AEffGUIEditor, public gui::CControlListener, public
   int32_t currentEditRow();
   // File dialogs (ADEditorDialogs.cpp).
   enum class Dialog { kNone, kLoadAudio, kLoadBank, kSaveBank };
-  void startDialog(Dialog kind);
+  // proposed: the path whose folder and name a save dialog starts with (else the bank's).
+  void startDialog(Dialog kind, const std::string* proposed = nullptr);
   void pollDialog();
   void finishLoadAudio(bool chosen, const std::string& path);
   void finishSaveBank(bool chosen, std::string path);
@@ -184,6 +185,7 @@ class ADEditor : public gui::AEffGUIEditor, public gui::CControlListener, public
   char unitText_[24] = {};
   Dialog dialog_ = Dialog::kNone;
   std::unique_ptr<FileSelection> selection_;
+  std::string saveAgainAt_;  // the save dialog opens again at the next idle, proposing this path
   std::unique_ptr<WaveSummary> waveScratch_;
 
   // The echo table: the latest value per index and one pending bit per index.

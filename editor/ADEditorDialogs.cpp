@@ -2,6 +2,7 @@
 // started from a click and finished on a later idle, so the host's user interface keeps running while
 // the user browses.
 #include <string>
+#include <utility>
 
 #include "editor/ADEditor.h"
 #include "editor/EditorActions.h"
@@ -45,7 +46,7 @@ std::string nameOf(const std::string& path) {
 
 }  // namespace
 
-void ADEditor::startDialog(Dialog kind) {
+void ADEditor::startDialog(Dialog kind, const std::string* proposed) {
   if (dialog_ != Dialog::kNone || actions_ == nullptr) return;  // one dialog at a time
   FileSelectRequest selectRequest = kind == Dialog::kLoadAudio
                                         ? loadAudioRequest()
@@ -56,6 +57,9 @@ void ADEditor::startDialog(Dialog kind) {
     StorageSummary summary;
     model_->readStorageSummary(summary);
     selectRequest.folder = folderOf(summary.audioFileName);
+  } else if (proposed != nullptr) {
+    selectRequest.folder = folderOf(*proposed);
+    selectRequest.fileName = nameOf(*proposed);
   } else {
     const std::string bank = actions_->bankFileName();
     const char* recent = model_->recentFile(0);
@@ -68,6 +72,12 @@ void ADEditor::startDialog(Dialog kind) {
 }
 
 void ADEditor::pollDialog() {
+  if (dialog_ == Dialog::kNone && !saveAgainAt_.empty()) {
+    const std::string proposed = std::move(saveAgainAt_);
+    saveAgainAt_.clear();
+    startDialog(Dialog::kSaveBank, &proposed);
+    return;
+  }
   if (dialog_ == Dialog::kNone || !selection_) return;
   std::string path;
   const FileSelection::Status status = selection_->poll(path);
@@ -126,6 +136,12 @@ void ADEditor::finishSaveBank(bool chosen, std::string path) {
   const StorageResult result = actions_->saveBank(path.c_str());
   if (result != kStorageOk) {
     actions_->setBankFileName(previous.c_str());
+    // No to replacing the file that is there: back to the dialog (from the next idle, so a host's selector
+    // that answers at once does not nest), which proposes the same folder and name.
+    if (result == kStorageFileExists) {
+      saveAgainAt_ = path;
+      return;
+    }
     showStatus(result);
     return;
   }

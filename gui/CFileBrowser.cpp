@@ -25,19 +25,16 @@ constexpr int32_t kTypingModifiers =
 
 char32_t lowerAscii(char32_t c) { return (c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c; }
 
-bool validName(const std::string& name) {
-  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
-}
-
 }  // namespace
 
 CFileBrowser::CFileBrowser(const CRect& rect, FileBrowseRequest request) : CView(rect), request_(std::move(request)) {
-  name_ = request_.fileName;
+  field_.setText(request_.fileName);
   openFolder(request_.folder);
 }
 
 void CFileBrowser::openFolder(const std::string& folder) {
   folder_ = startFolder(folder);
+  notice_.clear();
   reload();
 }
 
@@ -139,7 +136,7 @@ void CFileBrowser::select(int32_t index) {
   const int32_t rows = visibleRows();
   if (selected_ < top_) scrollTo(selected_);
   if (selected_ >= top_ + rows) scrollTo(selected_ - rows + 1);
-  if (request_.save && entry(selected_).kind == FolderEntry::Kind::kFile) name_ = entry(selected_).name;
+  if (request_.save && entry(selected_).kind == FolderEntry::Kind::kFile) field_.setText(entry(selected_).name);
   setDirty(true);
 }
 
@@ -161,7 +158,7 @@ void CFileBrowser::activate(int32_t index) {
   } else if (chosen.kind == FolderEntry::Kind::kFolder) {
     openFolder(joinPath(folder_, chosen.name));
   } else {
-    if (request_.save) name_ = chosen.name;
+    if (request_.save) field_.setText(chosen.name);
     path_ = joinPath(folder_, chosen.name);
     state_ = State::kChosen;
     setDirty(true);
@@ -171,9 +168,20 @@ void CFileBrowser::activate(int32_t index) {
 void CFileBrowser::accept() {
   if (selected_ >= 0 && (!request_.save || entry(selected_).kind != FolderEntry::Kind::kFile)) {
     activate(selected_);
-  } else if (request_.save && validName(name_)) {
-    path_ = joinPath(folder_, name_);
-    state_ = State::kChosen;
+  } else if (request_.save) {
+    // The name is a path: a file to save to, a folder to open, or refused as it stands.
+    const SaveName target = resolveSaveName(folder_, field_.text());
+    switch (target.kind) {
+      case SaveName::Kind::kFile:
+        path_ = target.path;
+        state_ = State::kChosen;
+        break;
+      case SaveName::Kind::kFolder:
+        openFolder(target.path);
+        field_.setText(std::string());
+        break;
+      case SaveName::Kind::kRefused: notice_ = target.problem; break;
+    }
     setDirty(true);
   }
 }
@@ -189,11 +197,30 @@ void CFileBrowser::cancel() {
   setDirty(true);
 }
 
-void CFileBrowser::typeCharacter(char32_t character) {
-  if (character == '/') return;  // a name, not a path
-  appendUtf8(name_, character);
+void CFileBrowser::editName() {
   selected_ = -1;  // Enter now saves under the typed name
+  notice_.clear();
   setDirty(true);
+}
+
+bool CFileBrowser::nameKey(const KeyEvent& key) {
+  switch (key.virtualKey) {
+    case platform::kKeyBack: field_.backspace(); break;
+    case platform::kKeyDelete: field_.deleteForward(); break;
+    case platform::kKeyLeft: field_.left(); break;
+    case platform::kKeyRight: field_.right(); break;
+    case platform::kKeyHome: field_.home(); break;
+    case platform::kKeyEnd: field_.end(); break;
+    default:
+      if ((key.modifiers & kTypingModifiers) == platform::kKeyModifierControl &&
+          (key.character == 'a' || key.character == 'A')) {
+        field_.selectAll();
+        break;
+      }
+      return false;
+  }
+  editName();
+  return true;
 }
 
 void CFileBrowser::jumpToLetter(char32_t character) {
@@ -246,6 +273,7 @@ void CFileBrowser::mouse(CDrawContext* /*context*/, CPoint& where, int32_t butto
 
 bool CFileBrowser::onKeyDown(const KeyEvent& key) {
   if (state_ != State::kOpen) return false;
+  if (request_.save && nameKey(key)) return true;
   const int32_t page = std::max(1, visibleRows() - 1);
   switch (key.virtualKey) {
     case platform::kKeyUp: select(selected_ < 0 ? 0 : selected_ - 1); return true;
@@ -259,12 +287,7 @@ bool CFileBrowser::onKeyDown(const KeyEvent& key) {
     case platform::kKeyEnter: accept(); return true;
     case platform::kKeyEscape: cancel(); return true;
     case platform::kKeyBack:
-      if (request_.save && !name_.empty()) {
-        removeLastCodePoint(name_);
-        setDirty(true);
-      } else if (!isRootFolder(folder_)) {
-        activate(0);  // the parent entry
-      }
+      if (!isRootFolder(folder_)) activate(0);  // the parent entry
       return true;
     default: break;
   }
@@ -272,7 +295,8 @@ bool CFileBrowser::onKeyDown(const KeyEvent& key) {
   if (character == 0 && key.virtualKey == platform::kKeySpace) character = ' ';
   if (character < 0x20 || character == 0x7F || (key.modifiers & kTypingModifiers) != 0) return false;
   if (request_.save) {
-    typeCharacter(static_cast<char32_t>(character));
+    field_.insert(static_cast<char32_t>(character));
+    editName();
   } else {
     jumpToLetter(static_cast<char32_t>(character));
   }

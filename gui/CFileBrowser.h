@@ -8,6 +8,7 @@
 
 #include "gui/CView.h"
 #include "gui/FolderListing.h"
+#include "gui/TextField.h"
 
 namespace tarnwick::gui {
 
@@ -24,11 +25,14 @@ struct FileBrowseRequest {
 // the frame's idle (mouse-downs and keys it delivers), so the host's idle keeps being served.
 //
 // Mouse: a click selects a row, a click on the row a click selected before opens it (folder) or chooses it
-// (file), so a double-click opens only the row it was on; scroll arrows, the bar beneath them and the mouse wheel
-// scroll; filter buttons change the filter; Open / Save and Cancel. Keys: Up, Down, Page Up, Page Down, Home, End move
-// the selection; Enter opens or chooses; Backspace deletes a character of the save name, or (open, or empty name) goes
-// to the parent folder; characters type into the save name (opening: jump to the next entry with that first letter);
-// Escape cancels. Saving: choosing a file takes its name; the chosen path is the folder + the name as typed.
+// (file), so a double-click opens only the row it was on; scroll arrows, the bar beneath them and the mouse
+// wheel scroll; filter buttons change the filter; Open / Save and Cancel. Keys: Up, Down, Page Up, Page Down
+// (and, opening, Home and End) move the selection; Enter opens or chooses; characters type into the save
+// name (opening: jump to the next entry with that first letter); Escape cancels. Opening: Backspace goes to
+// the parent folder. Saving: the name field takes Backspace, Delete, Left, Right, Home, End and Ctrl+A
+// (select the whole name); choosing a file takes its name. The name is a path (resolveSaveName): absolute or
+// from the listed folder; one that names a folder opens it, one that cannot be used is refused with
+// notice() and left as typed.
 class CFileBrowser : public CView {
  public:
   enum class State { kOpen, kChosen, kCancelled };
@@ -46,7 +50,10 @@ class CFileBrowser : public CView {
   const FolderEntry& entry(int32_t index) const { return listing_.entries[static_cast<size_t>(index)]; }
   int32_t selectedIndex() const { return selected_; }
   int32_t filterIndex() const { return filter_; }
-  const std::string& typedName() const { return name_; }
+  const std::string& typedName() const { return field_.text(); }
+  const TextField& nameField() const { return field_; }
+  // Why the typed name was refused; empty when nothing is to be said.
+  const std::string& notice() const { return notice_; }
   bool folderReadable() const { return listing_.readable; }
   // A row's rectangle in frame coordinates; empty when the row is scrolled out of view.
   CRect rowRect(int32_t index) const;
@@ -77,11 +84,13 @@ class CFileBrowser : public CView {
   void activate(int32_t index);
   void accept();
   void cancel();
-  void typeCharacter(char32_t character);
+  bool nameKey(const KeyEvent& key);
+  void editName();
   void jumpToLetter(char32_t character);
   void drawList(CDrawContext* context, const Layout& l);
   void drawScrollBar(CDrawContext* context, const Layout& l);
   void drawControls(CDrawContext* context, const Layout& l);
+  void drawNameField(CDrawContext* context, const CRect& inner, const CRect& field);
 
   FileBrowseRequest request_;
   std::string folder_;
@@ -90,7 +99,8 @@ class CFileBrowser : public CView {
   bool clickedSelection_ = false;  // the selected row was selected by a click, not by the browser
   int32_t top_ = 0;                // first row shown
   int32_t filter_ = 0;
-  std::string name_;
+  TextField field_;
+  std::string notice_;
   State state_ = State::kOpen;
   std::string path_;
 };

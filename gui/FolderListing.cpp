@@ -33,6 +33,13 @@ bool nameBefore(const std::string& a, const std::string& b) {
   return a < b;
 }
 
+// The longest name of a folder entry, in bytes (UTF-16 units on Windows, where UTF-8 may need more).
+#if defined(_WIN32)
+constexpr size_t kLongestFileName = 255 * 3;
+#else
+constexpr size_t kLongestFileName = 255;
+#endif
+
 #if defined(_WIN32)
 constexpr char kSeparator = '\\';
 bool isSeparator(char c) { return c == '/' || c == '\\'; }
@@ -158,6 +165,40 @@ std::string joinPath(const std::string& folder, const std::string& name) {
 #else
   return (folder == "/" || folder.empty()) ? "/" + name : folder + "/" + name;
 #endif
+}
+
+SaveName resolveSaveName(const std::string& folder, const std::string& typed) {
+  SaveName result;
+  auto refuse = [&result](std::string problem) {
+    result.kind = SaveName::Kind::kRefused;
+    result.problem = std::move(problem);
+    return result;
+  };
+  if (typed.empty()) return refuse("Type a name for the file.");
+  try {
+    const fs::path path =
+        (platform::fileSystemPath(folder.c_str()) / platform::fileSystemPath(typed.c_str())).lexically_normal();
+    const std::string text = platform::utf8FromPath(path);
+    if (isSeparator(typed.back()) || !path.has_filename() || isFolder(text)) {
+      if (!isFolder(text)) return refuse("No such folder: " + text);
+      result.kind = SaveName::Kind::kFolder;
+      result.path = withoutTrailingSeparator(path);
+      return result;
+    }
+    const std::string parent = platform::utf8FromPath(path.parent_path());
+    if (!isFolder(parent)) return refuse("No such folder: " + parent);
+    const std::string name = platform::utf8FromPath(path.filename());
+#if defined(_WIN32)
+    if (name.find_first_of("<>:\"|?*") != std::string::npos)
+      return refuse("A file name cannot hold any of < > : \" | ? *");
+#endif
+    if (name.size() > kLongestFileName) return refuse("The name is too long for a file.");
+    result.kind = SaveName::Kind::kFile;
+    result.path = text;
+    return result;
+  } catch (...) {
+    return refuse("Not a usable name: " + typed);
+  }
 }
 
 }  // namespace tarnwick::gui

@@ -45,4 +45,17 @@ std::string parentFolder(const std::string& folder);
 // folder + "/" + name (Windows: '\'), without a doubled separator at the root.
 std::string joinPath(const std::string& folder, const std::string& name);
 
+// What a name typed into a save dialog stands for: a path, absolute or taken from `folder` (on Windows
+// '\' separates its parts as well as '/'), with "." and ".." parts resolved. A path that ends in a
+// separator or names a folder that exists is a folder to open; a file needs an existing folder and a
+// name the file system takes. Nothing typed is ever changed: what cannot be used is refused with the
+// reason, for the user.
+struct SaveName {
+  enum class Kind { kFile, kFolder, kRefused };
+  Kind kind = Kind::kRefused;
+  std::string path;     // kFile: the file to write; kFolder: the folder to open
+  std::string problem;  // kRefused
+};
+SaveName resolveSaveName(const std::string& folder, const std::string& typed);
+
 }  // namespace tarnwick::gui

@@ -210,6 +210,36 @@ TEST_F(EditorFixture, WithoutAHostSelectorTheBrowserOpensWhereTheUserWasAndEndsI
   fs::remove_all(folder);
 }
 
+// Answering No to replacing a file that is there returns to the browser, in the same folder with the same
+// name, instead of ending the dialog.
+TEST_F(EditorFixture, NoToTheOverwriteQuestionReturnsToTheBrowser) {
+  namespace fs = std::filesystem;
+  const fs::path folder = fs::temp_directory_path() / ("tarnwick-again-" + std::to_string(::getpid()));
+  fs::create_directories(folder);
+  setenv("TARNWICK_FILE_DIALOG", "builtin", 1);
+  actions.hostSelector = false;
+  actions.bank = (folder / "live.vlb").string();
+  openEditor();
+  auto browser = [&] { return dynamic_cast<gui::CFileBrowser*>(editor->getFrame()->getModalView()); };
+  click(261, 45);
+  ASSERT_NE(browser(), nullptr);
+  actions.results = {kStorageFileExists};
+  window->queueKey(0, platform::kKeyReturn);
+  idle(2);
+  ASSERT_NE(browser(), nullptr);
+  EXPECT_EQ(browser()->folder(), folder.string());
+  EXPECT_EQ(browser()->typedName(), "live.vlb");
+  window->queueKey('2');
+  window->queueKey(0, platform::kKeyReturn);
+  idle();
+  EXPECT_EQ(browser(), nullptr);
+  const std::string first = (folder / "live.vlb").string(), second = (folder / "live.vlb2.vlb").string();
+  EXPECT_EQ(actions.calls, (std::vector<std::string>{"save " + first, "save " + second, "recent " + second}));
+  EXPECT_EQ(actions.bank, second);
+  unsetenv("TARNWICK_FILE_DIALOG");
+  fs::remove_all(folder);
+}
+
 TEST_F(EditorFixture, WaveDisplayClicksAuditionTheKeyUnderTheMouse) {
   model.wave.present = true;
   model.wave.length = 1000.0f;

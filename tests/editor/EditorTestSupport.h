@@ -123,14 +123,18 @@ struct FakeActions : EditorActions {
   }
   StorageResult record(const char* what, const char* path) {
     calls.push_back(std::string(what) + " " + path);
-    return result;
+    if (results.empty()) return result;
+    const StorageResult next = results.front();
+    results.erase(results.begin());
+    return next;
   }
 
   std::vector<MidiMessage> played, toHost;
   std::vector<std::string> calls, selects, picks;
   std::string bank = "Tarnwick VSTi V1.0";
   StorageResult result = kStorageOk;
-  std::string* recent = nullptr;  // the model's list
+  std::vector<StorageResult> results;  // answered first, one per call, before `result`
+  std::string* recent = nullptr;       // the model's list
   bool hostSelector = true;
 };
 

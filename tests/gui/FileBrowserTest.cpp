@@ -216,8 +216,8 @@ TEST_F(FileBrowserTest, SavingTakesTheTypedNameInTheCurrentFolder) {
   EXPECT_EQ(browser_->selectedIndex(), -1);
   key(kKeyBack);  // one character, both bytes of it
   EXPECT_EQ(browser_->typedName(), "Bank ");
-  type("one/2");  // a name, not a path
-  EXPECT_EQ(browser_->typedName(), "Bank one2");
+  type("one/2");  // kept as typed: a path
+  EXPECT_EQ(browser_->typedName(), "Bank one/2");
   clickRow(indexOf("a.wav"));  // choosing a file takes its name
   EXPECT_EQ(browser_->typedName(), "a.wav");
   clickPart(CFileBrowser::Part::kNameField);
@@ -225,14 +225,78 @@ TEST_F(FileBrowserTest, SavingTakesTheTypedNameInTheCurrentFolder) {
   EXPECT_TRUE(browser_->typedName().empty());
   key(kKeyReturn);  // nothing to save under
   EXPECT_EQ(browser_->state(), CFileBrowser::State::kOpen);
-  key(kKeyBack);  // an empty name: up to the parent folder
-  EXPECT_EQ(browser_->folder(), parentFolder(root_));
+  EXPECT_EQ(browser_->notice(), "Type a name for the file.");
+  key(kKeyBack);  // an empty name: nothing happens
+  EXPECT_EQ(browser_->folder(), root_);
   browser_->openFolder(root_ + "/Sub");
   editor_.window().queueKey(0x00E9);  // é, typed as a character
   type("t");
   clickPart(CFileBrowser::Part::kOkButton);
   EXPECT_EQ(browser_->state(), CFileBrowser::State::kChosen);
   EXPECT_EQ(browser_->path(), root_ + "/Sub/\xC3\xA9t");
+}
+
+// The name is a path, absolute or from the listed folder; what cannot be used is refused with a notice and
+// stays as typed. The field edits like one: Ctrl+A selects the name, Home, End, Left and Right move.
+TEST_F(FileBrowserTest, TheSaveNameIsAPathAndIsRefusedButNeverAltered) {
+  auto ctrlA = [&] {
+    editor_.window().queueKey('a', 0, platform::kKeyModifierControl);
+    editor_.idle();
+  };
+  auto reopen = [&](const std::string& proposed) {
+    editor_.getFrame()->removeView(browser_);
+    browser_->forget();
+    open(true, proposed);
+  };
+  open(true, "live.vlb");
+  ctrlA();
+  type(root_ + "/Sub/mybank1");
+  key(kKeyReturn);
+  EXPECT_EQ(browser_->state(), CFileBrowser::State::kChosen);
+  EXPECT_EQ(browser_->path(), root_ + "/Sub/mybank1");
+
+  reopen("");
+  type("zeta/../Sub/two");
+  clickPart(CFileBrowser::Part::kOkButton);
+  EXPECT_EQ(browser_->path(), root_ + "/Sub/two");
+
+  reopen("");
+  type("nowhere/three");
+  key(kKeyReturn);
+  EXPECT_EQ(browser_->state(), CFileBrowser::State::kOpen);
+  EXPECT_EQ(browser_->notice(), "No such folder: " + root_ + "/nowhere");
+  EXPECT_EQ(browser_->typedName(), "nowhere/three");
+  test::saveArtefact("file-browser-refused", editor_.window().pixels().data(), 554, 356, 554);
+  ctrlA();
+  type("Sub/");  // a folder: opened, the name field empties
+  key(kKeyReturn);
+  EXPECT_EQ(browser_->folder(), root_ + "/Sub");
+  EXPECT_EQ(browser_->typedName(), "");
+  EXPECT_EQ(browser_->notice(), "");
+
+  type("ac");
+  key(platform::kKeyLeft);
+  type("b");
+  key(kKeyHome);
+  editor_.window().queueKey(0x00DF);  // ß, two bytes
+  key(kKeyEnd);
+  type("y");
+  EXPECT_EQ(browser_->typedName(),
+            "\xC3\x9F"
+            "abcy");
+  key(kKeyHome);
+  key(platform::kKeyRight);  // over both bytes
+  type("-");
+  key(kKeyBack);
+  key(kKeyBack);
+  EXPECT_EQ(browser_->typedName(), "abcy");
+  key(kKeyBack);  // at the start: nothing
+  EXPECT_EQ(browser_->typedName(), "abcy");
+  ctrlA();
+  key(kKeyBack);
+  EXPECT_EQ(browser_->typedName(), "");
+  key(kKeyBack);
+  EXPECT_EQ(browser_->folder(), root_ + "/Sub");
 }
 
 TEST_F(FileBrowserTest, DrawsAboveTheEditorAndScrollsLongFolders) {
