@@ -125,12 +125,12 @@ void ADEditor::finishSaveBank(bool chosen, std::string path) {
     showStatus(kStatusNothingToDo);
     return;
   }
-  const size_t n = path.size();
-  if (n > kLongestPath) {
+  // The extension goes on whatever the length; a path that is then too long is refused, never cut.
+  if (!endsWith(path, ".VLB") && !endsWith(path, ".vlb")) path += ".vlb";
+  if (path.size() > kLongestPath) {
     showStatus(kStorageNameTooLong);
     return;
   }
-  if (n < 1020 && (n < 4 || (!endsWith(path, ".VLB") && !endsWith(path, ".vlb")))) path += ".vlb";
   const std::string previous = actions_->bankFileName();
   actions_->setBankFileName(path.c_str());
   const StorageResult result = actions_->saveBank(path.c_str());

@@ -107,8 +107,8 @@ TEST_F(EditorFixture, LoadAudioDialogReportsEveryOutcome) {
 TEST_F(EditorFixture, SaveBankAppendsTheExtensionKeepsTheNameOnFailureAndUpdatesTheMenu) {
   model.recent[0] = "/banks/old.vlb";
   openEditor();
-  const std::string longest(1020, 'n');
-  actions.picks = {"bank", "a.VLB", "b.vlb", "c.Vlb", longest, "bad"};
+  const std::string longest = std::string(1019, 'n') + ".vlb";  // 1023 characters with the extension
+  actions.picks = {"bank", "a.VLB", "b.vlb", "c.Vlb", longest.substr(0, 1019), "bad"};
   for (int i = 0; i < 5; ++i) click(261, 45);
   EXPECT_EQ(actions.selects.front(), "Save Bank to");
   EXPECT_EQ(actions.calls, (std::vector<std::string>{"save bank.vlb", "recent bank.vlb", "save a.VLB", "recent a.VLB",
@@ -125,6 +125,19 @@ TEST_F(EditorFixture, SaveBankAppendsTheExtensionKeepsTheNameOnFailureAndUpdates
   click(261, 45);
   EXPECT_EQ(actions.bank, longest);  // the previous name stays
   EXPECT_EQ(status(*this), "Could not open in write mode.");
+
+  // A path that the extension makes too long, or one longer than a path can be that a host cut to the
+  // editor's buffer, is refused: nothing is written anywhere else.
+  actions.calls.clear();
+  actions.result = kStorageOk;
+  actions.picks = {std::string(1020, 'n'), std::string(1063, 'm')};
+  click(261, 45);
+  EXPECT_EQ(status(*this), "Filename too long");
+  EXPECT_EQ(c().status->getFontColor(), kErrorColour);
+  click(261, 45);
+  EXPECT_EQ(status(*this), "Filename too long");
+  EXPECT_TRUE(actions.calls.empty());
+  EXPECT_EQ(actions.bank, longest);
 }
 
 TEST_F(EditorFixture, BankMenuLoadsFromTheDialogOrARecentEntry) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -114,10 +115,11 @@ struct FakeActions : EditorActions {
     return true;
   }
   bool hostHasFileSelector() override { return hostSelector; }
+  // As a host that cuts the path to the plug-in's buffer.
   bool runHostFileSelector(VstFileSelect& select, std::string& path) override {
     selects.push_back(select.title);
     if (picks.empty()) return false;
-    path = picks.front();
+    path = picks.front().substr(0, static_cast<size_t>(std::max(select.sizeReturnPath - 1, 0)));
     picks.erase(picks.begin());
     return !path.empty();
   }
