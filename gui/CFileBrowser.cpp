@@ -3,6 +3,7 @@
 #include "gui/CFileBrowser.h"
 
 #include <algorithm>
+#include <string>
 #include <utility>
 
 #include "gui/CFrame.h"
@@ -42,7 +43,7 @@ void CFileBrowser::reload() {
   const FileFilter* filter = filter_ < static_cast<int32_t>(request_.filters.size())
                                  ? &request_.filters[static_cast<size_t>(filter_)]
                                  : nullptr;
-  listing_ = listFolder(folder_, filter);
+  listing_ = listFolder(folder_, filter, request_.maxEntries);
   top_ = 0;
   selected_ = -1;
   // Opening: the first entry below the parent, so Enter acts at once. Saving: nothing, so Enter saves under
@@ -52,6 +53,15 @@ void CFileBrowser::reload() {
     select(entryCount() > 1 && entry(0).kind == FolderEntry::Kind::kParent ? 1 : 0);
   clickedSelection_ = false;
   setDirty(true);
+}
+
+std::string CFileBrowser::listingNote() const {
+  if (listing_.found > listing_.listed) {
+    return "Only the first " + std::to_string(listing_.listed) + " of " + std::to_string(listing_.found) +
+           " entries are listed.";
+  }
+  if (!listing_.readable && listing_.listed > 0) return "This folder could not be read to its end.";
+  return std::string();
 }
 
 void CFileBrowser::setFilter(int32_t index) {

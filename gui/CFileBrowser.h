@@ -15,9 +15,10 @@ namespace tarnwick::gui {
 struct FileBrowseRequest {
   bool save = false;
   std::string title;
-  std::vector<FileFilter> filters;  // the first one applies first; none lists every file
-  std::string folder;               // where to start (the nearest existing folder above it); empty: home
-  std::string fileName;             // the proposed name for save
+  std::vector<FileFilter> filters;        // the first one applies first; none lists every file
+  std::string folder;                     // where to start (the nearest existing folder above it); empty: home
+  std::string fileName;                   // the proposed name for save
+  size_t maxEntries = kMaxFolderEntries;  // folders and files listed at most (the first ones)
 };
 
 // [ui-thread] Use: frame->addView(browser); frame->setModalView(browser); then, after each frame idle,
@@ -52,9 +53,12 @@ class CFileBrowser : public CView {
   int32_t filterIndex() const { return filter_; }
   const std::string& typedName() const { return field_.text(); }
   const TextField& nameField() const { return field_; }
-  // Why the typed name was refused; empty when nothing is to be said.
+  // Why the typed name was refused (shown in place of listingNote()); empty when nothing is to be said.
   const std::string& notice() const { return notice_; }
   bool folderReadable() const { return listing_.readable; }
+  // What the title line says of the listing: that it was cut, or that the folder could not be read to its
+  // end; empty otherwise.
+  std::string listingNote() const;
   // A row's rectangle in frame coordinates; empty when the row is scrolled out of view.
   CRect rowRect(int32_t index) const;
   // A part's rectangle in frame coordinates (index: the filter button); empty when not shown.

@@ -86,13 +86,14 @@ void CFileBrowser::draw(CDrawContext* context) {
   outline(context, size, kBorder);
   context->setFont(kNormalFontBig, 0, kBoldFace);
   text(context, fitTail(context, request_.title, l.title.width(), true), l.title, kBlackCColor);
-  if (!notice_.empty()) {
+  const std::string note = notice_.empty() ? listingNote() : notice_;
+  if (!note.empty()) {
     // On the title's line, right of the title.
     const CCoord titleWidth = context->getStringWidth(request_.title.c_str());
     context->setFont(kNormalFontSmall);
     const CRect room(std::min(l.title.left + titleWidth + 16, l.title.right), l.title.top, l.title.right,
                      l.title.bottom);
-    text(context, fitTail(context, notice_, room.width(), true), room, kNotice, kRightText);
+    text(context, fitTail(context, note, room.width(), true), room, notice_.empty() ? kDim : kNotice, kRightText);
   }
   context->setFont(kNormalFontSmall);
   text(context, fitTail(context, folder_, l.folder.width(), true), l.folder, kDim);

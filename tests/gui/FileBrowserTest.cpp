@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
+#include <sys/fsuid.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -47,8 +49,9 @@ class FileBrowserTest : public ::testing::Test {
   static void touch(const std::string& path) { std::ofstream(path) << "x"; }
 
   // A browser over the whole editor window, as the editor shows it.
-  CFileBrowser* open(bool save, std::string fileName = {}) {
+  CFileBrowser* open(bool save, std::string fileName = {}, size_t maxEntries = kMaxFolderEntries) {
     FileBrowseRequest request;
+    request.maxEntries = maxEntries;
     request.save = save;
     request.title = save ? "Save Bank" : "Load Sample";
     request.filters = {{"Audio Files", {"wav", "aif"}}, {"All Files", {"*"}}};
@@ -297,6 +300,52 @@ TEST_F(FileBrowserTest, TheSaveNameIsAPathAndIsRefusedButNeverAltered) {
   EXPECT_EQ(browser_->typedName(), "");
   key(kKeyBack);
   EXPECT_EQ(browser_->folder(), root_ + "/Sub");
+}
+
+// Root reads every folder: for a folder it may not read, the file system takes this thread for another user.
+struct AsAnotherUser {
+  AsAnotherUser() {
+    if (geteuid() != 0) return;
+    setfsgid(65534);
+    setfsuid(65534);
+  }
+  ~AsAnotherUser() {
+    if (geteuid() != 0) return;
+    setfsuid(0);
+    setfsgid(0);
+  }
+};
+
+// A folder with more entries than the browser lists: the first ones in the listing's order, and the title
+// line says that the list was cut. A folder that may not be read says so rather than that it is empty.
+TEST_F(FileBrowserTest, ListsTheFirstEntriesOfALongFolderAndSaysWhatItCouldNotRead) {
+  const std::string many = root_ + "/many";
+  fs::create_directory(many);
+  for (const char* name : {"k.wav", "d.wav", "x.wav", "A.wav", "m.wav", "b.wav", "z.wav", "skip.txt"})
+    touch(many + "/" + name);
+  for (const char* name : {"Q", "c"}) fs::create_directory(many + "/" + name);
+  open(false, {}, 5);
+  browser_->openFolder(many);
+  editor_.idle();
+  EXPECT_EQ(names(), (std::vector<std::string>{"..", "c", "Q", "A.wav", "b.wav", "d.wav"}));
+  EXPECT_EQ(browser_->listingNote(), "Only the first 5 of 9 entries are listed.");
+  test::saveArtefact("file-browser-cut", editor_.window().pixels().data(), 554, 356, 554);
+  EXPECT_EQ(listFolder(many, nullptr, 1).entries.back().name, "c");
+
+  const std::string locked = root_ + "/locked";
+  fs::create_directory(locked);
+  touch(locked + "/inside.wav");
+  fs::permissions(root_, fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+  fs::permissions(locked, fs::perms::none);
+  {
+    AsAnotherUser other;
+    browser_->openFolder(locked);
+  }
+  fs::permissions(locked, fs::perms::owner_all);
+  EXPECT_EQ(browser_->folder(), locked);
+  EXPECT_FALSE(browser_->folderReadable());
+  EXPECT_EQ(browser_->entryCount(), 1);
+  EXPECT_EQ(browser_->listingNote(), "");
 }
 
 TEST_F(FileBrowserTest, DrawsAboveTheEditorAndScrollsLongFolders) {
