@@ -106,6 +106,8 @@ class ADEditor : public gui::AEffGUIEditor, public gui::CControlListener, public
   // Status line: a numbered message in its colour, or a three-part information line.
   void showStatus(int32_t code);
   void showStatusText(const char* a, const char* b, const char* c);
+  // "nothing to do...." for a dialog the user cancelled, in the information colour.
+  void showCancelled();
   // The key label for key row k (0..128).
   void showEditKey(int32_t k);
 

@@ -106,7 +106,7 @@ void ADEditor::finishLoadAudio(bool chosen, const std::string& path) {
     return;
   }
   if (!chosen || path.empty()) {
-    showStatus(kStatusNothingToDo);
+    showCancelled();
     return;
   }
   const StorageResult result = actions_->loadAudioFile(path.c_str());
@@ -122,7 +122,7 @@ void ADEditor::finishLoadAudio(bool chosen, const std::string& path) {
 
 void ADEditor::finishSaveBank(bool chosen, std::string path) {
   if (!chosen) {
-    showStatus(kStatusNothingToDo);
+    showCancelled();
     return;
   }
   // The extension goes on whatever the length; a path that is then too long is refused, never cut.
@@ -157,13 +157,17 @@ void ADEditor::loadBankFromMenu(float value) {
   }
   const char* recent = recentBankAt(entry);
   // An entry whose stored path was too long holds a placeholder that is never opened.
-  const bool usable = recent != nullptr && recent[0] != '<';
-  finishLoadBank(usable ? std::string(recent) : std::string(), false);
+  if (recent == nullptr || recent[0] == '<' || recent[0] == '\0') {
+    showStatus(kStatusNothingToDo);
+    if (c_.wave) c_.wave->setDirty(true);
+    return;
+  }
+  finishLoadBank(recent, false);
 }
 
 void ADEditor::finishLoadBank(const std::string& path, bool fromDialog) {
   if (path.empty()) {
-    showStatus(kStatusNothingToDo);
+    showCancelled();  // the dialog was cancelled
   } else {
     const std::string previous = actions_->bankFileName();
     actions_->setBankFileName(path.c_str());

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "gui/CFileBrowser.h"
 
@@ -138,6 +139,29 @@ TEST_F(EditorFixture, SaveBankAppendsTheExtensionKeepsTheNameOnFailureAndUpdates
   EXPECT_EQ(status(*this), "Filename too long");
   EXPECT_TRUE(actions.calls.empty());
   EXPECT_EQ(actions.bank, longest);
+}
+
+// A cancelled dialog is no error: "nothing to do...." in the information colour. A recent entry that
+// cannot be opened still shows it as an error.
+TEST_F(EditorFixture, ACancelledDialogSaysNothingToDoInTheInformationColour) {
+  model.recent[0] = "< original filename too long >";
+  openEditor();
+  auto pickBank = [&](int32_t entry) {
+    c().bankMenu->setValue(static_cast<float>(entry));
+    editor->valueChanged(editor->getFrame()->getDrawContext(), c().bankMenu);
+  };
+  for (const std::function<void()>& cancel :
+       std::vector<std::function<void()>>{[&] { click(46, 45); }, [&] { click(261, 45); }, [&] { pickBank(0); }}) {
+    editor->showStatus(kStorageCannotOpen);
+    cancel();
+    EXPECT_EQ(status(*this), "nothing to do....");
+    EXPECT_EQ(c().status->getFontColor(), kInfoColour);
+  }
+  EXPECT_EQ(actions.selects, (std::vector<std::string>{"Load Audio File", "Save Bank to", "Load Bank"}));
+  pickBank(2);
+  EXPECT_EQ(status(*this), "nothing to do....");
+  EXPECT_EQ(c().status->getFontColor(), kErrorColour);
+  EXPECT_TRUE(actions.calls.empty());
 }
 
 TEST_F(EditorFixture, BankMenuLoadsFromTheDialogOrARecentEntry) {
