@@ -324,7 +324,13 @@ LRESULT Win32Window::handleMessage(HWND window, UINT message, WPARAM wParam, LPA
       return 0;
     case WM_MOUSELEAVE:
       trackingLeave_ = false;
-      if (GetCapture() != window) queueMouse(Input::Kind::pointer, cursorState());  // where it went
+      if (GetCapture() != window) {
+        // Where it went; a window above this one may hold it at a place inside ours, where no move will
+        // follow: then it is simply outside, so nothing keeps a hover look.
+        MouseState gone = cursorState();
+        if (gone.x >= 0 && gone.y >= 0 && gone.x < width_ && gone.y < height_) gone.x = gone.y = -1;
+        queueMouse(Input::Kind::pointer, gone);
+      }
       return 0;
     case WM_LBUTTONDOWN:
     case WM_MBUTTONDOWN:

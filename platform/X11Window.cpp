@@ -386,6 +386,15 @@ X11Window::Read X11Window::readEvent(bool modal, MouseState& down) {
     case LeaveNotify: {
       const XCrossingEvent& e = event.xcrossing;
       mouse_ = fromEvent(e.window, e.x, e.y, e.x_root, e.y_root, mouseBits(e.state));
+      // The pointer left for a window above this one (or another client took it): the place it left at
+      // may lie inside the window, yet no motion will say where it goes. Outside modal passes, with no
+      // button held, it is outside from now on, so nothing keeps a hover look.
+      const bool held = (mouse_.buttons & kMouseButtonBits) != 0;
+      if (event.type == LeaveNotify && !modal && !held && e.window == s.window && e.detail != NotifyInferior &&
+          mouse_.x >= 0 && mouse_.y >= 0 && mouse_.x < width_ && mouse_.y < height_) {
+        mouse_.x = -1;
+        mouse_.y = -1;
+      }
       read = Read::pointer;
       break;
     }

@@ -43,6 +43,15 @@ TEST(StatusText, Float2StringAndTheBankAndAudioLines) {
   EXPECT_EQ(audioLine(s), "..." + s.audioFileName.substr(4) + " [10.00 sec audio] [not saved]");
   s.frameCount = 0;
   EXPECT_EQ(bankLine(s).substr(38), " [0.0000 MB] [audio changed]");
+  // Lengths round at the last place shown: float2string alone cuts 7.2 (7.19999981 as a float) to 7.199.
+  s.audioFileName = "take.wav";
+  s.saved = true;
+  const std::pair<int32_t, const char*> lengths[] = {{317520, "7.200"},  {317475, "7.199"}, {440990, "10.00"},
+                                                     {4409977, "100.0"}, {22, "0.000"},     {0, "0.000"}};
+  for (const auto& [frames, shown] : lengths) {
+    s.frameCount = frames;
+    EXPECT_EQ(audioLine(s), std::string("take.wav [") + shown + " sec audio] ") << frames;
+  }
 }
 
 TEST_F(EditorFixture, EveryControlReportsInTheStatusLine) {
