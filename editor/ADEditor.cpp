@@ -73,6 +73,7 @@ void ADEditor::close() {
   // A selection still running ends with the window (a child dialog is stopped, a browser view goes).
   selection_.reset();
   dialog_ = Dialog::kNone;
+  saveAgainAt_.clear();
   releaseAllBitmaps();
   // Destroys the frame and with it every control it holds.
   AEffGUIEditor::close();

@@ -108,6 +108,8 @@ class ADEditor : public gui::AEffGUIEditor, public gui::CControlListener, public
   // Status line: a numbered message in its colour, or a three-part information line.
   void showStatus(int32_t code);
   void showStatusText(const char* a, const char* b, const char* c);
+  // "nothing to do...." for a dialog the user cancelled, in the information colour.
+  void showCancelled();
   // The key label for key row k (0..128).
   void showEditKey(int32_t k);
 
@@ -138,13 +140,18 @@ class ADEditor : public gui::AEffGUIEditor, public gui::CControlListener, public
   // Menus (ADEditorMenus.cpp).
   void buildSubmenus();
   void buildMainMenu();
+  // The bank menu: the dialog's entry, then (after a separator) one entry per recent bank file.
   void fillBankMenu(gui::COptionMenu* menu);
+  // The recent bank file that bank menu entry `entry` shows; null for the other entries.
+  const char* recentBankAt(int32_t entry);
+  static constexpr int32_t kFirstRecentBankEntry = 2;
   // Status lines of the controls (ADEditorControls.cpp).
   void reportAutomated(int32_t tag, float value);
   int32_t currentEditRow();
   // File dialogs (ADEditorDialogs.cpp).
   enum class Dialog { kNone, kLoadAudio, kLoadBank, kSaveBank };
-  void startDialog(Dialog kind);
+  // proposed: the path whose folder and name a save dialog starts with (else the bank's).
+  void startDialog(Dialog kind, const std::string* proposed = nullptr);
   void pollDialog();
   void finishLoadAudio(bool chosen, const std::string& path);
   void finishSaveBank(bool chosen, std::string path);
@@ -198,6 +205,7 @@ class ADEditor : public gui::AEffGUIEditor, public gui::CControlListener, public
   std::string shownNotice_;  // the notice as the status line took it
   Dialog dialog_ = Dialog::kNone;
   std::unique_ptr<FileSelection> selection_;
+  std::string saveAgainAt_;  // the save dialog opens again at the next idle, proposing this path
   std::unique_ptr<WaveSummary> waveScratch_;
 
   // The echo table: the latest value per index and one pending bit per index.

@@ -1,6 +1,7 @@
 // What the controls report: values written through to the instrument, the editor's own commands, and the
 // status line and key label texts.
 #include <cstring>
+#include <iterator>
 
 #include "editor/ADEditor.h"
 #include "editor/CBoxSlider.h"
@@ -16,6 +17,15 @@ namespace tarnwick {
 
 using namespace gui;
 using namespace layout;
+
+namespace {
+
+// What each entry of the Reset menu brought back, for the status line.
+constexpr const char* kResetDone[] = {"delay values of all keys reset", "copybuffer reset",
+                                      "options reset: delay range, keyboard mapping, morph algorithm",
+                                      "all reset except the audiobuffer"};
+
+}  // namespace
 
 void ADEditor::valueChanged(CDrawContext* context, CControl* control) {
   if (!control || !effect) return;
@@ -63,6 +73,8 @@ void ADEditor::valueChanged(CDrawContext* context, CControl* control) {
   control->setDirty(true);
   // Copy and paste act on the button's release; the slot displays follow both press and release.
   if (info->control == EditorControl::kCopyButton) refreshSlots();
+  if (info->control == EditorControl::kResetMenu && value >= 0.0f && value < static_cast<float>(std::size(kResetDone)))
+    showStatusText(kResetDone[static_cast<size_t>(value)], "", "");
   if ((info->control == EditorControl::kCopyButton || info->control == EditorControl::kPasteButton) && value == 0.0f) {
     showEditKey(currentEditRow());
     showStatusText(
@@ -180,6 +192,13 @@ void ADEditor::showStatus(int32_t code) {
     text = "Single Key Edit Mode";
   }
   c_.status->setText(text);
+}
+
+void ADEditor::showCancelled() {
+  if (!c_.status) return;
+  // A cancel is no error: the information colour.
+  c_.status->setFontColor(kInfoColour);
+  c_.status->setText("nothing to do....");
 }
 
 void ADEditor::showStatusText(const char* a, const char* b, const char* c) {

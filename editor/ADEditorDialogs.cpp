@@ -2,6 +2,7 @@
 // started from a click and finished on a later idle, so the host's user interface keeps running while
 // the user browses.
 #include <string>
+#include <utility>
 
 #include "editor/ADEditor.h"
 #include "editor/EditorActions.h"
@@ -18,7 +19,6 @@ namespace {
 constexpr size_t kLongestPath = 1023;
 constexpr const char* kDialogOpeningText = "opening the file dialog....";
 constexpr const char* kDialogOpenText = "the file dialog is open already";
-constexpr int32_t kFirstRecentEntry = 2;  // bank menu: dialog entry, separator, then the recent files
 
 bool endsWith(const std::string& s, const char* tail) {
   const size_t n = std::char_traits<char>::length(tail);
@@ -55,7 +55,7 @@ std::string nameOf(const std::string& path) {
 
 }  // namespace
 
-void ADEditor::startDialog(Dialog kind) {
+void ADEditor::startDialog(Dialog kind, const std::string* proposed) {
   if (actions_ == nullptr) return;
   if (dialog_ != Dialog::kNone) {
     // One dialog at a time: another click brings the one that is open forward.
@@ -72,6 +72,9 @@ void ADEditor::startDialog(Dialog kind) {
     StorageSummary summary;
     model_->readStorageSummary(summary);
     selectRequest.folder = folderOf(summary.audioFileName);
+  } else if (proposed != nullptr) {
+    selectRequest.folder = folderOf(*proposed);
+    selectRequest.fileName = nameOf(*proposed);
   } else {
     // A bank that was never saved has a name without a folder: then the most recent bank's folder.
     const std::string bank = actions_->bankFileName();
@@ -90,6 +93,12 @@ void ADEditor::startDialog(Dialog kind) {
 }
 
 void ADEditor::pollDialog() {
+  if (dialog_ == Dialog::kNone && !saveAgainAt_.empty()) {
+    const std::string proposed = std::move(saveAgainAt_);
+    saveAgainAt_.clear();
+    startDialog(Dialog::kSaveBank, &proposed);
+    return;
+  }
   if (dialog_ == Dialog::kNone || !selection_) return;
   std::string path;
   const FileSelection::Status status = selection_->poll(path);
@@ -118,7 +127,7 @@ void ADEditor::finishLoadAudio(bool chosen, const std::string& path) {
     return;
   }
   if (!chosen || path.empty()) {
-    showStatus(kStatusNothingToDo);
+    showCancelled();
     return;
   }
   const StorageResult result = actions_->loadAudioFile(path.c_str());
@@ -134,20 +143,26 @@ void ADEditor::finishLoadAudio(bool chosen, const std::string& path) {
 
 void ADEditor::finishSaveBank(bool chosen, std::string path) {
   if (!chosen) {
-    showStatus(kStatusNothingToDo);
+    showCancelled();
     return;
   }
-  const size_t n = path.size();
-  if (n > kLongestPath) {
+  // The extension goes on whatever the length; a path that is then too long is refused, never cut.
+  if (!endsWith(path, ".VLB") && !endsWith(path, ".vlb")) path += ".vlb";
+  if (path.size() > kLongestPath) {
     showStatus(kStorageNameTooLong);
     return;
   }
-  if (n < 1020 && (n < 4 || (!endsWith(path, ".VLB") && !endsWith(path, ".vlb")))) path += ".vlb";
   const std::string previous = actions_->bankFileName();
   actions_->setBankFileName(path.c_str());
   const StorageResult result = actions_->saveBank(path.c_str());
   if (result != kStorageOk) {
     actions_->setBankFileName(previous.c_str());
+    // No to replacing the file that is there: back to the dialog (from the next idle, so a host's selector
+    // that answers at once does not nest), which proposes the same folder and name.
+    if (result == kStorageFileExists) {
+      saveAgainAt_ = path;
+      return;
+    }
     showStatus(result);
     return;
   }
@@ -161,15 +176,19 @@ void ADEditor::loadBankFromMenu(float value) {
     startDialog(Dialog::kLoadBank);
     return;
   }
-  const char* recent = model_->recentFile(entry - kFirstRecentEntry);
+  const char* recent = recentBankAt(entry);
   // An entry whose stored path was too long holds a placeholder that is never opened.
-  const bool usable = entry >= kFirstRecentEntry && recent != nullptr && recent[0] != '<';
-  finishLoadBank(usable ? std::string(recent) : std::string(), false);
+  if (recent == nullptr || recent[0] == '<' || recent[0] == '\0') {
+    showStatus(kStatusNothingToDo);
+    if (c_.wave) c_.wave->setDirty(true);
+    return;
+  }
+  finishLoadBank(recent, false);
 }
 
 void ADEditor::finishLoadBank(const std::string& path, bool fromDialog) {
   if (path.empty()) {
-    showStatus(kStatusNothingToDo);
+    showCancelled();  // the dialog was cancelled
   } else {
     const std::string previous = actions_->bankFileName();
     actions_->setBankFileName(path.c_str());
@@ -188,12 +207,8 @@ void ADEditor::finishLoadBank(const std::string& path, bool fromDialog) {
 }
 
 void ADEditor::addRecentBank(const std::string& path) {
-  if (!actions_->addRecentFile(path.c_str()) || !c_.bankMenu) return;
-  // The new path takes the first recent entry; the oldest one falls off the menu.
-  c_.bankMenu->removeEntry(c_.bankMenu->getNbEntries() - 1);
-  char text[80];
-  recentFileMenuText(path.c_str(), text);
-  c_.bankMenu->addEntry(text, kFirstRecentEntry);
+  // The new path takes the first recent entry; the oldest one falls off the list.
+  if (actions_->addRecentFile(path.c_str()) && c_.bankMenu) fillBankMenu(c_.bankMenu);
 }
 
 }  // namespace tarnwick

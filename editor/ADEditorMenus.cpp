@@ -7,6 +7,7 @@
 #include "gui/CBitmap.h"
 #include "gui/CFrame.h"
 #include "gui/COptionMenu.h"
+#include "storage/RecentFiles.h"
 
 namespace tarnwick {
 
@@ -65,13 +66,27 @@ void ADEditor::buildMainMenu() {
 }
 
 void ADEditor::fillBankMenu(COptionMenu* menu) {
+  // One row per recent bank file there is, after the dialog's entry and a separator.
+  menu->removeAllEntry();
   menu->addEntry("Load .VLB program bank");
-  menu->addSeparator();
   char text[kMenuPathLimit + 4];
-  for (int32_t k = 0; k < 20; ++k) {
-    recentFileMenuText(model_->recentFile(k), text);
+  for (int32_t k = 0; k < kRecentFileCount; ++k) {
+    const char* path = model_->recentFile(k);
+    if (path == nullptr || path[0] == '\0') continue;
+    if (menu->getNbEntries() == 1) menu->addSeparator();
+    recentFileMenuText(path, text);
     menu->addEntry(text);
   }
+}
+
+const char* ADEditor::recentBankAt(int32_t entry) {
+  int32_t row = kFirstRecentBankEntry;
+  for (int32_t k = 0; k < kRecentFileCount; ++k) {
+    const char* path = model_->recentFile(k);
+    if (path == nullptr || path[0] == '\0') continue;
+    if (row++ == entry) return path;
+  }
+  return nullptr;
 }
 
 }  // namespace tarnwick

@@ -21,7 +21,9 @@ namespace tarnwick {
 
 namespace {
 
-constexpr size_t kResultCapacity = 1024;  // the editor's result buffer for the host's selector
+// The editor's result buffer for the host's selector: larger than the longest path the editor takes (1023
+// characters), so that a path a host had to cut to the buffer still shows as too long and is refused.
+constexpr size_t kResultCapacity = 2048;
 
 // Copies at most capacity - 1 characters and the terminator.
 template <size_t N>

@@ -1,6 +1,7 @@
 // Status-line texts: float2string, the bank line and the audio line.
 #include "editor/StatusText.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -22,6 +23,16 @@ std::string shortNumber(float value, size_t drop) {
   float2string(value, text, kNumberKept);
   const size_t length = std::strlen(text);
   return std::string(text, length > drop ? length - drop : 0);
+}
+
+// Seconds as the audio line shows them (float2string's 8 characters less the last 3), rounded at the last
+// place shown: the conversion only cuts, so 7.2 s (7.19999981 in a float) would show as 7.199.
+float shownSeconds(int32_t frames, float sampleRate) {
+  const double seconds = static_cast<double>(frames) / sampleRate;
+  int digits = 1;
+  for (double w = 10.0; w <= seconds && digits < 7; w *= 10.0) ++digits;
+  const int places = std::max(0, 8 - 1 - digits - 3);
+  return static_cast<float>(seconds + 0.5 * std::pow(10.0, -places));
 }
 
 }  // namespace
@@ -87,7 +98,7 @@ std::string bankLine(const StorageSummary& s) {
 }
 
 std::string audioLine(const StorageSummary& s) {
-  const float seconds = static_cast<float>(s.frameCount) / s.sampleRate;
+  const float seconds = s.sampleRate > 0.0f ? shownSeconds(s.frameCount, s.sampleRate) : 0.0f;
   std::string line = namePart(s.audioFileName, 40, 37) + " [" + shortNumber(seconds, 3) + " sec audio] ";
   if (!s.saved) line += "[not saved]";
   return line;

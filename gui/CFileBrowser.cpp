@@ -3,6 +3,7 @@
 #include "gui/CFileBrowser.h"
 
 #include <algorithm>
+#include <string>
 #include <utility>
 
 #include "gui/CFrame.h"
@@ -25,19 +26,16 @@ constexpr int32_t kTypingModifiers =
 
 char32_t lowerAscii(char32_t c) { return (c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c; }
 
-bool validName(const std::string& name) {
-  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
-}
-
 }  // namespace
 
 CFileBrowser::CFileBrowser(const CRect& rect, FileBrowseRequest request) : CView(rect), request_(std::move(request)) {
-  name_ = request_.fileName;
+  field_.setText(request_.fileName);
   openFolder(request_.folder);
 }
 
 void CFileBrowser::openFolder(const std::string& folder) {
   folder_ = startFolder(folder);
+  notice_.clear();
   reload();
 }
 
@@ -45,14 +43,25 @@ void CFileBrowser::reload() {
   const FileFilter* filter = filter_ < static_cast<int32_t>(request_.filters.size())
                                  ? &request_.filters[static_cast<size_t>(filter_)]
                                  : nullptr;
-  listing_ = listFolder(folder_, filter);
+  listing_ = listFolder(folder_, filter, request_.maxEntries);
   top_ = 0;
   selected_ = -1;
-  // Opening: the first entry below the parent, so Enter and a second click act at once. Saving: nothing,
-  // so Enter saves under the proposed name.
+  // Opening: the first entry below the parent, so Enter acts at once. Saving: nothing, so Enter saves under
+  // the proposed name. A click on a row the browser highlighted by itself only selects it: the second
+  // click of a double-click that opened a folder must not open what the new listing highlights.
   if (!request_.save && entryCount() > 0)
     select(entryCount() > 1 && entry(0).kind == FolderEntry::Kind::kParent ? 1 : 0);
+  clickedSelection_ = false;
   setDirty(true);
+}
+
+std::string CFileBrowser::listingNote() const {
+  if (listing_.found > listing_.listed) {
+    return "Only the first " + std::to_string(listing_.listed) + " of " + std::to_string(listing_.found) +
+           " entries are listed.";
+  }
+  if (!listing_.readable && listing_.listed > 0) return "This folder could not be read to its end.";
+  return std::string();
 }
 
 void CFileBrowser::setFilter(int32_t index) {
@@ -137,7 +146,7 @@ void CFileBrowser::select(int32_t index) {
   const int32_t rows = visibleRows();
   if (selected_ < top_) scrollTo(selected_);
   if (selected_ >= top_ + rows) scrollTo(selected_ - rows + 1);
-  if (request_.save && entry(selected_).kind == FolderEntry::Kind::kFile) name_ = entry(selected_).name;
+  if (request_.save && entry(selected_).kind == FolderEntry::Kind::kFile) field_.setText(entry(selected_).name);
   setDirty(true);
 }
 
@@ -155,10 +164,11 @@ void CFileBrowser::activate(int32_t index) {
     for (int32_t i = 0; i < entryCount(); ++i) {
       if (entry(i).kind == FolderEntry::Kind::kFolder && entry(i).name == cameFrom) select(i);
     }
+    clickedSelection_ = false;
   } else if (chosen.kind == FolderEntry::Kind::kFolder) {
     openFolder(joinPath(folder_, chosen.name));
   } else {
-    if (request_.save) name_ = chosen.name;
+    if (request_.save) field_.setText(chosen.name);
     path_ = joinPath(folder_, chosen.name);
     state_ = State::kChosen;
     setDirty(true);
@@ -168,9 +178,20 @@ void CFileBrowser::activate(int32_t index) {
 void CFileBrowser::accept() {
   if (selected_ >= 0 && (!request_.save || entry(selected_).kind != FolderEntry::Kind::kFile)) {
     activate(selected_);
-  } else if (request_.save && validName(name_)) {
-    path_ = joinPath(folder_, name_);
-    state_ = State::kChosen;
+  } else if (request_.save) {
+    // The name is a path: a file to save to, a folder to open, or refused as it stands.
+    const SaveName target = resolveSaveName(folder_, field_.text());
+    switch (target.kind) {
+      case SaveName::Kind::kFile:
+        path_ = target.path;
+        state_ = State::kChosen;
+        break;
+      case SaveName::Kind::kFolder:
+        openFolder(target.path);
+        field_.setText(std::string());
+        break;
+      case SaveName::Kind::kRefused: notice_ = target.problem; break;
+    }
     setDirty(true);
   }
 }
@@ -186,11 +207,30 @@ void CFileBrowser::cancel() {
   setDirty(true);
 }
 
-void CFileBrowser::typeCharacter(char32_t character) {
-  if (character == '/') return;  // a name, not a path
-  appendUtf8(name_, character);
+void CFileBrowser::editName() {
   selected_ = -1;  // Enter now saves under the typed name
+  notice_.clear();
   setDirty(true);
+}
+
+bool CFileBrowser::nameKey(const KeyEvent& key) {
+  switch (key.virtualKey) {
+    case platform::kKeyBack: field_.backspace(); break;
+    case platform::kKeyDelete: field_.deleteForward(); break;
+    case platform::kKeyLeft: field_.left(); break;
+    case platform::kKeyRight: field_.right(); break;
+    case platform::kKeyHome: field_.home(); break;
+    case platform::kKeyEnd: field_.end(); break;
+    default:
+      if ((key.modifiers & kTypingModifiers) == platform::kKeyModifierControl &&
+          (key.character == 'a' || key.character == 'A')) {
+        field_.selectAll();
+        break;
+      }
+      return false;
+  }
+  editName();
+  return true;
 }
 
 void CFileBrowser::jumpToLetter(char32_t character) {
@@ -212,10 +252,11 @@ void CFileBrowser::mouse(CDrawContext* /*context*/, CPoint& where, int32_t butto
   if (l.rows.pointInside(where)) {
     const int32_t index = top_ + (where.y - l.rows.top) / kRowHeight;
     if (index >= entryCount()) return;
-    if (index == selected_) {
+    if (index == selected_ && clickedSelection_) {
       activate(index);
     } else {
       select(index);
+      clickedSelection_ = true;
     }
   } else if (l.scrollUp.pointInside(where)) {
     scrollTo(top_ - kScrollStep);
@@ -242,6 +283,7 @@ void CFileBrowser::mouse(CDrawContext* /*context*/, CPoint& where, int32_t butto
 
 bool CFileBrowser::onKeyDown(const KeyEvent& key) {
   if (state_ != State::kOpen) return false;
+  if (request_.save && nameKey(key)) return true;
   const int32_t page = std::max(1, visibleRows() - 1);
   switch (key.virtualKey) {
     case platform::kKeyUp: select(selected_ < 0 ? 0 : selected_ - 1); return true;
@@ -255,12 +297,7 @@ bool CFileBrowser::onKeyDown(const KeyEvent& key) {
     case platform::kKeyEnter: accept(); return true;
     case platform::kKeyEscape: cancel(); return true;
     case platform::kKeyBack:
-      if (request_.save && !name_.empty()) {
-        removeLastCodePoint(name_);
-        setDirty(true);
-      } else if (!isRootFolder(folder_)) {
-        activate(0);  // the parent entry
-      }
+      if (!isRootFolder(folder_)) activate(0);  // the parent entry
       return true;
     default: break;
   }
@@ -268,7 +305,8 @@ bool CFileBrowser::onKeyDown(const KeyEvent& key) {
   if (character == 0 && key.virtualKey == platform::kKeySpace) character = ' ';
   if (character < 0x20 || character == 0x7F || (key.modifiers & kTypingModifiers) != 0) return false;
   if (request_.save) {
-    typeCharacter(static_cast<char32_t>(character));
+    field_.insert(static_cast<char32_t>(character));
+    editName();
   } else {
     jumpToLetter(static_cast<char32_t>(character));
   }

@@ -8,27 +8,32 @@
 
 #include "gui/CView.h"
 #include "gui/FolderListing.h"
+#include "gui/TextField.h"
 
 namespace tarnwick::gui {
 
 struct FileBrowseRequest {
   bool save = false;
   std::string title;
-  std::vector<FileFilter> filters;  // the first one applies first; none lists every file
-  std::string folder;               // where to start (the nearest existing folder above it); empty: home
-  std::string fileName;             // the proposed name for save
+  std::vector<FileFilter> filters;        // the first one applies first; none lists every file
+  std::string folder;                     // where to start (the nearest existing folder above it); empty: home
+  std::string fileName;                   // the proposed name for save
+  size_t maxEntries = kMaxFolderEntries;  // folders and files listed at most (the first ones)
 };
 
 // [ui-thread] Use: frame->addView(browser); frame->setModalView(browser); then, after each frame idle,
 // look at state(); once it is not kOpen, frame->removeView(browser) and use path(). Everything happens in
 // the frame's idle (mouse-downs and keys it delivers), so the host's idle keeps being served.
 //
-// Mouse: a click selects a row, a click on the row already selected opens it (folder) or chooses it
-// (file); scroll arrows, the bar beneath them and the mouse wheel scroll; filter buttons change the filter;
-// Open / Save and Cancel. Keys: Up, Down, Page Up, Page Down, Home, End move the selection; Enter opens or chooses;
-// Backspace deletes a character of the save name, or (open, or empty name) goes to the parent folder;
-// characters type into the save name (opening: jump to the next entry with that first letter); Escape
-// cancels. Saving: choosing a file takes its name; the chosen path is the folder + the name as typed.
+// Mouse: a click selects a row, a click on the row a click selected before opens it (folder) or chooses it
+// (file), so a double-click opens only the row it was on; scroll arrows, the bar beneath them and the mouse
+// wheel scroll; filter buttons change the filter; Open / Save and Cancel. Keys: Up, Down, Page Up, Page Down
+// (and, opening, Home and End) move the selection; Enter opens or chooses; characters type into the save
+// name (opening: jump to the next entry with that first letter); Escape cancels. Opening: Backspace goes to
+// the parent folder. Saving: the name field takes Backspace, Delete, Left, Right, Home, End and Ctrl+A
+// (select the whole name); choosing a file takes its name. The name is a path (resolveSaveName): absolute or
+// from the listed folder; one that names a folder opens it, one that cannot be used is refused with
+// notice() and left as typed.
 class CFileBrowser : public CView {
  public:
   enum class State { kOpen, kChosen, kCancelled };
@@ -46,8 +51,14 @@ class CFileBrowser : public CView {
   const FolderEntry& entry(int32_t index) const { return listing_.entries[static_cast<size_t>(index)]; }
   int32_t selectedIndex() const { return selected_; }
   int32_t filterIndex() const { return filter_; }
-  const std::string& typedName() const { return name_; }
+  const std::string& typedName() const { return field_.text(); }
+  const TextField& nameField() const { return field_; }
+  // Why the typed name was refused (shown in place of listingNote()); empty when nothing is to be said.
+  const std::string& notice() const { return notice_; }
   bool folderReadable() const { return listing_.readable; }
+  // What the title line says of the listing: that it was cut, or that the folder could not be read to its
+  // end; empty otherwise.
+  std::string listingNote() const;
   // A row's rectangle in frame coordinates; empty when the row is scrolled out of view.
   CRect rowRect(int32_t index) const;
   // A part's rectangle in frame coordinates (index: the filter button); empty when not shown.
@@ -77,19 +88,23 @@ class CFileBrowser : public CView {
   void activate(int32_t index);
   void accept();
   void cancel();
-  void typeCharacter(char32_t character);
+  bool nameKey(const KeyEvent& key);
+  void editName();
   void jumpToLetter(char32_t character);
   void drawList(CDrawContext* context, const Layout& l);
   void drawScrollBar(CDrawContext* context, const Layout& l);
   void drawControls(CDrawContext* context, const Layout& l);
+  void drawNameField(CDrawContext* context, const CRect& inner, const CRect& field);
 
   FileBrowseRequest request_;
   std::string folder_;
   FolderListing listing_;
   int32_t selected_ = -1;
-  int32_t top_ = 0;  // first row shown
+  bool clickedSelection_ = false;  // the selected row was selected by a click, not by the browser
+  int32_t top_ = 0;                // first row shown
   int32_t filter_ = 0;
-  std::string name_;
+  TextField field_;
+  std::string notice_;
   State state_ = State::kOpen;
   std::string path_;
 };

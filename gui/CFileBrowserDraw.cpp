@@ -1,5 +1,6 @@
 // The file browser's drawing: title, folder path, the list with its scroll bar, filters, name field and
 // buttons.
+#include <algorithm>
 #include <string>
 
 #include "gui/CFileBrowser.h"
@@ -17,6 +18,7 @@ constexpr CColor kFolderIcon = {214, 170, 60, 255};
 constexpr CColor kButton = {222, 222, 222, 255};
 constexpr CColor kTrack = {215, 215, 215, 255};
 constexpr CColor kThumb = {160, 160, 160, 255};
+constexpr CColor kNotice = {176, 32, 32, 255};
 constexpr CCoord kRowTextLeft = 22;
 
 // Fills exactly the pixels of r.
@@ -84,6 +86,15 @@ void CFileBrowser::draw(CDrawContext* context) {
   outline(context, size, kBorder);
   context->setFont(kNormalFontBig, 0, kBoldFace);
   text(context, fitTail(context, request_.title, l.title.width(), true), l.title, kBlackCColor);
+  const std::string note = notice_.empty() ? listingNote() : notice_;
+  if (!note.empty()) {
+    // On the title's line, right of the title.
+    const CCoord titleWidth = context->getStringWidth(request_.title.c_str());
+    context->setFont(kNormalFontSmall);
+    const CRect room(std::min(l.title.left + titleWidth + 16, l.title.right), l.title.top, l.title.right,
+                     l.title.bottom);
+    text(context, fitTail(context, note, room.width(), true), room, notice_.empty() ? kDim : kNotice, kRightText);
+  }
   context->setFont(kNormalFontSmall);
   text(context, fitTail(context, folder_, l.folder.width(), true), l.folder, kDim);
   drawList(context, l);
@@ -142,15 +153,33 @@ void CFileBrowser::drawControls(CDrawContext* context, const Layout& l) {
     text(context, "Name:", l.nameLabel, kBlackCColor);
     fill(context, l.name, kWhiteCColor);
     outline(context, l.name, selected_ < 0 ? kSelected : kBorder);
-    const CRect inner = CRect(l.name).inset(4, 0);
-    const std::string shown = fitTail(context, name_, inner.width() - 3, false);
-    text(context, shown, inner, kBlackCColor);
-    const CCoord caret = inner.left + context->getStringWidth(shown.c_str()) + 1;
-    context->setFrameColor(kBlackCColor);
-    context->drawLine(CPoint(caret, l.name.top + 4), CPoint(caret, l.name.bottom - 5));
+    drawNameField(context, CRect(l.name).inset(4, 0), l.name);
   }
   drawButton(context, l.ok, request_.save ? "Save" : "Open", true);
   drawButton(context, l.cancel, "Cancel", false);
+}
+
+void CFileBrowser::drawNameField(CDrawContext* context, const CRect& inner, const CRect& field) {
+  // The name from the first code point that keeps the caret in view.
+  const std::string& name = field_.text();
+  const size_t caret = field_.caret();
+  size_t from = 0;
+  while (from < caret && context->getStringWidth(name.substr(from, caret - from).c_str()) > inner.width() - 3) {
+    const char* p = name.c_str() + from;
+    nextCodePoint(p);
+    from = static_cast<size_t>(p - name.c_str());
+  }
+  const std::string shown = name.substr(from);
+  if (field_.allSelected()) {
+    const CCoord width = std::min(context->getStringWidth(shown.c_str()), inner.width());
+    fill(context, CRect(inner.left, field.top + 3, inner.left + width + 1, field.bottom - 3), kSelected);
+    text(context, shown, inner, kWhiteCColor);
+    return;
+  }
+  text(context, shown, inner, kBlackCColor);
+  const CCoord x = inner.left + context->getStringWidth(name.substr(from, caret - from).c_str()) + 1;
+  context->setFrameColor(kBlackCColor);
+  context->drawLine(CPoint(x, field.top + 4), CPoint(x, field.bottom - 5));
 }
 
 }  // namespace tarnwick::gui

@@ -125,7 +125,7 @@ void COptionMenu::mouse(CDrawContext* context, CPoint& /*where*/, int32_t button
   setDirty(true);
   // Keep this menu alive while its popup runs: a pick may make the listener remove it.
   remember();
-  const OptionMenuPick pick = runOptionMenuPopup(pParentFrame, this, CPoint(size.left, size.bottom));
+  const OptionMenuPick pick = runOptionMenuPopup(pParentFrame, this, size);
   popupOpen = false;
   setDirty(true);
   if (pick.menu) takePick(context, pick.menu, pick.index);

@@ -33,6 +33,13 @@ bool nameBefore(const std::string& a, const std::string& b) {
   return a < b;
 }
 
+// The longest name of a folder entry, in bytes (UTF-16 units on Windows, where UTF-8 may need more).
+#if defined(_WIN32)
+constexpr size_t kLongestFileName = 255 * 3;
+#else
+constexpr size_t kLongestFileName = 255;
+#endif
+
 #if defined(_WIN32)
 constexpr char kSeparator = '\\';
 bool isSeparator(char c) { return c == '/' || c == '\\'; }
@@ -60,6 +67,13 @@ std::string homeFolder() {
 #endif
 }
 
+// Keeps the `most` names that come first in the listing's order.
+void keepSmallest(std::vector<std::string>& names, size_t most) {
+  if (names.size() <= most) return;
+  std::nth_element(names.begin(), names.begin() + static_cast<std::ptrdiff_t>(most), names.end(), nameBefore);
+  names.resize(most);
+}
+
 bool isFolder(const std::string& path) {
   std::error_code error;
   return fs::is_directory(platform::fileSystemPath(path.c_str()), error);
@@ -78,16 +92,20 @@ bool filterAccepts(const FileFilter& filter, const std::string& name) {
   return false;
 }
 
-FolderListing listFolder(const std::string& folder, const FileFilter* filter) {
+FolderListing listFolder(const std::string& folder, const FileFilter* filter, size_t most) {
   FolderListing listing;
   try {
     if (!isRootFolder(folder)) listing.entries.push_back({"..", FolderEntry::Kind::kParent});
     std::vector<std::string> folders, files;
+    // Keeps the first `most` of folders then files; what is dropped can never be among them.
+    auto keepFirst = [most, &folders, &files] {
+      keepSmallest(folders, most);
+      keepSmallest(files, most - folders.size());
+    };
     std::error_code error;
-    fs::directory_iterator it(platform::fileSystemPath(folder.c_str()), fs::directory_options::skip_permission_denied,
-                              error);
-    size_t count = 0;
-    for (; !error && it != fs::directory_iterator() && count < kMaxFolderEntries; it.increment(error), ++count) {
+    // A folder that may not be read is an error here, not an empty folder.
+    fs::directory_iterator it(platform::fileSystemPath(folder.c_str()), error);
+    for (; !error && it != fs::directory_iterator(); it.increment(error)) {
       std::string name = platform::utf8FromPath(it->path().filename());
       if (name.empty() || name[0] == '.') continue;
       std::error_code typeError;
@@ -95,9 +113,15 @@ FolderListing listFolder(const std::string& folder, const FileFilter* filter) {
         folders.push_back(std::move(name));
       } else if (filter == nullptr || filterAccepts(*filter, name)) {
         files.push_back(std::move(name));
+      } else {
+        continue;
       }
+      ++listing.found;
+      if (folders.size() + files.size() > 2 * most + 64) keepFirst();
     }
     listing.readable = !error;
+    keepFirst();
+    listing.listed = folders.size() + files.size();
     std::sort(folders.begin(), folders.end(), nameBefore);
     std::sort(files.begin(), files.end(), nameBefore);
     for (std::string& name : folders) listing.entries.push_back({std::move(name), FolderEntry::Kind::kFolder});
@@ -106,6 +130,7 @@ FolderListing listFolder(const std::string& folder, const FileFilter* filter) {
     listing.entries.clear();
     if (!isRootFolder(folder)) listing.entries.push_back({"..", FolderEntry::Kind::kParent});
     listing.readable = false;
+    listing.listed = listing.found = 0;
   }
   return listing;
 }
@@ -158,6 +183,40 @@ std::string joinPath(const std::string& folder, const std::string& name) {
 #else
   return (folder == "/" || folder.empty()) ? "/" + name : folder + "/" + name;
 #endif
+}
+
+SaveName resolveSaveName(const std::string& folder, const std::string& typed) {
+  SaveName result;
+  auto refuse = [&result](std::string problem) {
+    result.kind = SaveName::Kind::kRefused;
+    result.problem = std::move(problem);
+    return result;
+  };
+  if (typed.empty()) return refuse("Type a name for the file.");
+  try {
+    const fs::path path =
+        (platform::fileSystemPath(folder.c_str()) / platform::fileSystemPath(typed.c_str())).lexically_normal();
+    const std::string text = platform::utf8FromPath(path);
+    if (isSeparator(typed.back()) || !path.has_filename() || isFolder(text)) {
+      if (!isFolder(text)) return refuse("No such folder: " + text);
+      result.kind = SaveName::Kind::kFolder;
+      result.path = withoutTrailingSeparator(path);
+      return result;
+    }
+    const std::string parent = platform::utf8FromPath(path.parent_path());
+    if (!isFolder(parent)) return refuse("No such folder: " + parent);
+    const std::string name = platform::utf8FromPath(path.filename());
+#if defined(_WIN32)
+    if (name.find_first_of("<>:\"|?*") != std::string::npos)
+      return refuse("A file name cannot hold any of < > : \" | ? *");
+#endif
+    if (name.size() > kLongestFileName) return refuse("The name is too long for a file.");
+    result.kind = SaveName::Kind::kFile;
+    result.path = text;
+    return result;
+  } catch (...) {
+    return refuse("Not a usable name: " + typed);
+  }
 }
 
 }  // namespace tarnwick::gui

@@ -21,7 +21,9 @@ struct FolderEntry {
 
 struct FolderListing {
   std::vector<FolderEntry> entries;  // the parent first (unless at the root), then folders, then files
-  bool readable = true;              // false: the folder could not be read (it lists as empty)
+  bool readable = true;              // false: the folder could not be read (or not to its end)
+  size_t listed = 0;                 // folders and files listed (the parent not counted)
+  size_t found = 0;                  // folders and files the folder holds for the filter; > listed: cut
 };
 
 // Whether the file name has one of the filter's extensions (ASCII letters compared case-insensitively).
@@ -29,9 +31,10 @@ struct FolderListing {
 bool filterAccepts(const FileFilter& filter, const std::string& name);
 
 // [ui-thread] Reads the folder (a normalised absolute path). Never throws; an unreadable folder lists as
-// its parent entry alone. Lists at most kMaxFolderEntries entries.
-FolderListing listFolder(const std::string& folder, const FileFilter* filter);
+// its parent entry alone. Of a folder with more than `most` folders and files, the first `most` in the
+// listing's order are listed (the memory kept stays in proportion to `most`, whatever the folder holds).
 constexpr size_t kMaxFolderEntries = 50000;
+FolderListing listFolder(const std::string& folder, const FileFilter* filter, size_t most = kMaxFolderEntries);
 
 // An absolute, normalised path without a trailing separator ("/" for the root) of the nearest folder that
 // exists at or above `requested` (relative paths are taken from the current folder); the home folder for
@@ -44,5 +47,18 @@ bool isRootFolder(const std::string& folder);
 std::string parentFolder(const std::string& folder);
 // folder + "/" + name (Windows: '\'), without a doubled separator at the root.
 std::string joinPath(const std::string& folder, const std::string& name);
+
+// What a name typed into a save dialog stands for: a path, absolute or taken from `folder` (on Windows
+// '\' separates its parts as well as '/'), with "." and ".." parts resolved. A path that ends in a
+// separator or names a folder that exists is a folder to open; a file needs an existing folder and a
+// name the file system takes. Nothing typed is ever changed: what cannot be used is refused with the
+// reason, for the user.
+struct SaveName {
+  enum class Kind { kFile, kFolder, kRefused };
+  Kind kind = Kind::kRefused;
+  std::string path;     // kFile: the file to write; kFolder: the folder to open
+  std::string problem;  // kRefused
+};
+SaveName resolveSaveName(const std::string& folder, const std::string& typed);
 
 }  // namespace tarnwick::gui

@@ -94,11 +94,18 @@ void drawLevel(Level& level) {
   if (level.surface) level.surface->present(ctx.getPixels(), ctx.getStride());
 }
 
-bool openLevel(CFrame* frame, std::vector<Level>& levels, COptionMenu* menu, const CPoint& at, CCoord minWidth) {
+// Where a list goes: at (x, y), or with its right edge at altRight / its bottom at altBottom where the
+// screen ends first (window coordinates).
+struct Anchor {
+  CCoord x, y, altRight, altBottom;
+};
+
+bool openLevel(CFrame* frame, std::vector<Level>& levels, COptionMenu* menu, const Anchor& anchor, CCoord minWidth) {
   Level level;
   level.menu = menu;
   const CCoord w = listWidth(menu, minWidth), h = listHeight(menu);
-  level.surface = frame->getPlatformWindow()->openPopup(at.x, at.y, w, h);
+  level.surface = frame->getPlatformWindow()->openPopup(
+      platform::PopupPlace{anchor.x, anchor.y, w, h, anchor.altRight - w, anchor.altBottom - h});
   if (!level.surface) return false;
   level.rect = CRect(level.surface->x(), level.surface->y(), level.surface->x() + w, level.surface->y() + h);
   level.image = std::make_unique<COffscreenContext>(nullptr, w, h, kListBack);
@@ -125,15 +132,21 @@ int32_t popupRowAt(const COptionMenu* menu, CCoord y) {
   return -1;
 }
 
-OptionMenuPick runOptionMenuPopup(CFrame* frame, COptionMenu* menu, const CPoint& at) {
+OptionMenuPick runOptionMenuPopup(CFrame* frame, COptionMenu* menu, const CRect& control) {
   OptionMenuPick pick;
   if (frame == nullptr || frame->getPlatformWindow() == nullptr || menu == nullptr || menu->getNbEntries() == 0)
     return pick;
   std::vector<Level> levels;
-  if (!openLevel(frame, levels, menu, at, menu->getWidth())) return pick;
+  // Under the control, else above it.
+  const CCoord rootRight = control.left + listWidth(menu, menu->getWidth());
+  if (!openLevel(frame, levels, menu, Anchor{control.left, control.bottom, rootRight, control.top}, menu->getWidth()))
+    return pick;
 
   constexpr int32_t kAnyButton = kLButton | kMButton | kRButton;
   int32_t previous = frame->getCurrentMouseButtons();
+  // Only a release that ends a press made while the lists are open picks: the release of the click that
+  // opened them never does, wherever they opened.
+  bool pressedInLists = false;
   for (;;) {
     frame->doIdleStuff();
     if (frame->isModalAbandoned()) return pick;
@@ -157,16 +170,20 @@ OptionMenuPick runOptionMenuPopup(CFrame* frame, COptionMenu* menu, const CPoint
         levels.resize(static_cast<size_t>(hitLevel) + 1);  // closes deeper lists
         drawLevel(levels.back());
         if (COptionMenu* sub = levels.back().menu->getSubMenu(hover); sub && sub->getNbEntries() > 0) {
+          // Beside its entry: on the right, else on the left of the list, sharing the border column.
           const CRect& r = levels.back().rect;
-          openLevel(frame, levels, sub,
-                    CPoint(r.right - 1, r.top + popupRowTop(levels.back().menu, hover) - kPopupBorder), 0);
+          const CCoord top = r.top + popupRowTop(levels.back().menu, hover) - kPopupBorder;
+          openLevel(frame, levels, sub, Anchor{r.right - 1, top, r.left + 1, top + listHeight(sub)}, 0);
         }
       }
     }
     const bool pressed = (buttons & kAnyButton) != 0, wasPressed = (previous & kAnyButton) != 0;
     previous = buttons;
-    if (pressed && !wasPressed && hitLevel < 0) return pick;
-    if (!pressed && wasPressed && hitLevel >= 0) {
+    if (pressed && !wasPressed) {
+      if (hitLevel < 0) return pick;
+      pressedInLists = true;
+    }
+    if (!pressed && wasPressed && pressedInLists && hitLevel >= 0) {
       const Level& level = levels[static_cast<size_t>(hitLevel)];
       if (selectable(level.menu, hitRow) && level.menu->getSubMenu(hitRow) == nullptr) {
         pick.menu = level.menu;

@@ -18,18 +18,19 @@ struct OptionMenuPick {
 
 // Popup look: DejaVu Sans 12 px in rows of kPopupRowHeight (separators kPopupSeparatorHeight), a one-pixel
 // border, the first row kPopupBorder pixels from the top; a check column on the left and a submenu arrow
-// column on the right. The root list opens with its top left at `at` (window coordinates), at least as wide
-// as the menu control; a submenu opens beside its entry.
+// column on the right. The root list opens under the control (`control`, window coordinates), or above it
+// where the screen ends first, at least as wide as the control; a submenu opens beside its entry, on the
+// right of its list, or on the left where the screen ends first, never over the entry.
 constexpr int32_t kPopupRowHeight = 18;
 constexpr int32_t kPopupSeparatorHeight = 7;
 constexpr int32_t kPopupBorder = 2;
 
 // Runs the popup until a pick or a cancel:
 //  - hovering an entry highlights it; hovering a submenu entry opens the submenu beside it;
-//  - releasing a button over a plain entry picks it (press-drag-release and click both work); the release of
-//    the press that opened the menu keeps it open when it happens outside the lists;
+//  - a click on a plain entry picks it: releasing a button over the entry, after pressing it while the lists
+//    were open; the release of the press that opened the menu never picks, wherever the lists opened;
 //  - pressing a button outside every list, or the window ending the modal loop, cancels.
-OptionMenuPick runOptionMenuPopup(CFrame* frame, COptionMenu* menu, const CPoint& at);
+OptionMenuPick runOptionMenuPopup(CFrame* frame, COptionMenu* menu, const CRect& control);
 
 // Row geometry of a list, for tests and for the popup: the top of entry index (list coordinates) and the
 // entry at a y (-1 on the border or past the end).

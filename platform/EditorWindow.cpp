@@ -2,6 +2,8 @@
 // the toolkit's own top-level windows.
 #include "platform/EditorWindow.h"
 
+#include <algorithm>
+
 #include "platform/OffscreenWindow.h"
 #if defined(_WIN32)
 #include "platform/Win32Window.h"
@@ -10,6 +12,25 @@
 #endif
 
 namespace tarnwick::platform {
+
+namespace {
+
+// One axis: the wanted place where it fits, else the other one where that fits, else as near to the wanted
+// place as the screen allows.
+int32_t placeOnAxis(int32_t at, int32_t alt, int32_t size, int32_t low, int32_t high) {
+  auto fits = [&](int32_t p) { return p >= low && static_cast<int64_t>(p) + size <= high; };
+  if (fits(at)) return at;
+  if (alt != at && fits(alt)) return alt;
+  return std::max(low, std::min(at, high - size));
+}
+
+}  // namespace
+
+void placePopup(const PopupPlace& place, int32_t originX, int32_t originY, int32_t left, int32_t top, int32_t right,
+                int32_t bottom, int32_t& screenX, int32_t& screenY) {
+  screenX = placeOnAxis(originX + place.x, originX + place.altX, place.width, left, right);
+  screenY = placeOnAxis(originY + place.y, originY + place.altY, place.height, top, bottom);
+}
 
 std::unique_ptr<EditorWindow> createEditorWindow(void* parent, int32_t width, int32_t height) {
   if (parent == nullptr) return createOffscreenEditorWindow(width, height);

@@ -95,6 +95,22 @@ class EditorWindowListener {
   virtual void windowWheel(int32_t /*x*/, int32_t /*y*/, int32_t /*steps*/) {}
 };
 
+// Where a popup is to go, in window coordinates. It opens at (x, y) where it fits on the screen; where it
+// would cross an edge of the screen there, at altX (a submenu: left of its list) or altY (a list: above the
+// control that opened it) when the popup fits there; a popup that fits neither way is moved just enough to
+// stay on the screen.
+struct PopupPlace {
+  int32_t x = 0, y = 0, width = 0, height = 0;
+  int32_t altX = 0, altY = 0;
+  // No other place than (x, y).
+  static PopupPlace at(int32_t x, int32_t y, int32_t width, int32_t height) { return {x, y, width, height, x, y}; }
+};
+
+// For the backends: the top left on the screen of a popup `place` in a window whose top left lies at
+// (originX, originY) on a screen area from (left, top) to (right, bottom), exclusive.
+void placePopup(const PopupPlace& place, int32_t originX, int32_t originY, int32_t left, int32_t top, int32_t right,
+                int32_t bottom, int32_t& screenX, int32_t& screenY);
+
 // A borderless surface for a popup menu; destroying it closes it.
 class PopupSurface {
  public:
@@ -134,8 +150,12 @@ class EditorWindow {
   // For the toolkit's own modal windows: waits until input may be pending or the time is up. False when
   // nothing will ever arrive again (the window is gone, a test script is used up): the loop must end.
   virtual bool waitForEvents(int32_t milliseconds) = 0;
-  // A popup of width × height at (x, y) in window coordinates; null when none can be made.
-  virtual std::unique_ptr<PopupSurface> openPopup(int32_t x, int32_t y, int32_t width, int32_t height) = 0;
+  // A popup placed as `place` says; null when none can be made.
+  virtual std::unique_ptr<PopupSurface> openPopup(const PopupPlace& place) = 0;
+  // A popup of width × height at (x, y) in window coordinates, moved only to stay on the screen.
+  std::unique_ptr<PopupSurface> openPopup(int32_t x, int32_t y, int32_t width, int32_t height) {
+    return openPopup(PopupPlace::at(x, y, width, height));
+  }
 };
 
 // The window for an editor of width × height as a child of the host's parent window (an X11 window id or

@@ -86,8 +86,15 @@ bool OffscreenWindow::pumpModal() {
   return false;
 }
 
-std::unique_ptr<PopupSurface> OffscreenWindow::openPopup(int32_t x, int32_t y, int32_t width, int32_t height) {
+std::unique_ptr<PopupSurface> OffscreenWindow::openPopup(const PopupPlace& place) {
+  const int32_t width = place.width, height = place.height;
   if (width <= 0 || height <= 0 || width > 16384 || height > 16384) return nullptr;
+  int32_t x = place.x, y = place.y;
+  if (onScreen_) {
+    placePopup(place, screenPlace_.x, screenPlace_.y, 0, 0, screenPlace_.width, screenPlace_.height, x, y);
+    x -= screenPlace_.x;
+    y -= screenPlace_.y;
+  }
   return std::make_unique<Surface>(*this, x, y, width, height);
 }
 

@@ -31,7 +31,10 @@ class OffscreenWindow : public EditorWindow {
   // Never waits; false once the script is used up.
   bool waitForEvents(int32_t /*milliseconds*/) override { return !script_.empty(); }
   MouseState mouseState() const override { return mouse_; }
-  std::unique_ptr<PopupSurface> openPopup(int32_t x, int32_t y, int32_t width, int32_t height) override;
+  using EditorWindow::openPopup;
+  // Where the test placed the window on a screen (placeOnScreen), kept on it as a window system would;
+  // else exactly where asked.
+  std::unique_ptr<PopupSurface> openPopup(const PopupPlace& place) override;
 
   // Test side.
   void queueMouse(int32_t x, int32_t y, int32_t buttons);
@@ -45,6 +48,11 @@ class OffscreenWindow : public EditorWindow {
     if (listener_) listener_->windowCloseRequested();
   }
   void setMouse(int32_t x, int32_t y, int32_t buttons) { mouse_ = {x, y, buttons}; }
+  // Lays the window with its top left at (x, y) on a screen of width × height, for the popups' placement.
+  void placeOnScreen(int32_t x, int32_t y, int32_t screenWidth, int32_t screenHeight) {
+    screenPlace_ = {x, y, screenWidth, screenHeight};
+    onScreen_ = true;
+  }
   // The window's pixels as last presented (0 where nothing was presented yet).
   uint32_t pixel(int32_t x, int32_t y) const;
   const std::vector<uint32_t>& pixels() const { return screen_; }
@@ -82,6 +90,10 @@ class OffscreenWindow : public EditorWindow {
   int32_t focusRequests_ = 0;
   std::vector<Popup*> popups_;
   size_t mostPopups_ = 0;
+  struct {
+    int32_t x, y, width, height;
+  } screenPlace_{0, 0, 0, 0};
+  bool onScreen_ = false;
 };
 
 }  // namespace tarnwick::platform

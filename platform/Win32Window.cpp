@@ -127,7 +127,8 @@ class Win32Window final : public EditorWindow, public win32::MessageTarget {
     return session_->usable();
   }
 
-  std::unique_ptr<PopupSurface> openPopup(int32_t x, int32_t y, int32_t width, int32_t height) override;
+  using EditorWindow::openPopup;
+  std::unique_ptr<PopupSurface> openPopup(const PopupPlace& place) override;
 
   LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -292,22 +293,23 @@ void Win32Window::drainModal(bool& escape) {
   }
 }
 
-std::unique_ptr<PopupSurface> Win32Window::openPopup(int32_t x, int32_t y, int32_t width, int32_t height) {
+std::unique_ptr<PopupSurface> Win32Window::openPopup(const PopupPlace& place) {
   Session& s = *session_;
+  const int32_t width = place.width, height = place.height;
   if (width <= 0 || height <= 0 || width > kMaxSurfaceSide || height > kMaxSurfaceSide) return nullptr;
   if (!s.usable()) return nullptr;
   POINT origin{0, 0};
   if (!ClientToScreen(s.window, &origin)) return nullptr;
-  // Kept on the monitor's work area: moved left / up where it would cross the right or bottom edge.
+  // Kept on the monitor's work area.
   MONITORINFO monitor{};
   monitor.cbSize = sizeof monitor;
   RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  if (GetMonitorInfoW(MonitorFromPoint(POINT{origin.x + x, origin.y + y}, MONITOR_DEFAULTTONEAREST), &monitor)) {
+  if (GetMonitorInfoW(MonitorFromPoint(POINT{origin.x + place.x, origin.y + place.y}, MONITOR_DEFAULTTONEAREST),
+                      &monitor)) {
     work = monitor.rcWork;
   }
-  int screenX = origin.x + x, screenY = origin.y + y;
-  screenX = std::max(static_cast<int>(work.left), std::min(screenX, static_cast<int>(work.right) - width));
-  screenY = std::max(static_cast<int>(work.top), std::min(screenY, static_cast<int>(work.bottom) - height));
+  int32_t screenX = 0, screenY = 0;
+  placePopup(place, origin.x, origin.y, work.left, work.top, work.right, work.bottom, screenX, screenY);
   auto popup = std::make_unique<Win32Popup>(session_, screenX - origin.x, screenY - origin.y, width, height);
   if (!popup->open(screenX, screenY)) return nullptr;
   return popup;
@@ -327,7 +329,13 @@ LRESULT Win32Window::handleMessage(HWND window, UINT message, WPARAM wParam, LPA
       return 0;
     case WM_MOUSELEAVE:
       trackingLeave_ = false;
-      if (GetCapture() != window) queueMouse(Input::Kind::pointer, cursorState());  // where it went
+      if (GetCapture() != window) {
+        // Where it went; a window above this one may hold it at a place inside ours, where no move will
+        // follow: then it is simply outside, so nothing keeps a hover look.
+        MouseState gone = cursorState();
+        if (gone.x >= 0 && gone.y >= 0 && gone.x < width_ && gone.y < height_) gone.x = gone.y = -1;
+        queueMouse(Input::Kind::pointer, gone);
+      }
       return 0;
     case WM_LBUTTONDOWN:
     case WM_MBUTTONDOWN:

@@ -198,8 +198,10 @@ class X11Window final : public EditorWindow {
     return s.usable() && s.window != 0;
   }
 
-  std::unique_ptr<PopupSurface> openPopup(int32_t x, int32_t y, int32_t width, int32_t height) override {
+  using EditorWindow::openPopup;
+  std::unique_ptr<PopupSurface> openPopup(const PopupPlace& place) override {
     Session& s = *session_;
+    const int32_t width = place.width, height = place.height;
     if (width <= 0 || height <= 0 || width > kMaxSurfaceSide || height > kMaxSurfaceSide) return nullptr;
     if (!s.usable() || s.window == 0) return nullptr;
     int originX = 0, originY = 0, screenW = 0, screenH = 0;
@@ -211,10 +213,8 @@ class X11Window final : public EditorWindow {
       screenW = DisplayWidth(s.display, s.screen);
       screenH = DisplayHeight(s.display, s.screen);
     }
-    // Kept on the screen: moved left / up where it would cross the right or bottom edge.
-    int rootX = originX + x, rootY = originY + y;
-    rootX = std::max(0, std::min(rootX, screenW - width));
-    rootY = std::max(0, std::min(rootY, screenH - height));
+    int32_t rootX = 0, rootY = 0;
+    placePopup(place, originX, originY, 0, 0, screenW, screenH, rootX, rootY);
     auto popup = std::make_unique<X11Popup>(session_, rootX - originX, rootY - originY, width, height);
     if (!popup->open(rootX, rootY)) return nullptr;
     return popup;
@@ -400,6 +400,15 @@ X11Window::Read X11Window::readEvent(bool modal, MouseState& down) {
     case LeaveNotify: {
       const XCrossingEvent& e = event.xcrossing;
       mouse_ = fromEvent(e.window, e.x, e.y, e.x_root, e.y_root, mouseBits(e.state));
+      // The pointer left for a window above this one (or another client took it): the place it left at
+      // may lie inside the window, yet no motion will say where it goes. Outside modal passes, with no
+      // button held, it is outside from now on, so nothing keeps a hover look.
+      const bool held = (mouse_.buttons & kMouseButtonBits) != 0;
+      if (event.type == LeaveNotify && !modal && !held && e.window == s.window && e.detail != NotifyInferior &&
+          mouse_.x >= 0 && mouse_.y >= 0 && mouse_.x < width_ && mouse_.y < height_) {
+        mouse_.x = -1;
+        mouse_.y = -1;
+      }
       read = Read::pointer;
       break;
     }

@@ -16,7 +16,7 @@ void header(Image& img, const FontSet& f) {
   f.bold.draw(img, "TARNWICK", 9, statusLabel.left, 10, palette::accent, Align::left, 1.0);
   const int x = statusLabel.left + f.bold.measure("TARNWICK", 9, 1.0) + 6;
   f.sans.draw(img, "granular sampler", 8, x, 10, palette::textDim);
-  f.sans.draw(img, "edit key", 8, (keyLabel.left + keyLabel.right) / 2, 10, palette::textDim, Align::centre);
+  f.sans.draw(img, "edit key", palette::hintPx, (keyLabel.left + keyLabel.right) / 2, 10, palette::hint, Align::centre);
 }
 
 void labelFields(Image& img) {
@@ -56,7 +56,7 @@ void bufferStartTrack(Image& img, const FontSet& f) {
     const int x = x0 + static_cast<int>(std::lround(k * (x1 - 1 - x0) / 4.0));
     img.vLine(x, 124, 127, k == 0 || k == 4 ? palette::textDim : palette::textFaint);
   }
-  f.sans.draw(img, "buffer start", 8, x0 + 4, 131, palette::textDim);
+  f.sans.draw(img, "buffer start", palette::hintPx, x0 + 12, 132, palette::hint);
 }
 
 void barGraph(Image& img, const FontSet& f) {
@@ -90,8 +90,8 @@ void copySlots(Image& img, const FontSet& f) {
     const Rect s = slotDisplay(j);
     recess(img, s.left, s.top, s.right, s.bottom, palette::field);
   }
-  f.sans.draw(img, "\u25BC copy the bars into a slot      \u25B2 paste a slot onto the bars", 8, slotX(0) - 3, 352,
-              palette::textDim);
+  f.sans.draw(img, "\u25BC copy the bars into a slot      \u25B2 paste a slot onto the bars", palette::hintPx,
+              slotX(0) - 3, 353, palette::hint);
 }
 
 void levelAndMeter(Image& img, const FontSet& f) {

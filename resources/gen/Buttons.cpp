@@ -9,9 +9,19 @@ namespace tarnwick::art {
 
 namespace {
 
-// Off above on, each half a key cap.
-Image switchKey(const FontSet& fonts, int w, int half, const std::string& label, bool hover) {
+// Off above on, each half a key cap. The three mode switches (move, morph, trigger) share one label size
+// and lamp whatever the height of their keys, and their labels stand on one line of the window.
+constexpr double kModeLabelPx = 9.0;
+constexpr int kModeLampSize = 6;
+constexpr int kModeBaseline = 50;  // window row
+
+Image switchKey(const FontSet& fonts, int w, int half, const std::string& label, bool hover, int modeKeyTop = -1) {
   KeyLook off{label, true, false, false, hover, false};
+  if (modeKeyTop >= 0) {
+    off.labelPx = kModeLabelPx;
+    off.lampSize = kModeLampSize;
+    off.baseline = kModeBaseline - modeKeyTop;
+  }
   KeyLook on = off;
   on.on = true;
   return stack({keyCap(fonts, w, half, off), keyCap(fonts, w, half, on)});
@@ -58,12 +68,12 @@ Image slotKey(bool down, bool pressed) {
 void addButtons(const FontSet& f, Catalogue& out) {
   out.push_back({135, "flood", switchKey(f, 40, 12, "FLOOD", false)});
   out.push_back({171, "flood-hover", switchKey(f, 40, 12, "FLOOD", true)});
-  out.push_back({160, "move", switchKey(f, 43, 9, "MOVE", false)});
-  out.push_back({159, "move-hover", switchKey(f, 43, 9, "MOVE", true)});
-  out.push_back({161, "morph", switchKey(f, 50, 17, "MORPH", false)});
-  out.push_back({166, "morph-hover", switchKey(f, 50, 17, "MORPH", true)});
-  out.push_back({139, "trigger", switchKey(f, 53, 17, "TRIGGER", false)});
-  out.push_back({142, "trigger-hover", switchKey(f, 53, 17, "TRIGGER", true)});
+  out.push_back({160, "move", switchKey(f, 43, 9, "MOVE", false, layout::moveButton.top)});
+  out.push_back({159, "move-hover", switchKey(f, 43, 9, "MOVE", true, layout::moveButton.top)});
+  out.push_back({161, "morph", switchKey(f, 50, 17, "MORPH", false, layout::morphButton.top)});
+  out.push_back({166, "morph-hover", switchKey(f, 50, 17, "MORPH", true, layout::morphButton.top)});
+  out.push_back({139, "trigger", switchKey(f, 53, 17, "TRIGGER", false, layout::triggerButton.top)});
+  out.push_back({142, "trigger-hover", switchKey(f, 53, 17, "TRIGGER", true, layout::triggerButton.top)});
   out.push_back({163, "load-audio", kickKey(f, 65, 12, "LOAD AUDIO", false)});
   out.push_back({168, "load-audio-hover", kickKey(f, 65, 12, "LOAD AUDIO", true)});
   out.push_back({173, "save-bank", kickKey(f, 74, 12, "SAVE BANK", false)});

@@ -20,6 +20,9 @@ inline constexpr Colour gridStrong = rgb(58, 62, 68);
 inline constexpr Colour text = rgb(200, 200, 200);
 inline constexpr Colour textDim = rgb(132, 136, 142);
 inline constexpr Colour textFaint = rgb(76, 79, 85);
+// Captions that tell what a control does: large and light enough to read on the panel.
+inline constexpr Colour hint = rgb(172, 176, 182);
+inline constexpr double hintPx = 10.0;
 inline constexpr Colour accent = rgb(222, 168, 52);
 inline constexpr Colour accentDark = rgb(150, 106, 24);
 inline constexpr Colour accentDim = rgb(92, 70, 30);

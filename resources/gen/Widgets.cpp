@@ -47,20 +47,21 @@ Image keyCap(const FontSet& fonts, int w, int h, const KeyLook& look) {
     img.hLine(2, w - 2, 0, palette::accentDark);
   }
 
-  const int lampSize = h >= 15 ? 6 : h >= 11 ? 4 : 3;
+  const int lampSize = look.lampSize > 0 ? look.lampSize : h >= 15 ? 6 : h >= 11 ? 4 : 3;
   const int textLeft = look.led ? 3 + lampSize + 1 : 1;
   if (look.led) lamp(img, 3, (h - lampSize) / 2, lampSize, look.on);
 
-  const double px = h >= 15 ? 9.0 : h >= 11 ? 8.0 : 7.0;
+  const double px = look.labelPx > 0 ? look.labelPx : h >= 15 ? 9.0 : h >= 11 ? 8.0 : 7.0;
   const int room = w - 1 - textLeft;
   // The narrower face where the bold one would touch the rim.
-  const Font& font = h >= 11 && fonts.bold.measure(look.label, px) <= room - 3 ? fonts.bold : fonts.condensedBold;
+  const bool boldFits = (h >= 11 || look.labelPx > 0) && fonts.bold.measure(look.label, px) <= room - 3;
+  const Font& font = boldFits ? fonts.bold : fonts.condensedBold;
   const int cap = font.capHeight(px);
   const int triangle = look.menu ? cap : 0;
   const int gap = look.menu ? 3 : 0;
   const int textWidth = font.measure(look.label, px) + gap + triangle;
   const int x = textLeft + std::max(0, (room - textWidth) / 2);
-  const int baseline = (h + cap) / 2 + (look.pressed ? 1 : 0);
+  const int baseline = (look.baseline > 0 ? look.baseline : (h + cap) / 2) + (look.pressed ? 1 : 0);
   const Colour ink = look.on ? rgb(250, 200, 96) : look.hover ? rgb(236, 238, 242) : rgb(206, 208, 212);
   font.draw(img, look.label, px, x, baseline, ink);
   if (look.menu) {

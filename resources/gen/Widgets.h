@@ -20,6 +20,9 @@ struct KeyLook {
   bool pressed = false;  // kick button held down
   bool hover = false;    // the mouse rests on it
   bool menu = false;     // a small triangle after the label
+  double labelPx = 0;    // the label's size; 0: by the key's height
+  int lampSize = 0;      // the lamp's diameter; 0: by the key's height
+  int baseline = 0;      // the label's baseline row; 0: the label centred
 };
 
 // One state of a push button, w × h, opaque except for its rounded corners.

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "gui/CFileBrowser.h"
 
@@ -42,6 +43,15 @@ TEST(StatusText, Float2StringAndTheBankAndAudioLines) {
   EXPECT_EQ(audioLine(s), "..." + s.audioFileName.substr(4) + " [10.00 sec audio] [not saved]");
   s.frameCount = 0;
   EXPECT_EQ(bankLine(s).substr(38), " [0.0000 MB] [audio changed]");
+  // Lengths round at the last place shown: float2string alone cuts 7.2 (7.19999981 as a float) to 7.199.
+  s.audioFileName = "take.wav";
+  s.saved = true;
+  const std::pair<int32_t, const char*> lengths[] = {{317520, "7.200"},  {317475, "7.199"}, {440990, "10.00"},
+                                                     {4409977, "100.0"}, {22, "0.000"},     {0, "0.000"}};
+  for (const auto& [frames, shown] : lengths) {
+    s.frameCount = frames;
+    EXPECT_EQ(audioLine(s), std::string("take.wav [") + shown + " sec audio] ") << frames;
+  }
 }
 
 TEST_F(EditorFixture, EveryControlReportsInTheStatusLine) {
@@ -107,8 +117,8 @@ TEST_F(EditorFixture, LoadAudioDialogReportsEveryOutcome) {
 TEST_F(EditorFixture, SaveBankAppendsTheExtensionKeepsTheNameOnFailureAndUpdatesTheMenu) {
   model.recent[0] = "/banks/old.vlb";
   openEditor();
-  const std::string longest(1020, 'n');
-  actions.picks = {"bank", "a.VLB", "b.vlb", "c.Vlb", longest, "bad"};
+  const std::string longest = std::string(1019, 'n') + ".vlb";  // 1023 characters with the extension
+  actions.picks = {"bank", "a.VLB", "b.vlb", "c.Vlb", longest.substr(0, 1019), "bad"};
   for (int i = 0; i < 5; ++i) click(261, 45);
   EXPECT_EQ(actions.selects.front(), "Save Bank to");
   EXPECT_EQ(actions.calls, (std::vector<std::string>{"save bank.vlb", "recent bank.vlb", "save a.VLB", "recent a.VLB",
@@ -116,7 +126,7 @@ TEST_F(EditorFixture, SaveBankAppendsTheExtensionKeepsTheNameOnFailureAndUpdates
                                                      "save " + longest, "recent " + longest}));
   EXPECT_EQ(actions.bank, longest);
   // Every new path went to the top of the recent entries; the oldest fell off.
-  EXPECT_EQ(c().bankMenu->getNbEntries(), 22);
+  EXPECT_EQ(c().bankMenu->getNbEntries(), 8);
   EXPECT_EQ(std::string(c().bankMenu->getEntry(2)), "..." + longest.substr(longest.size() - 72));
   EXPECT_STREQ(c().bankMenu->getEntry(6), "bank.vlb");
   EXPECT_STREQ(c().bankMenu->getEntry(7), "/banks/old.vlb");
@@ -125,6 +135,42 @@ TEST_F(EditorFixture, SaveBankAppendsTheExtensionKeepsTheNameOnFailureAndUpdates
   click(261, 45);
   EXPECT_EQ(actions.bank, longest);  // the previous name stays
   EXPECT_EQ(status(*this), "Could not open in write mode.");
+
+  // A path that the extension makes too long, or one longer than a path can be that a host cut to the
+  // editor's buffer, is refused: nothing is written anywhere else.
+  actions.calls.clear();
+  actions.result = kStorageOk;
+  actions.picks = {std::string(1020, 'n'), std::string(1063, 'm')};
+  click(261, 45);
+  EXPECT_EQ(status(*this), "Filename too long");
+  EXPECT_EQ(c().status->getFontColor(), kErrorColour);
+  click(261, 45);
+  EXPECT_EQ(status(*this), "Filename too long");
+  EXPECT_TRUE(actions.calls.empty());
+  EXPECT_EQ(actions.bank, longest);
+}
+
+// A cancelled dialog is no error: "nothing to do...." in the information colour. A recent entry that
+// cannot be opened still shows it as an error.
+TEST_F(EditorFixture, ACancelledDialogSaysNothingToDoInTheInformationColour) {
+  model.recent[0] = "< original filename too long >";
+  openEditor();
+  auto pickBank = [&](int32_t entry) {
+    c().bankMenu->setValue(static_cast<float>(entry));
+    editor->valueChanged(editor->getFrame()->getDrawContext(), c().bankMenu);
+  };
+  for (const std::function<void()>& cancel :
+       std::vector<std::function<void()>>{[&] { click(46, 45); }, [&] { click(261, 45); }, [&] { pickBank(0); }}) {
+    editor->showStatus(kStorageCannotOpen);
+    cancel();
+    EXPECT_EQ(status(*this), "nothing to do....");
+    EXPECT_EQ(c().status->getFontColor(), kInfoColour);
+  }
+  EXPECT_EQ(actions.selects, (std::vector<std::string>{"Load Audio File", "Save Bank to", "Load Bank"}));
+  pickBank(2);
+  EXPECT_EQ(status(*this), "nothing to do....");
+  EXPECT_EQ(c().status->getFontColor(), kErrorColour);
+  EXPECT_TRUE(actions.calls.empty());
 }
 
 TEST_F(EditorFixture, BankMenuLoadsFromTheDialogOrARecentEntry) {
@@ -139,14 +185,16 @@ TEST_F(EditorFixture, BankMenuLoadsFromTheDialogOrARecentEntry) {
   pick(0);
   EXPECT_EQ(actions.selects, (std::vector<std::string>{"Load Bank"}));
   EXPECT_EQ(actions.calls, (std::vector<std::string>{"load /banks/new.vlb", "recent /banks/new.vlb"}));
+  EXPECT_STREQ(c().bankMenu->getEntry(2), "/banks/new.vlb");  // the new bank comes first
   actions.calls.clear();
-  pick(2);  // a recent bank keeps its place
+  pick(3);  // a recent bank keeps its place
   EXPECT_EQ(actions.calls, (std::vector<std::string>{"load /banks/first.vlb"}));
   EXPECT_EQ(actions.bank, "/banks/first.vlb");
-  pick(3);  // the placeholder is never opened
+  EXPECT_STREQ(c().bankMenu->getEntry(3), "/banks/first.vlb");
+  pick(4);  // the placeholder is never opened
   EXPECT_EQ(status(*this), "nothing to do....");
   actions.result = kStorageNotBank;
-  pick(2);
+  pick(3);
   EXPECT_EQ(actions.bank, "/banks/first.vlb");
   EXPECT_EQ(status(*this), "No valid VLB file.");
 }
@@ -204,6 +252,36 @@ TEST_F(EditorFixture, WithoutAHostSelectorTheBrowserOpensWhereTheUserWasAndEndsI
   click(46, 45);  // closing the editor with the browser open ends it with the window
   ASSERT_NE(browser(), nullptr);
   editor->close();
+  unsetenv("TARNWICK_FILE_DIALOG");
+  fs::remove_all(folder);
+}
+
+// Answering No to replacing a file that is there returns to the browser, in the same folder with the same
+// name, instead of ending the dialog.
+TEST_F(EditorFixture, NoToTheOverwriteQuestionReturnsToTheBrowser) {
+  namespace fs = std::filesystem;
+  const fs::path folder = fs::temp_directory_path() / ("tarnwick-again-" + std::to_string(::getpid()));
+  fs::create_directories(folder);
+  setenv("TARNWICK_FILE_DIALOG", "builtin", 1);
+  actions.hostSelector = false;
+  actions.bank = (folder / "live.vlb").string();
+  openEditor();
+  auto browser = [&] { return dynamic_cast<gui::CFileBrowser*>(editor->getFrame()->getModalView()); };
+  click(261, 45);
+  ASSERT_NE(browser(), nullptr);
+  actions.results = {kStorageFileExists};
+  window->queueKey(0, platform::kKeyReturn);
+  idle(2);
+  ASSERT_NE(browser(), nullptr);
+  EXPECT_EQ(browser()->folder(), folder.string());
+  EXPECT_EQ(browser()->typedName(), "live.vlb");
+  window->queueKey('2');
+  window->queueKey(0, platform::kKeyReturn);
+  idle();
+  EXPECT_EQ(browser(), nullptr);
+  const std::string first = (folder / "live.vlb").string(), second = (folder / "live.vlb2.vlb").string();
+  EXPECT_EQ(actions.calls, (std::vector<std::string>{"save " + first, "save " + second, "recent " + second}));
+  EXPECT_EQ(actions.bank, second);
   unsetenv("TARNWICK_FILE_DIALOG");
   fs::remove_all(folder);
 }

@@ -120,6 +120,21 @@ TEST_F(EditorFixture, StatusCodesSetTheColourAndTheirTexts) {
   EXPECT_GT(countColour(*window, layout::kStatusRect, kInfoColour), 20);
 }
 
+TEST_F(EditorFixture, ResetSaysWhatItReset) {
+  openEditor();
+  const std::vector<std::string> lines = {"delay values of all keys reset", "copybuffer reset",
+                                          "options reset: delay range, keyboard mapping, morph algorithm",
+                                          "all reset except the audiobuffer"};
+  for (int32_t entry = 0; entry < 4; ++entry) {
+    editor->showStatus(0);
+    c().reset->setValue(static_cast<float>(entry));
+    editor->valueChanged(editor->getFrame()->getDrawContext(), c().reset);
+    EXPECT_EQ(host.plain.back(), (std::pair<int32_t, float>(267, static_cast<float>(entry))));
+    EXPECT_EQ(c().status->getText(), lines[static_cast<size_t>(entry)]);
+    EXPECT_EQ(c().status->getFontColor(), kInfoColour);
+  }
+}
+
 TEST_F(EditorFixture, AboutEntryOpensTheAboutScreenUntilClicked) {
   openEditor();
   c().mainMenu->setValue(6.0f);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -103,28 +104,39 @@ struct FakeActions : EditorActions {
   void selectLastKey() override { calls.push_back("select"); }
   const char* bankFileName() override { return bank.c_str(); }
   void setBankFileName(const char* path) override { bank = path; }
+  // As the instrument's list: a path already there keeps its place, a new one comes first.
   bool addRecentFile(const char* path) override {
     calls.push_back(std::string("recent ") + path);
-    return recentIsNew;
+    if (recent == nullptr) return true;
+    for (int i = 0; i < 20; ++i)
+      if (recent[i] == path) return false;
+    for (int i = 19; i > 0; --i) recent[i] = recent[i - 1];
+    recent[0] = path;
+    return true;
   }
   bool hostHasFileSelector() override { return hostSelector; }
+  // As a host that cuts the path to the plug-in's buffer.
   bool runHostFileSelector(VstFileSelect& select, std::string& path) override {
     selects.push_back(select.title);
     if (picks.empty()) return false;
-    path = picks.front();
+    path = picks.front().substr(0, static_cast<size_t>(std::max(select.sizeReturnPath - 1, 0)));
     picks.erase(picks.begin());
     return !path.empty();
   }
   StorageResult record(const char* what, const char* path) {
     calls.push_back(std::string(what) + " " + path);
-    return result;
+    if (results.empty()) return result;
+    const StorageResult next = results.front();
+    results.erase(results.begin());
+    return next;
   }
 
   std::vector<MidiMessage> played, toHost;
   std::vector<std::string> calls, selects, picks;
   std::string bank = "Tarnwick VSTi V1.0";
   StorageResult result = kStorageOk;
-  bool recentIsNew = true;
+  std::vector<StorageResult> results;  // answered first, one per call, before `result`
+  std::string* recent = nullptr;       // the model's list
   bool hostSelector = true;
 };
 
@@ -137,6 +149,7 @@ struct EditorFixture : ::testing::Test {
   platform::OffscreenWindow* window = nullptr;
 
   void openEditor() {
+    actions.recent = model.recent;
     if (!editor) editor = std::make_unique<ADEditor>(&host, &model, &actions);
     auto w = std::make_unique<platform::OffscreenWindow>(layout::kWindowWidth, layout::kWindowHeight);
     window = w.get();

@@ -111,6 +111,8 @@ TEST_F(EditorFixture, ANewEditRowRefreshesBarsSlidersAndKeyLabelAtIdle) {
 }
 
 TEST_F(EditorFixture, EchoIsAppliedAtIdleAndOnlyForIndicesWithAControl) {
+  model.recent[0] = "/banks/a.vlb";
+  model.recent[1] = "/banks/b.vlb";
   openEditor();
   editor->setParameter(12, 0.3f);
   editor->setParameter(12, 0.4f);

@@ -48,23 +48,34 @@ TEST_F(EditorFixture, MainMenuHoldsTheSubmenusAndAbout) {
   EXPECT_FALSE(c().reset->isCheckEntry(3));
 }
 
-TEST_F(EditorFixture, BankMenuListsTheRecentFilesCutTo72Characters) {
+TEST_F(EditorFixture, BankMenuHasOneEntryPerRecentFileCutTo72Characters) {
   const std::string exact(72, 'a');
   const std::string longer = "/x" + std::string(71, 'b') + "c";  // 74 characters
   model.recent[0] = exact;
   model.recent[1] = longer;
   model.recent[2] = "/banks/one.vlb";
+  model.recent[7] = "/banks/seven.vlb";  // after a gap
   openEditor();
   const COptionMenu* bank = c().bankMenu;
-  ASSERT_EQ(bank->getNbEntries(), 22);
+  ASSERT_EQ(bank->getNbEntries(), 6);
   EXPECT_STREQ(bank->getEntry(0), "Load .VLB program bank");
   EXPECT_TRUE(bank->isSeparator(1));
   EXPECT_EQ(std::string(bank->getEntry(2)), exact);
   EXPECT_EQ(std::string(bank->getEntry(3)), "..." + longer.substr(2));
   EXPECT_EQ(std::string(bank->getEntry(3)).size(), 75u);
   EXPECT_STREQ(bank->getEntry(4), "/banks/one.vlb");
-  EXPECT_STREQ(bank->getEntry(21), "");
+  EXPECT_STREQ(bank->getEntry(5), "/banks/seven.vlb");
   EXPECT_EQ(bank->getStyle(), kNoTextStyle);
+  // Each entry loads the file it shows.
+  c().bankMenu->setValue(5.0f);
+  editor->valueChanged(editor->getFrame()->getDrawContext(), c().bankMenu);
+  EXPECT_EQ(actions.calls, (std::vector<std::string>{"load /banks/seven.vlb"}));
+
+  // Without recent files the dialog's entry stands alone.
+  editor->close();
+  for (std::string& r : model.recent) r.clear();
+  openEditor();
+  ASSERT_EQ(c().bankMenu->getNbEntries(), 1);
 }
 
 TEST(RecentFileMenuText, KeepsShortPathsAndTheTailOfLongOnes) {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
+#include <sys/fsuid.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -47,8 +49,9 @@ class FileBrowserTest : public ::testing::Test {
   static void touch(const std::string& path) { std::ofstream(path) << "x"; }
 
   // A browser over the whole editor window, as the editor shows it.
-  CFileBrowser* open(bool save, std::string fileName = {}) {
+  CFileBrowser* open(bool save, std::string fileName = {}, size_t maxEntries = kMaxFolderEntries) {
     FileBrowseRequest request;
+    request.maxEntries = maxEntries;
     request.save = save;
     request.title = save ? "Save Bank" : "Load Sample";
     request.filters = {{"Audio Files", {"wav", "aif"}}, {"All Files", {"*"}}};
@@ -149,6 +152,32 @@ TEST_F(FileBrowserTest, AClickSelectsASecondClickOpensFoldersAndChoosesFiles) {
   EXPECT_FALSE(editor_.onKeyDown(0, kKeyDown, 0));
 }
 
+// The browser highlights a row by itself (the first entry, the folder one came from): a double-click on it
+// opens only that row, never what the next listing highlights under the second click.
+TEST_F(FileBrowserTest, ADoubleClickOnAHighlightedFolderOpensOnlyThatFolder) {
+  open(false);
+  const int32_t sub = indexOf("Sub");
+  ASSERT_EQ(browser_->selectedIndex(), sub);
+  clickRow(sub);
+  clickRow(sub);
+  EXPECT_EQ(browser_->folder(), root_ + "/Sub");
+  EXPECT_EQ(browser_->entry(sub).name, "inner.aif");  // under the pointer now, and highlighted
+  EXPECT_EQ(browser_->selectedIndex(), sub);
+  EXPECT_EQ(browser_->state(), CFileBrowser::State::kOpen);
+  key(kKeyBack);  // up again: the folder one came from is highlighted
+  ASSERT_EQ(browser_->folder(), root_);
+  ASSERT_EQ(browser_->selectedIndex(), sub);
+  clickRow(sub);
+  clickRow(sub);
+  EXPECT_EQ(browser_->folder(), root_ + "/Sub");
+  EXPECT_EQ(browser_->state(), CFileBrowser::State::kOpen);
+  clickRow(sub);  // a double-click of its own chooses the file
+  EXPECT_EQ(browser_->state(), CFileBrowser::State::kOpen);
+  clickRow(sub);
+  EXPECT_EQ(browser_->state(), CFileBrowser::State::kChosen);
+  EXPECT_EQ(browser_->path(), root_ + "/Sub/inner.aif");
+}
+
 TEST_F(FileBrowserTest, KeysFromTheWindowAndFromTheHostNavigateOpenAndChoose) {
   open(false);
   key(kKeyEnd);
@@ -190,8 +219,8 @@ TEST_F(FileBrowserTest, SavingTakesTheTypedNameInTheCurrentFolder) {
   EXPECT_EQ(browser_->selectedIndex(), -1);
   key(kKeyBack);  // one character, both bytes of it
   EXPECT_EQ(browser_->typedName(), "Bank ");
-  type("one/2");  // a name, not a path
-  EXPECT_EQ(browser_->typedName(), "Bank one2");
+  type("one/2");  // kept as typed: a path
+  EXPECT_EQ(browser_->typedName(), "Bank one/2");
   clickRow(indexOf("a.wav"));  // choosing a file takes its name
   EXPECT_EQ(browser_->typedName(), "a.wav");
   clickPart(CFileBrowser::Part::kNameField);
@@ -199,14 +228,124 @@ TEST_F(FileBrowserTest, SavingTakesTheTypedNameInTheCurrentFolder) {
   EXPECT_TRUE(browser_->typedName().empty());
   key(kKeyReturn);  // nothing to save under
   EXPECT_EQ(browser_->state(), CFileBrowser::State::kOpen);
-  key(kKeyBack);  // an empty name: up to the parent folder
-  EXPECT_EQ(browser_->folder(), parentFolder(root_));
+  EXPECT_EQ(browser_->notice(), "Type a name for the file.");
+  key(kKeyBack);  // an empty name: nothing happens
+  EXPECT_EQ(browser_->folder(), root_);
   browser_->openFolder(root_ + "/Sub");
   editor_.window().queueKey(0x00E9);  // é, typed as a character
   type("t");
   clickPart(CFileBrowser::Part::kOkButton);
   EXPECT_EQ(browser_->state(), CFileBrowser::State::kChosen);
   EXPECT_EQ(browser_->path(), root_ + "/Sub/\xC3\xA9t");
+}
+
+// The name is a path, absolute or from the listed folder; what cannot be used is refused with a notice and
+// stays as typed. The field edits like one: Ctrl+A selects the name, Home, End, Left and Right move.
+TEST_F(FileBrowserTest, TheSaveNameIsAPathAndIsRefusedButNeverAltered) {
+  auto ctrlA = [&] {
+    editor_.window().queueKey('a', 0, platform::kKeyModifierControl);
+    editor_.idle();
+  };
+  auto reopen = [&](const std::string& proposed) {
+    editor_.getFrame()->removeView(browser_);
+    browser_->forget();
+    open(true, proposed);
+  };
+  open(true, "live.vlb");
+  ctrlA();
+  type(root_ + "/Sub/mybank1");
+  key(kKeyReturn);
+  EXPECT_EQ(browser_->state(), CFileBrowser::State::kChosen);
+  EXPECT_EQ(browser_->path(), root_ + "/Sub/mybank1");
+
+  reopen("");
+  type("zeta/../Sub/two");
+  clickPart(CFileBrowser::Part::kOkButton);
+  EXPECT_EQ(browser_->path(), root_ + "/Sub/two");
+
+  reopen("");
+  type("nowhere/three");
+  key(kKeyReturn);
+  EXPECT_EQ(browser_->state(), CFileBrowser::State::kOpen);
+  EXPECT_EQ(browser_->notice(), "No such folder: " + root_ + "/nowhere");
+  EXPECT_EQ(browser_->typedName(), "nowhere/three");
+  test::saveArtefact("file-browser-refused", editor_.window().pixels().data(), 554, 356, 554);
+  ctrlA();
+  type("Sub/");  // a folder: opened, the name field empties
+  key(kKeyReturn);
+  EXPECT_EQ(browser_->folder(), root_ + "/Sub");
+  EXPECT_EQ(browser_->typedName(), "");
+  EXPECT_EQ(browser_->notice(), "");
+
+  type("ac");
+  key(platform::kKeyLeft);
+  type("b");
+  key(kKeyHome);
+  editor_.window().queueKey(0x00DF);  // ß, two bytes
+  key(kKeyEnd);
+  type("y");
+  EXPECT_EQ(browser_->typedName(),
+            "\xC3\x9F"
+            "abcy");
+  key(kKeyHome);
+  key(platform::kKeyRight);  // over both bytes
+  type("-");
+  key(kKeyBack);
+  key(kKeyBack);
+  EXPECT_EQ(browser_->typedName(), "abcy");
+  key(kKeyBack);  // at the start: nothing
+  EXPECT_EQ(browser_->typedName(), "abcy");
+  ctrlA();
+  key(kKeyBack);
+  EXPECT_EQ(browser_->typedName(), "");
+  key(kKeyBack);
+  EXPECT_EQ(browser_->folder(), root_ + "/Sub");
+}
+
+// Root reads every folder: for a folder it may not read, the file system takes this thread for another user.
+struct AsAnotherUser {
+  AsAnotherUser() {
+    if (geteuid() != 0) return;
+    setfsgid(65534);
+    setfsuid(65534);
+  }
+  ~AsAnotherUser() {
+    if (geteuid() != 0) return;
+    setfsuid(0);
+    setfsgid(0);
+  }
+};
+
+// A folder with more entries than the browser lists: the first ones in the listing's order, and the title
+// line says that the list was cut. A folder that may not be read says so rather than that it is empty.
+TEST_F(FileBrowserTest, ListsTheFirstEntriesOfALongFolderAndSaysWhatItCouldNotRead) {
+  const std::string many = root_ + "/many";
+  fs::create_directory(many);
+  for (const char* name : {"k.wav", "d.wav", "x.wav", "A.wav", "m.wav", "b.wav", "z.wav", "skip.txt"})
+    touch(many + "/" + name);
+  for (const char* name : {"Q", "c"}) fs::create_directory(many + "/" + name);
+  open(false, {}, 5);
+  browser_->openFolder(many);
+  editor_.idle();
+  EXPECT_EQ(names(), (std::vector<std::string>{"..", "c", "Q", "A.wav", "b.wav", "d.wav"}));
+  EXPECT_EQ(browser_->listingNote(), "Only the first 5 of 9 entries are listed.");
+  test::saveArtefact("file-browser-cut", editor_.window().pixels().data(), 554, 356, 554);
+  EXPECT_EQ(listFolder(many, nullptr, 1).entries.back().name, "c");
+
+  const std::string locked = root_ + "/locked";
+  fs::create_directory(locked);
+  touch(locked + "/inside.wav");
+  fs::permissions(root_, fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+  fs::permissions(locked, fs::perms::none);
+  {
+    AsAnotherUser other;
+    browser_->openFolder(locked);
+  }
+  fs::permissions(locked, fs::perms::owner_all);
+  EXPECT_EQ(browser_->folder(), locked);
+  EXPECT_FALSE(browser_->folderReadable());
+  EXPECT_EQ(browser_->entryCount(), 1);
+  EXPECT_EQ(browser_->listingNote(), "");
 }
 
 TEST_F(FileBrowserTest, DrawsAboveTheEditorAndScrollsLongFolders) {

@@ -130,7 +130,7 @@ TEST_F(PopupFixture, ClickOpensTheListAndAClickOnAnEntryPicksIt) {
   EXPECT_EQ(index, 2);
 }
 
-TEST_F(PopupFixture, PressDragReleasePicksAndHoverHighlightsTheRow) {
+TEST_F(PopupFixture, HoverHighlightsTheRowAndTheReleaseOfTheOpeningPressPicksNothing) {
   uint32_t hovered = 0, other = 0;
   size_t open = 0;
   host.onIdle = [&] {
@@ -149,10 +149,13 @@ TEST_F(PopupFixture, PressDragReleasePicksAndHoverHighlightsTheRow) {
   queue(500, rootRow(main, 2), kLButton);
   queue(500, rootRow(main, 2), kLButton);
   queue(500, rootRow(main, 2), 0);
+  queue(500, rootRow(main, 2), 0);
   editor.idle();
   EXPECT_EQ(hovered, kHoverArgb);
   EXPECT_NE(other, kHoverArgb);
-  EXPECT_EQ(main->getValue(), 2.0f);
+  EXPECT_EQ(open, 1u);
+  EXPECT_TRUE(listener.changes.empty());  // the list stayed open until the script ended
+  EXPECT_EQ(main->getValue(), 0.0f);
   test::saveArtefact("menu-window", editor.window().pixels().data(), 554, 356, 554);
 }
 
@@ -207,6 +210,49 @@ TEST_F(PopupFixture, SubmenuOpensOnHoverAndItsPickGoesToTheSubmenu) {
   int32_t index = -1;
   EXPECT_EQ(main->getLastItemMenu(index), mapping);
   EXPECT_EQ(index, 3);
+}
+
+// On a screen too small for the list under the control or above it, the list is moved over the control,
+// and releasing the click that opened it still picks nothing. At the right edge of the screen a submenu
+// opens on the left of its list, never over its entry.
+TEST_F(PopupFixture, OnASmallScreenTheOpeningClickPicksNothingAndSubmenusOpenBesideTheirEntry) {
+  editor.window().placeOnScreen(400, 0, 1000, 62);  // the control lies at x 884..943, y 39..55 of the screen
+  std::vector<platform::OffscreenWindow::Popup> seen;
+  host.onIdle = [&] {
+    const platform::OffscreenWindow& w = editor.window();
+    if (w.popupCount() > seen.size()) seen.push_back(w.popup(seen.size()));
+  };
+  queue(500, 45, kLButton);
+  queue(500, 45, 0);  // released over "About"
+  editor.idle();      // runs until the script ends, which cancels
+  ASSERT_EQ(seen.size(), 1u);
+  const platform::OffscreenWindow::Popup root = seen[0];
+  EXPECT_EQ(root.y + root.height, 62);
+  EXPECT_EQ(popupRowAt(main, 45 - root.y), 2);
+  EXPECT_EQ(root.x + root.width, 1000 - 400);
+  EXPECT_TRUE(listener.changes.empty());
+
+  const CCoord entryY = root.y + popupRowTop(main, 0) + 8;
+  seen.clear();
+  queue(500, 45, kLButton);
+  queue(500, 45, 0);
+  queue(root.x + 10, entryY, 0);  // hover "Keyboard mapping"
+  editor.idle();
+  ASSERT_EQ(seen.size(), 2u);
+  const platform::OffscreenWindow::Popup* sub = &seen[1];
+  EXPECT_EQ(sub->x + sub->width, root.x + 1);  // on the left, sharing the list's border column
+
+  // A click in the submenu picks there.
+  const CCoord x = sub->x + 20, y = sub->y + popupRowTop(mapping, 2) + 8;
+  queue(500, 45, kLButton);
+  queue(500, 45, 0);
+  queue(root.x + 10, entryY, 0);
+  queue(x, entryY, 0);
+  queue(x, y, 0);
+  queue(x, y, kLButton);
+  queue(x, y, 0);
+  editor.idle();
+  EXPECT_EQ(listener.changes, (Changes{{266, 2.0f}}));
 }
 
 TEST_F(PopupFixture, ClickOutsideOrOnSeparatorsPicksNothing) {

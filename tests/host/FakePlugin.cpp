@@ -96,6 +96,11 @@ intptr_t vendorRequest(FakeInstance* fake, int32_t request, intptr_t value, void
     case fake::kCallHostVendor: return callHost(fake, audioMasterGetVendorString, 0, 0, ptr);
     case fake::kCallCanDo: return callHost(fake, audioMasterCanDo, 0, 0, ptr);
     case fake::kCallIdle: return callHost(fake, audioMasterIdle);
+    case fake::kCallFileSelector: {
+      const intptr_t answer = callHost(fake, audioMasterOpenFileSelector, 0, 0, ptr);
+      if (answer == 1) callHost(fake, audioMasterCloseFileSelector, 0, 0, ptr);
+      return answer;
+    }
     case fake::kResvd1SeenByDispatcher: return fake->effect.resvd1;
     default: return 0;
   }

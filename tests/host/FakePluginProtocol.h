@@ -43,6 +43,7 @@ enum Request : int32_t {
   kCallHostVendor,          // audioMasterGetVendorString into ptr
   kCallCanDo,               // audioMasterCanDo(ptr)
   kCallIdle,                // audioMasterIdle
+  kCallFileSelector,        // audioMasterOpenFileSelector(ptr, a VstFileSelect), then Close when it answered 1
   kResvd1SeenByDispatcher,  // resvd1 as the dispatcher saw it on this call
 };
 

@@ -238,6 +238,28 @@ TEST_F(PluginHostExchange, RecordsAutomationEditsAndHostQueries) {
   EXPECT_EQ(host->log().canDoQueries(), (std::vector<std::string>{"openFileSelector", "openFileSelector"}));
 }
 
+// The selector's answer goes into the plug-in's buffer whole, or not at all: a path cut to fit would name
+// another file.
+TEST_F(PluginHostExchange, FileSelectorNeverCutsAnAnswerToThePlugInsBuffer) {
+  const std::string fits(31, 'f'), tooLong(32, 'x');
+  host->offerFileSelector({fits, tooLong});
+  char buffer[32];
+  VstFileSelect select{};
+  select.command = kVstFileSave;
+  select.returnPath = buffer;
+  select.sizeReturnPath = static_cast<int32_t>(sizeof buffer);
+  std::memset(buffer, '#', sizeof buffer);
+  EXPECT_EQ(ask(fake::kCallFileSelector, 0, &select), 1);
+  EXPECT_EQ(std::string(buffer), fits);
+  std::memset(buffer, '#', sizeof buffer);
+  EXPECT_EQ(ask(fake::kCallFileSelector, 0, &select), 0);  // as a cancel
+  EXPECT_EQ(buffer[0], '#');
+  const auto requests = host->fileSelectorRequests();
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_EQ(requests[0].refusedAnswer, "");
+  EXPECT_EQ(requests[1].refusedAnswer, tooLong);
+}
+
 // The plug-in calls the host from the audio thread while another thread reads and changes the host.
 TEST_F(PluginHostExchange, CallbackIsSafeAcrossThreads) {
   constexpr int kBlocks = 300;

@@ -2,9 +2,11 @@
 // pieces of background, one-bit bars, told-apart states and lamps.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "tests/resources/BitmapHelpers.h"
 
@@ -29,6 +31,33 @@ bool regionEquals(const BitmapResource& big, int left, int top, const BitmapReso
     for (int x = 0; x < part.width; ++x)
       if (pixelAt(big, left + x, top + y) != pixelAt(part, x, y)) return false;
   return true;
+}
+
+// The rows of a region that hold text: pixels brighter than `ink` (a luminance), or when it is 0, brighter
+// than the region's median (its ground) by `contrast` to 1; first and last such row, -1 when none.
+struct Ink {
+  int top = -1, bottom = -1;
+  double ground = 0, brightest = 0;
+};
+Ink inkIn(const BitmapResource& b, int x0, int y0, int x1, int y1, double contrast, double ink = 0) {
+  std::vector<double> all;
+  for (int y = y0; y < y1; ++y)
+    for (int x = x0; x < x1; ++x) all.push_back(luminance(pixelAt(b, x, y)));
+  std::vector<double> sorted = all;
+  std::nth_element(sorted.begin(), sorted.begin() + static_cast<std::ptrdiff_t>(sorted.size() / 2), sorted.end());
+  Ink found;
+  found.ground = sorted[sorted.size() / 2];
+  for (int y = y0; y < y1; ++y) {
+    for (int x = x0; x < x1; ++x) {
+      const double l = all[static_cast<size_t>((y - y0) * (x1 - x0) + (x - x0))];
+      found.brightest = std::max(found.brightest, l);
+      const bool text = ink > 0 ? l >= ink : l > found.ground && contrastRatio(l, found.ground) >= contrast;
+      if (!text) continue;
+      if (found.top < 0) found.top = y;
+      found.bottom = y;
+    }
+  }
+  return found;
 }
 
 TEST(BitmapPixels, WindowPicturesAreOpaque) {
@@ -123,6 +152,42 @@ TEST(BitmapPixels, ButtonsAreOpaqueInsideWithClearCorners) {
     const BitmapResource& b = get(id);
     EXPECT_EQ(alphaOf(pixelAt(b, 0, 0)), 0) << id;
     EXPECT_EQ(alphaOf(pixelAt(b, b.width / 2, b.height / 4)), 255) << id;
+  }
+}
+
+// MOVE, MORPH and TRIGGER: their labels the same height, on the same line of the window (the keys lie at
+// y 42, 38 and 39), in both states and hovered.
+TEST(BitmapPixels, ModeSwitchLabelsShareOneSizeAndLine) {
+  struct Key {
+    int32_t id, top;
+  };
+  for (const Key& key : {Key{160, 42}, Key{161, 38}, Key{139, 39}, Key{159, 42}, Key{166, 38}, Key{142, 39}}) {
+    const BitmapResource& b = get(key.id);
+    const int half = b.height / 2;
+    for (int state = 0; state < 2; ++state) {
+      // Right of the lamp and inside the rims: the label alone, far brighter than the key.
+      const Ink ink = inkIn(b, 12, state * half + 1, b.width - 2, (state + 1) * half - 1, 0, 0.3);
+      ASSERT_GE(ink.top, 0) << key.id;
+      EXPECT_EQ(ink.bottom - ink.top + 1, 7) << key.id << " state " << state;
+      EXPECT_EQ(key.top + ink.bottom - state * half, 49) << key.id << " state " << state;
+    }
+  }
+}
+
+// The captions under and over controls ("edit key", "buffer start", the copy and paste keys): tall enough
+// and bright enough on the panel to read.
+TEST(BitmapPixels, CaptionsAreLegible) {
+  const BitmapResource& bg = get(128);
+  struct Caption {
+    const char* what;
+    int x0, y0, x1, y1;
+  };
+  for (const Caption& c : {Caption{"edit key", 486, 0, 540, 13}, Caption{"buffer start", 13, 124, 110, 134},
+                           Caption{"copy and paste", 15, 344, 340, 355}}) {
+    const Ink ink = inkIn(bg, c.x0, c.y0, c.x1, c.y1, 2.0);
+    ASSERT_GE(ink.top, 0) << c.what;
+    EXPECT_GE(contrastRatio(ink.brightest, ink.ground), 4.5) << c.what;
+    EXPECT_GE(ink.bottom - ink.top + 1, 8) << c.what;
   }
 }
 

@@ -183,6 +183,17 @@ TEST_F(RenderCommand, FifosRecordingsThatDoNotLoadAndEndlessSongsAreUnusableInpu
   EXPECT_EQ(r.code, 3);
   EXPECT_NE(r.err.find("at most an hour"), std::string::npos) << r.err;
   EXPECT_FALSE(std::filesystem::exists(out));
+
+  // A recording whose path is longer than a session can carry (1024 characters here).
+  std::string deep = dir_ + "deep";
+  while (deep.size() + 201 < 1000) deep += "/" + std::string(200, 'p');
+  std::filesystem::create_directories(deep);
+  const std::string sample = deep + "/" + std::string(1024 - deep.size() - 1, 's');
+  ASSERT_EQ(sample.size(), 1024u);
+  std::filesystem::copy_file(kRecording, sample);
+  const RunResult longPath = run({kPlugin, "--midi", kDemo, "--out", out, "--sample", sample});
+  EXPECT_EQ(longPath.code, 3);
+  EXPECT_NE(longPath.err.find("longer than 1023 characters"), std::string::npos) << longPath.err;
 }
 
 TEST_F(RenderCommand, OptionsByNameInAnyCaseAreCheckedAndTheStateCanBeWrittenAndReused) {

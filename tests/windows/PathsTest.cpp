@@ -148,6 +148,16 @@ TEST_F(Paths, FolderListingNamesComeBackAsUtf8) {
   EXPECT_NE(drive.entries.front().kind, gui::FolderEntry::Kind::kParent);  // a drive has no parent entry
   EXPECT_EQ(gui::joinPath("C:\\", "x.wav"), "C:\\x.wav");
   EXPECT_EQ(gui::joinPath(base_, kFolderUtf8), folder_);
+
+  // A name typed for saving is a path with either separator; what Windows cannot name is refused.
+  const gui::SaveName typed = gui::resolveSaveName(base_, std::string(kFolderUtf8) + "\\bank");
+  EXPECT_EQ(typed.kind, gui::SaveName::Kind::kFile);
+  EXPECT_EQ(typed.path, folder_ + "\\bank");
+  EXPECT_EQ(gui::resolveSaveName(base_, std::string(kFolderUtf8) + "/bank").path, folder_ + "\\bank");
+  const gui::SaveName up = gui::resolveSaveName(folder_, "..\\");
+  EXPECT_EQ(up.kind, gui::SaveName::Kind::kFolder);
+  EXPECT_EQ(up.path, base_);
+  EXPECT_EQ(gui::resolveSaveName(base_, "what?").kind, gui::SaveName::Kind::kRefused);
 }
 
 }  // namespace

@@ -357,5 +357,36 @@ TEST_F(X11Editor, MainMenuOpensAsAPopupAndEscapeClosesIt) {
 #endif
 }
 
+// The pointer leaves the bars for a window that covers the editor (another program's, a host's panel):
+// X tells the place it left at, inside the window, and nothing more; the bar must not stay outlined.
+TEST_F(X11Editor, AHoveredBarLetsGoWhenThePointerLeavesForAWindowAbove) {
+#if !defined(TARNWICK_TEST_XTEST)
+  GTEST_SKIP() << "built without the XTEST extension library";
+#else
+  ASSERT_EQ(openEditor(), 1);
+  idleUntilSteady();
+  const gui::CRect bar = layout::barRect(6);
+  const std::vector<uint32_t> plain = shown(bar);
+  XTestFakeMotionEvent(host_, DefaultScreen(host_), kParentX + bar.left + 5, kParentY + 200, CurrentTime);
+  XSync(host_, False);
+  ASSERT_NE(idleUntilChanged(bar, plain), plain);  // outlined
+  XSetWindowAttributes attributes{};
+  attributes.override_redirect = True;
+  const ::Window cover = XCreateWindow(host_, DefaultRootWindow(host_), 0, 0, 700, 500, 0, CopyFromParent, InputOutput,
+                                       CopyFromParent, CWOverrideRedirect, &attributes);
+  XMapRaised(host_, cover);
+  XSync(host_, False);
+  idle(3);
+  // Away from the editor while it is covered, then uncovered: the editor hears of no motion at all.
+  XTestFakeMotionEvent(host_, DefaultScreen(host_), kPointerRestX, kPointerRestY, CurrentTime);
+  XSync(host_, False);
+  idle(3);
+  XDestroyWindow(host_, cover);
+  XSync(host_, False);
+  idleUntilSteady();
+  EXPECT_EQ(shown(bar), plain);
+#endif
+}
+
 }  // namespace
 }  // namespace tarnwick::test

@@ -113,6 +113,28 @@ TEST_F(X11Popup, IsMovedToStayOnTheScreen) {
   EXPECT_EQ(left->y(), -kParentY);
 }
 
+TEST_F(X11Popup, TakesItsOtherPlaceWhereTheScreenEndsFirstAndIsMovedOnlyWhenThatDoesNotFitEither) {
+  // A submenu beside a list that ends at x 960 of the screen: on its left; a list under a control near the
+  // bottom: above the control.
+  const platform::PopupPlace beside{960 - kParentX, 300, 120, 80, 850 - 120 - kParentX, 300};
+  std::unique_ptr<PopupSurface> left = window_->openPopup(beside);
+  ASSERT_NE(left, nullptr);
+  EXPECT_EQ(left->x() + kParentX, 850 - 120);
+  EXPECT_EQ(left->y(), 300);
+  const platform::PopupPlace under{100, 740 - kParentY, 120, 80, 100, 700 - 80 - kParentY};
+  std::unique_ptr<PopupSurface> above = window_->openPopup(under);
+  ASSERT_NE(above, nullptr);
+  EXPECT_EQ(above->x(), 100);
+  EXPECT_EQ(above->y() + kParentY, 700 - 80);
+  // Too tall for either place: moved up just enough.
+  const platform::PopupPlace tall{100, 400 - kParentY, 120, 600, 100, 380 - 600 - kParentY};
+  std::unique_ptr<PopupSurface> moved = window_->openPopup(tall);
+  ASSERT_NE(moved, nullptr);
+  EXPECT_EQ(moved->y() + kParentY, 768 - 600);
+  settle(*window_);
+  EXPECT_EQ(popupWindows().size(), 3u);
+}
+
 TEST_F(X11Popup, RepaintsItselfWhenExposed) {
   std::unique_ptr<PopupSurface> popup = window_->openPopup(40, 40, 90, 70);
   ASSERT_NE(popup, nullptr);

@@ -67,6 +67,11 @@ bool resolveRecording(const RenderOptions& options, std::string& path, std::stri
   const std::filesystem::path absolute = std::filesystem::absolute(platform::fileSystemPath(path.c_str()), ec);
   if (ec) return fail(error, "cannot resolve the recording path " + path);
   path = platform::utf8FromPath(absolute.lexically_normal());
+  // A session carries at most kChunkPathLimit characters of it: a longer path is unusable input.
+  if (path.size() > kChunkPathLimit) {
+    return fail(error, "the recording path " + path + " is longer than " + std::to_string(kChunkPathLimit) +
+                           " characters, more than a session can carry");
+  }
   if (!checkInputFile(path, "the recording", error)) {
     if (!options.samplePath) *error += " (it is made by the build: build the tarnwick_resources target)";
     return false;

@@ -182,6 +182,13 @@ int runScreenshot(int argc, char** argv) {
   if (probe(*host, kProbeRead, read) != 1) return failWith(kExitPluginFailed, "cannot read the editor's pixels");
   EditorProbeRecord closing;
   probe(*host, kProbeClose, closing);
+  for (const PluginHost::FileSelectorRequest& request : host->fileSelectorRequests()) {
+    if (request.refusedAnswer.empty()) continue;
+    std::fprintf(stderr,
+                 "tarnwick-host screenshot: warning: \"%s\" cannot take the %zu-character path %s; it was "
+                 "cancelled\n",
+                 request.title.c_str(), request.refusedAnswer.size(), request.refusedAnswer.c_str());
+  }
   if (o.note >= 0) host->stopProcess();
   host->close();
   if (!writePng(o.outPath, pixels, read.width, read.height))

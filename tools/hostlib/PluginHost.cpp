@@ -137,10 +137,13 @@ intptr_t PluginHost::openFileSelector(VstFileSelect* select) {
   const std::string path = selectorAnswers_.front();
   selectorAnswers_.erase(selectorAnswers_.begin());
   if (select->returnPath && select->sizeReturnPath > 0) {
-    // The plug-in's buffer: the path as far as it fits.
-    const size_t n = std::min(path.size(), static_cast<size_t>(select->sizeReturnPath) - 1);
-    std::memcpy(select->returnPath, path.data(), n);
-    select->returnPath[n] = '\0';
+    // The plug-in's buffer. A path it cannot hold is never cut to fit (that would name another file): the
+    // selection is refused, and the request records why.
+    if (path.size() >= static_cast<size_t>(select->sizeReturnPath)) {
+      selectorRequests_.back().refusedAnswer = path;
+      return 0;
+    }
+    std::memcpy(select->returnPath, path.c_str(), path.size() + 1);
   } else {
     auto buffer = std::make_unique<char[]>(path.size() + 1);
     std::memcpy(buffer.get(), path.c_str(), path.size() + 1);

@@ -55,13 +55,15 @@ class PluginHost {
   void setCanDoAnswer(const std::string& text, int32_t answer);
 
   // The host's file selector: canDo "openFileSelector" and "closeFileSelector" answer 1, and each
-  // audioMasterOpenFileSelector takes the next of the answers (a cancel once none is left).
+  // audioMasterOpenFileSelector takes the next of the answers (a cancel once none is left). An answer
+  // longer than the plug-in's buffer holds is refused as a cancel, never cut.
   void offerFileSelector(std::vector<std::string> answers);
   // What the plug-in asked of the selector, one record per request.
   struct FileSelectorRequest {
     int32_t command = 0;
     std::string title;
     std::vector<std::string> fileTypes;  // "name|dosType" of each type
+    std::string refusedAnswer;           // the answer that did not fit the plug-in's buffer
   };
   std::vector<FileSelectorRequest> fileSelectorRequests() const;
 
