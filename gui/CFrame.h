@@ -48,7 +48,7 @@ class CFrame : public CView, private platform::EditorWindowListener {
   bool setModalView(CView* view);
   CView* getModalView() const { return modalView_; }
   // A key from the window or from the host (AEffGUIEditor::onKeyDown): the modal view's, else unused.
-  bool onKeyDown(const KeyEvent& key);
+  bool onKeyDown(const KeyEvent& key) override;
   // True once the window system asked to close the frame's window (a top-level window's close button).
   bool isCloseRequested() const { return closeRequested_; }
 

@@ -44,7 +44,6 @@ constexpr size_t kLongestFileName = 255;
 constexpr char kSeparator = '\\';
 bool isSeparator(char c) { return c == '/' || c == '\\'; }
 #else
-constexpr char kSeparator = '/';
 bool isSeparator(char c) { return c == '/'; }
 #endif
 

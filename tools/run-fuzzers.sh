@@ -15,7 +15,7 @@ declare -A maxLen=([audio]=16384 [bank]=65536 [chunk]=40000)
 tools/install-deps.sh  # clang 14 and its sanitizer runtimes among them
 
 echo "== fuzz build (clang 14, libFuzzer + address + undefined)"
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" \
       -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 \
       -DTARNWICK_SANITIZE=fuzzer-no-link,address,undefined -DTARNWICK_FUZZ=ON -DTARNWICK_BENCH=OFF \
       -DTARNWICK_WERROR="${TARNWICK_WERROR:-OFF}" >/dev/null

@@ -52,15 +52,17 @@ ctest --test-dir build --output-on-failure -j"$jobs"
 # interface) and the threaded hand-over; the transform, morph, bitmap and X11 window suites run in the
 # release build only (tests/CMakeLists.txt labels the programs).
 stage "address + undefined-behaviour sanitizer build"
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTARNWICK_SANITIZE=address,undefined \
-      -DTARNWICK_BENCH=OFF -DTARNWICK_WERROR=ON >/dev/null
+# Line tables (-g1) are all a sanitizer's report needs; full debug information costs a quarter more time.
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 -DCMAKE_C_FLAGS_DEBUG=-g1 \
+      -DTARNWICK_SANITIZE=address,undefined -DTARNWICK_BENCH=OFF -DTARNWICK_WERROR=ON >/dev/null
 cmake --build build-asan -j"$jobs" --target Tarnwick tarnwick-host tarnwick_input_tests tarnwick_threads_tests
 stage "address + undefined-behaviour sanitizer tests"
 ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-asan --output-on-failure -j"$jobs" -L 'input|threads'
 
 stage "thread sanitizer build (threaded tests)"
-cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNWICK_SANITIZE=thread \
-      -DTARNWICK_BENCH=OFF -DTARNWICK_WERROR=ON >/dev/null
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" \
+      -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" -DTARNWICK_SANITIZE=thread -DTARNWICK_BENCH=OFF \
+      -DTARNWICK_WERROR=ON >/dev/null
 cmake --build build-tsan -j"$jobs" --target tarnwick_threads_tests
 stage "thread sanitizer tests"
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
