@@ -70,13 +70,22 @@ TEST(SystemMessageBox, AnswersWhatWasPressedAndBelongsToTheEditorsTopLevelWindow
   yes.join();
   EXPECT_EQ(owner, host);
 
+  // No editor open (a session restored before the window opens): the host's own shown window.
   platform::setMessageBoxOwner(nullptr);
+  ShowWindow(host, SW_SHOW);
   std::thread no(pressButton, IDNO, &owner);
   EXPECT_EQ(platform::showSystemMessageBox("Tarnwick box test", "Overwrite?", platform::MessageBoxButtons::kYesNo),
             platform::MessageBoxAnswer::kNo);
   no.join();
-  EXPECT_EQ(owner, nullptr);
+  EXPECT_EQ(owner, host);
+
+  // No window of the host at all: a box of its own.
   DestroyWindow(host);
+  std::thread ok(pressButton, IDOK, &owner);
+  EXPECT_EQ(platform::showSystemMessageBox("Tarnwick box test", "Missing", platform::MessageBoxButtons::kOk),
+            platform::MessageBoxAnswer::kOk);
+  ok.join();
+  EXPECT_EQ(owner, nullptr);
 }
 
 TEST(Loader, OpensTheDllFindsItsEntryAndExplainsFailures) {

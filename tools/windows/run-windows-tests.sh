@@ -37,8 +37,9 @@ export DISPLAY=$display
 # one shutting down. ctest runs each test program as one process (tests/CMakeLists.txt): wine starts,
 # and the first window brings up wine's desktop process, once per program rather than once per case.
 rm -rf "$TARNWICK_WINEPREFIX"
+mkdir -p "$TARNWICK_WINEPREFIX"
+WINEPREFIX=$TARNWICK_WINEPREFIX "$server" -p  # before any wine program, which would start one of its own
 tools/windows/wine-run.sh wineboot --init
-WINEPREFIX=$TARNWICK_WINEPREFIX "$server" -p
 tools/windows/wine-run.sh cmd /c exit
 
 tools/windows/check-dll.sh "$build/Tarnwick.dll"
