@@ -4,18 +4,19 @@
 #include <string>
 
 #include "gui/CFileBrowser.h"
+#include "gui/DialogColors.h"
 #include "gui/Utf8.h"
 
 namespace tarnwick::gui {
 
 namespace {
 
-constexpr CColor kPanel = {236, 236, 236, 255};
+using dialog::kPanel;
 constexpr CColor kBorder = {128, 128, 128, 255};
-constexpr CColor kDim = {90, 90, 90, 255};
+using dialog::kDim;
 constexpr CColor kSelected = {51, 102, 204, 255};
 constexpr CColor kFolderIcon = {214, 170, 60, 255};
-constexpr CColor kButton = {222, 222, 222, 255};
+using dialog::kButton;
 constexpr CColor kTrack = {215, 215, 215, 255};
 constexpr CColor kThumb = {160, 160, 160, 255};
 constexpr CColor kNotice = {176, 32, 32, 255};

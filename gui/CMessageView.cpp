@@ -6,6 +6,7 @@
 
 #include "gui/CFrame.h"
 #include "gui/COffscreenContext.h"
+#include "gui/DialogColors.h"
 #include "gui/Utf8.h"
 
 namespace tarnwick::gui {
@@ -19,10 +20,10 @@ constexpr CCoord kLineHeight = 16;
 constexpr CCoord kButtonWidth = 80;
 constexpr CCoord kButtonHeight = 24;
 constexpr size_t kMaxLines = 30;
-constexpr CColor kPanel = {236, 236, 236, 255};
-constexpr CColor kButton = {222, 222, 222, 255};
+using dialog::kButton;
+using dialog::kPanel;
 constexpr CColor kPressed = {190, 190, 190, 255};
-constexpr CColor kDim = {90, 90, 90, 255};
+using dialog::kDim;
 
 // Appends as much of the word as fits a line at a time (a word wider than a line).
 void breakWord(const CDrawContext& measure, const std::string& word, CCoord width, std::vector<std::string>& lines,

@@ -41,7 +41,7 @@ constexpr size_t kLongestFileName = 255;
 #endif
 
 #if defined(_WIN32)
-constexpr char kSeparator = '\\';
+constexpr char kPathSeparator = '\\';
 bool isSeparator(char c) { return c == '/' || c == '\\'; }
 #else
 bool isSeparator(char c) { return c == '/'; }
@@ -167,7 +167,7 @@ std::string parentFolder(const std::string& folder) {
   const size_t slash = folder.find_last_of("/\\");
   if (slash == std::string::npos) return "/";
   const std::string parent = folder.substr(0, slash);
-  return isRootFolder(parent + kSeparator) ? parent + kSeparator : parent;
+  return isRootFolder(parent + kPathSeparator) ? parent + kPathSeparator : parent;
 #else
   const size_t slash = folder.rfind('/');
   if (slash == std::string::npos || slash == 0) return "/";
@@ -177,8 +177,8 @@ std::string parentFolder(const std::string& folder) {
 
 std::string joinPath(const std::string& folder, const std::string& name) {
 #if defined(_WIN32)
-  if (folder.empty()) return std::string(1, kSeparator) + name;
-  return isSeparator(folder.back()) ? folder + name : folder + kSeparator + name;
+  if (folder.empty()) return std::string(1, kPathSeparator) + name;
+  return isSeparator(folder.back()) ? folder + name : folder + kPathSeparator + name;
 #else
   return (folder == "/" || folder.empty()) ? "/" + name : folder + "/" + name;
 #endif

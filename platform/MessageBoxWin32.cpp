@@ -6,19 +6,11 @@
 
 #include <string>
 
+#include "platform/Paths.h"
+
 namespace tarnwick::platform {
 
 namespace {
-
-std::wstring wideFrom(const char* text) {
-  if (!text || text[0] == '\0') return std::wstring();
-  const int size = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
-  if (size <= 1) return std::wstring();
-  std::wstring wide(static_cast<size_t>(size), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text, -1, wide.data(), size);
-  wide.resize(static_cast<size_t>(size - 1));
-  return wide;
-}
 
 BOOL CALLBACK firstShownWindow(HWND window, LPARAM found) {
   if (!IsWindowVisible(window) || GetWindow(window, GW_OWNER) != nullptr) return TRUE;
@@ -53,8 +45,8 @@ HWND ownerWindow() {
 
 std::optional<MessageBoxAnswer> showSystemMessageBox(const char* title, const char* text, MessageBoxButtons buttons) {
   try {
-    const std::wstring wideTitle = wideFrom(title);
-    const std::wstring wideText = wideFrom(text);
+    const std::wstring wideTitle = wideFromStored(title);
+    const std::wstring wideText = wideFromStored(text);
     const HWND owner = ownerWindow();
     // Yes/No boxes ask before something is overwritten; OK boxes report what could not be done.
     UINT style = buttons == MessageBoxButtons::kYesNo ? (MB_YESNO | MB_ICONQUESTION) : (MB_OK | MB_ICONWARNING);

@@ -81,12 +81,18 @@ bool isValidUtf8(const char* text, size_t length) {
   return true;
 }
 
+#if defined(_WIN32)
+std::wstring wideFromStored(const char* text) {
+  if (!text) return std::wstring();
+  const size_t length = std::strlen(text);
+  return wideFrom(text, length, isValidUtf8(text, length) ? CP_UTF8 : CP_ACP, 0);
+}
+#endif
+
 std::filesystem::path fileSystemPath(const char* storedPath) {
   if (!storedPath) return std::filesystem::path();
 #if defined(_WIN32)
-  const size_t length = std::strlen(storedPath);
-  if (isValidUtf8(storedPath, length)) return std::filesystem::path(wideFrom(storedPath, length, CP_UTF8, 0));
-  return std::filesystem::path(wideFrom(storedPath, length, CP_ACP, 0));
+  return std::filesystem::path(wideFromStored(storedPath));
 #else
   return std::filesystem::path(storedPath);
 #endif

@@ -25,4 +25,10 @@ std::FILE* openFile(const std::filesystem::path& path, const char* mode) noexcep
 // True when the bytes are well-formed UTF-8 (no overlong forms, surrogates or values past U+10FFFF).
 bool isValidUtf8(const char* text, size_t length);
 
+#if defined(_WIN32)
+// [any-thread] UTF-16 for a stored text (a path, a registry name, a message): UTF-8, or the ANSI code
+// page's bytes when it is not valid UTF-8. Empty for null or empty text.
+std::wstring wideFromStored(const char* text);
+#endif
+
 }  // namespace tarnwick::platform

@@ -23,18 +23,6 @@ std::mutex gRootMutex;
 std::string gRootOverride;
 bool gHasOverride = false;
 
-// UTF-8 (or, when not valid UTF-8, the ANSI code page's bytes) to UTF-16.
-std::wstring wideFrom(const char* text) {
-  const size_t length = std::strlen(text);
-  if (length == 0) return std::wstring();
-  const UINT codePage = isValidUtf8(text, length) ? CP_UTF8 : CP_ACP;
-  const int size = MultiByteToWideChar(codePage, 0, text, static_cast<int>(length), nullptr, 0);
-  if (size <= 0) return std::wstring();
-  std::wstring wide(static_cast<size_t>(size), L'\0');
-  MultiByteToWideChar(codePage, 0, text, static_cast<int>(length), wide.data(), size);
-  return wide;
-}
-
 // UTF-16 units (a terminator among them is converted too) to UTF-8.
 std::string utf8From(const wchar_t* wide, size_t count) {
   if (count == 0) return std::string();
@@ -58,7 +46,7 @@ std::wstring keyPath(const char* path) {
   }
   full += path;
   if (full.front() == '\\' || full.back() == '\\' || full.find("\\\\") != std::string::npos) return std::wstring();
-  return wideFrom(full.c_str());
+  return wideFromStored(full.c_str());
 }
 
 }  // namespace
@@ -127,9 +115,9 @@ RegistryFetch RegistryKey::enumValue(uint32_t index, char* name, size_t nameCapa
 bool RegistryKey::setString(const char* name, const char* text) noexcept {
   if (!open_ || !writable_ || !key_ || !text || !name || name[0] == '\0') return false;
   try {
-    const std::wstring wideName = wideFrom(name);
+    const std::wstring wideName = wideFromStored(name);
     if (wideName.empty() || wideName.size() >= kMaxValueNameChars) return false;
-    const std::wstring wideText = wideFrom(text);
+    const std::wstring wideText = wideFromStored(text);
     const size_t bytes = (wideText.size() + 1) * sizeof(wchar_t);  // with the terminator
     if (bytes > MAXDWORD) return false;
     return RegSetValueExW(static_cast<HKEY>(key_.get()), wideName.c_str(), 0, REG_SZ,

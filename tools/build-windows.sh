@@ -25,7 +25,8 @@ for target in "${targets[@]}"; do
   echo "== $target ($arch)"
   cmake -S . -B "build-$target" -G Ninja -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_TOOLCHAIN_FILE="cmake/toolchains/mingw-w64-$arch.cmake" \
-        -DTARNWICK_HOST_TOOLS="$PWD/$native" -DTARNWICK_WERROR="${TARNWICK_WERROR:-OFF}" >/dev/null
+        -DTARNWICK_HOST_TOOLS="$PWD/$native" -DTARNWICK_WERROR="${TARNWICK_WERROR:-OFF}" \
+        -DCMAKE_UNITY_BUILD="${TARNWICK_UNITY_BUILD:-OFF}" >/dev/null
   cmake --build "build-$target" -j"$jobs"
   echo "build-$target/Tarnwick.dll"
 done

@@ -18,7 +18,7 @@ echo "== fuzz build (clang 14, libFuzzer + address + undefined)"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" \
       -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 \
       -DTARNWICK_SANITIZE=fuzzer-no-link,address,undefined -DTARNWICK_FUZZ=ON -DTARNWICK_BENCH=OFF \
-      -DTARNWICK_WERROR="${TARNWICK_WERROR:-OFF}" >/dev/null
+      -DTARNWICK_WERROR="${TARNWICK_WERROR:-OFF}" -DCMAKE_UNITY_BUILD="${TARNWICK_UNITY_BUILD:-OFF}" >/dev/null
 cmake --build "$build" -j"$(nproc)" --target "${targets[@]/#/tarnwick_fuzz_}"
 
 work=$(mktemp -d)

@@ -73,7 +73,7 @@ bool anyNonFinite(const float* x, int32_t n) {
   }
   const Bits all = flags[0] | flags[1] | flags[2] | flags[3];
   uint32_t rest = all[0] | all[1] | all[2] | all[3];
-  for (; i < n; ++i) rest |= (std::bit_cast<uint32_t>(x[i]) & 0x7fffffffu) + 0x00800000u;
+  for (const float* p = x + i; p < x + n; ++p) rest |= (std::bit_cast<uint32_t>(*p) & 0x7fffffffu) + 0x00800000u;
   return (rest & 0x80000000u) != 0;
 }
 

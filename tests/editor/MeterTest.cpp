@@ -27,10 +27,10 @@ TEST(MeterLevel, HoldsThePeakAndFallsBackOverTime) {
   EXPECT_FLOAT_EQ(level.update(INFINITY, 100.0), MeterLevel::kCeiling);
 }
 
-std::function<void()> gOnIdle;  // runs inside the host's idle, i.e. inside the editor's modal loops
+std::function<void()> gOnMeterIdle;  // runs inside the host's idle, i.e. inside the editor's modal loops
 
 intptr_t VSTCALLBACK idlingHost(AEffect* e, int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt) {
-  if (opcode == audioMasterIdle && gOnIdle) gOnIdle();
+  if (opcode == audioMasterIdle && gOnMeterIdle) gOnMeterIdle();
   return InProcessHost::callback(e, opcode, index, value, ptr, opt);
 }
 
@@ -45,7 +45,7 @@ struct MeterFixture : ::testing::Test {
     ASSERT_TRUE(editor->openOn(std::move(w)));
     window->setMouse(-20, -20, 0);
   }
-  void TearDown() override { gOnIdle = nullptr; }
+  void TearDown() override { gOnMeterIdle = nullptr; }
   const EditorControls& c() const { return editor->controls(); }
   // Blocks rendered on a thread of its own, as a host's audio thread, after an optional note-on.
   void render(int32_t blocks, int32_t key = -1) {
@@ -99,7 +99,7 @@ TEST_F(MeterFixture, AuditioningMovesTheMeterAndTheGrainWindowWhileTheKeyIsHeld)
   int passes = 0;
   float meterHeld = 0.0f;
   int32_t windowHeld = before;
-  gOnIdle = [&] {
+  gOnMeterIdle = [&] {
     render(1);
     if (++passes == 12) {
       meterHeld = c().meter->getValue();
@@ -107,7 +107,7 @@ TEST_F(MeterFixture, AuditioningMovesTheMeterAndTheGrainWindowWhileTheKeyIsHeld)
     }
   };
   editor->idle();  // the click auditions the key until the release
-  gOnIdle = nullptr;
+  gOnMeterIdle = nullptr;
   ASSERT_GE(passes, 12);
   EXPECT_GT(meterHeld, 0.0f);
   editor->idle();

@@ -12,8 +12,8 @@ namespace {
 
 constexpr float kNearly = 1e-6f;
 
-struct Rig {
-  explicit Rig(ChannelPair recording) {
+struct RecordingRig {
+  explicit RecordingRig(ChannelPair recording) {
     engine.replaceBuffer(std::move(recording));
     engine.resume(44100.0f);
   }
@@ -30,7 +30,7 @@ void onlyFirstGrain(Engine& e) {
 
 TEST(RenderWorked, GrainCrossingABlockPlaysFiftyFourThenFortySix) {
   // 128 slices of 100 frames, constant source, no fades (envelope 0.01 of 100 samples).
-  Rig rig(makeConstantRecording(12800, 1.0f));
+  RecordingRig rig(makeConstantRecording(12800, 1.0f));
   Engine& e = rig.engine;
   e.setParameter(kKeyMapping, 0.0f);
   onlyFirstGrain(e);
@@ -49,7 +49,7 @@ TEST(RenderWorked, GrainCrossingABlockPlaysFiftyFourThenFortySix) {
 
 TEST(RenderWorked, FadeGainsAtTheGrainEdges) {
   // Grain of 1000 samples with envelope 0.2: fadeLength 100.
-  Rig rig(makeConstantRecording(61 * 1000, 1.0f));
+  RecordingRig rig(makeConstantRecording(61 * 1000, 1.0f));
   Engine& e = rig.engine;
   onlyFirstGrain(e);
   e.setParameter(kEnvelope, 0.2f);
@@ -67,7 +67,7 @@ TEST(RenderWorked, FadeGainsAtTheGrainEdges) {
 }
 
 TEST(RenderWorked, EnvelopeOneMakesATriangle) {
-  Rig rig(makeConstantRecording(61 * 1000, 1.0f));
+  RecordingRig rig(makeConstantRecording(61 * 1000, 1.0f));
   Engine& e = rig.engine;
   onlyFirstGrain(e);
   e.setParameter(kEnvelope, 1.0f);  // fadeLength 500 = half the grain
@@ -79,7 +79,7 @@ TEST(RenderWorked, EnvelopeOneMakesATriangle) {
 }
 
 TEST(RenderWorked, ReleaseOfHalfFallsOverAThirdOfASecond) {
-  Rig rig(makeRecording(61 * 1000));
+  RecordingRig rig(makeRecording(61 * 1000));
   Engine& e = rig.engine;
   e.setParameter(kRelease, 0.5f);
   send(e, {noteOn(50, 127, 0), noteOff(50, 300)});
@@ -90,7 +90,7 @@ TEST(RenderWorked, ReleaseOfHalfFallsOverAThirdOfASecond) {
 }
 
 TEST(RenderWorked, AmplitudeThatRunsOutEndsTheKey) {
-  Rig rig(makeConstantRecording(61 * 20000, 1.0f));
+  RecordingRig rig(makeConstantRecording(61 * 20000, 1.0f));
   Engine& e = rig.engine;
   e.setParameter(kRelease, 1.0f);  // falls to zero in 1/220 s
   send(e, {noteOn(50, 127, 0)});
@@ -107,7 +107,7 @@ TEST(RenderWorked, AmplitudeThatRunsOutEndsTheKey) {
 }
 
 TEST(RenderWorked, OverlappingGrainsAreNeverClipped) {
-  Rig rig(makeConstantRecording(61 * 20000, 1.0f));
+  RecordingRig rig(makeConstantRecording(61 * 20000, 1.0f));
   Engine& e = rig.engine;
   for (int i = 0; i < 32; ++i) e.setParameter(kDelay01 + i, 0.08f);  // 705 apart, 20000 long
   e.setParameter(kMainLevl, 1.0f);                                   // gain 2
@@ -120,7 +120,7 @@ TEST(RenderPeak, NegativeBlocksLeaveThePeakAndReadingClearsIt) {
   // Key 50's slice (frames 14000..14999) is positive in its first half and negative after.
   ChannelPair rec = makeConstantRecording(61 * 1000, 1.0f);
   for (int32_t i = 14500; i < 15000; ++i) rec.left[i] = rec.right[i] = -1.0f;
-  Rig rig(std::move(rec));
+  RecordingRig rig(std::move(rec));
   Engine& e = rig.engine;
   onlyFirstGrain(e);
   send(e, {noteOn(50, 127, 0)});
@@ -147,7 +147,7 @@ TEST(RenderSilence, BusyEngineOrMissingArraysRenderSilenceAndChangeNothing) {
   e.render(l, r, 64);
   for (int i = 0; i < 64; ++i) EXPECT_EQ(l[i] + r[i], 0.0f);
 
-  Rig rig(makeConstantRecording(61 * 1000, 1.0f));
+  RecordingRig rig(makeConstantRecording(61 * 1000, 1.0f));
   send(rig.engine, {noteOn(50, 127, 0)});
   const GrainSchedule before = rig.engine.voice(50).schedule;
   rig.engine.state().engineBusy = true;
@@ -158,7 +158,7 @@ TEST(RenderSilence, BusyEngineOrMissingArraysRenderSilenceAndChangeNothing) {
 }
 
 TEST(RenderSilence, ZeroLengthGrainsAfterSilenceAllPlayNothing) {
-  Rig rig(makeConstantRecording(61 * 1000, 1.0f));
+  RecordingRig rig(makeConstantRecording(61 * 1000, 1.0f));
   Engine& e = rig.engine;
   e.silenceAll();  // grain lengths stay 0 until the rows are applied again
   send(e, {noteOn(50, 127, 0)});
@@ -167,7 +167,7 @@ TEST(RenderSilence, ZeroLengthGrainsAfterSilenceAllPlayNothing) {
 }
 
 TEST(RenderLoop, MorphedKeysNeverLoop) {
-  Rig rig(makeRecording(61 * 1000));
+  RecordingRig rig(makeRecording(61 * 1000));
   Engine& e = rig.engine;
   for (int i = 0; i < 32; ++i) e.setParameter(kDelay01 + i, 0.08f);
   e.setParameter(kMorph, 1.0f);
@@ -179,7 +179,7 @@ TEST(RenderLoop, MorphedKeysNeverLoop) {
 }
 
 TEST(RenderLoop, HeldKeyRestartsAtTheLoopDelayAfterGrain31) {
-  Rig rig(makeRecording(61 * 100));  // grains of 100 samples
+  RecordingRig rig(makeRecording(61 * 100));  // grains of 100 samples
   Engine& e = rig.engine;
   for (int i = 0; i < 32; ++i) e.setParameter(kDelay01 + i, 0.1f);  // 882 apart
   send(e, {noteOn(50, 127, 0)});
@@ -197,7 +197,7 @@ TEST(RenderLoop, HeldKeyRestartsAtTheLoopDelayAfterGrain31) {
 }
 
 TEST(RenderTempo, DelayUnitFollowsTheHostTempoFromTheNextBlock) {
-  Rig rig(makeRecording(61 * 1000));
+  RecordingRig rig(makeRecording(61 * 1000));
   Engine& e = rig.engine;
   rig.clock.masks.clear();
   e.resume(44100.0f);
@@ -230,7 +230,7 @@ TEST(RenderTempo, DelayUnitFollowsTheHostTempoFromTheNextBlock) {
 }
 
 TEST(RenderBounds, ReadsStayInsideAShorterReplacementRecording) {
-  Rig rig(makeRecording(61 * 4000));
+  RecordingRig rig(makeRecording(61 * 4000));
   Engine& e = rig.engine;
   e.setParameter(kMove, 1.0f);
   send(e, {noteOn(96, 127, 0), noteOn(70, 127, 0)});
@@ -245,7 +245,7 @@ TEST(RenderBounds, ReadsStayInsideAShorterReplacementRecording) {
 }
 
 TEST(RenderBounds, NegativeMoveNeverReadsBeforeTheRecording) {
-  Rig rig(makeRecording(61 * 1000));
+  RecordingRig rig(makeRecording(61 * 1000));
   Engine& e = rig.engine;
   e.setParameter(kMove, -3.0f);
   for (float trig : {0.0f, 1.0f}) {

@@ -18,12 +18,12 @@ const float kBeats[15] = {0.0f, 0.0208333f, 0.0625f, 0.0833333f, 0.125f, 0.16666
 const char* const kStepTexts[15] = {"skipped", "1/24 ", "1/64 ", "1/12 ", "1/32 ", "1/6 ", "1/16 ", "1/3 ",
                                     "1/8 ",    "2/3 ",  "1/4 ",  "4/3 ",  "1/2 ",  "8/3 ", "1/1 "};
 
-std::string display(Engine& e, int index) {
+std::string delayText(Engine& e, int index) {
   char t[16] = {};
   parameterDisplay(e.state(), index, t);
   return t;
 }
-std::string label(Engine& e, int index) {
+std::string delayUnit(Engine& e, int index) {
   char t[16] = {};
   parameterLabel(e.state(), index, t);
   return t;
@@ -52,12 +52,12 @@ TEST_F(Rows, MillisecondRangesRaiseShortDelaysToEightPercent) {
   EXPECT_EQ(e.getParameter(kDelay01), 0.08f);
   EXPECT_EQ(row(kMasterRow).delayTime[0], 0.08f);
   EXPECT_EQ(echoed(kDelay01), 0.08f);
-  EXPECT_EQ(display(e, kDelay01), "16 ");
-  EXPECT_EQ(label(e, kDelay01), "ms");
+  EXPECT_EQ(delayText(e, kDelay01), "16 ");
+  EXPECT_EQ(delayUnit(e, kDelay01), "ms");
   e.setParameter(kDelay01, 0.0f);
   EXPECT_EQ(e.getParameter(kDelay01), 0.0f);
   EXPECT_EQ(row(kMasterRow).delayTime[0], 0.0f);
-  EXPECT_EQ(display(e, kDelay01), "0 ");
+  EXPECT_EQ(delayText(e, kDelay01), "0 ");
   e.setParameter(kDelay01, 0.6f);
   EXPECT_EQ(row(kMasterRow).delayTime[0], 0.6f);
 }
@@ -69,15 +69,15 @@ TEST_F(Rows, QuantizedRangeStepsBeatsAndTexts) {
     EXPECT_EQ(e.getParameter(kDelay01 + 3), static_cast<float>(q) / 14.0f) << q;
     EXPECT_EQ(echoed(kDelay01 + 3), static_cast<float>(q) / 14.0f) << q;
     EXPECT_EQ(row(kMasterRow).delayTime[3], kBeats[q]) << q;
-    EXPECT_EQ(display(e, kDelay01 + 3), kStepTexts[q]) << q;
-    EXPECT_EQ(label(e, kDelay01 + 3), "note");
+    EXPECT_EQ(delayText(e, kDelay01 + 3), kStepTexts[q]) << q;
+    EXPECT_EQ(delayUnit(e, kDelay01 + 3), "note");
   }
   e.setParameter(kDelay01, 0.5f);
   EXPECT_EQ(e.getParameter(kDelay01), 0.5f);
   EXPECT_EQ(row(kMasterRow).delayTime[0], 0.3333333f);
-  EXPECT_EQ(display(e, kDelay01), "1/3 ");
+  EXPECT_EQ(delayText(e, kDelay01), "1/3 ");
   e.setParameter(kDelay01, 0.99f);
-  EXPECT_EQ(display(e, kDelay01), "8/3 ");
+  EXPECT_EQ(delayText(e, kDelay01), "8/3 ");
   EXPECT_EQ(row(kMasterRow).delayTime[0], 2.6666667f);
 }
 
@@ -290,7 +290,7 @@ TEST_F(Rows, ResumeAtANewRateRederivesUnitAndLengths) {
   e.resume(48000.0f);
   EXPECT_EQ(e.state().delayUnit, 9600.0f);
   EXPECT_EQ(row(kMasterRow).grainLength, 6000);
-  EXPECT_EQ(display(e, kDelay01), "16 ");
+  EXPECT_EQ(delayText(e, kDelay01), "16 ");
   e.setParameter(kDelayRange, 3.0f);
   EXPECT_EQ(e.state().delayUnit, 24000.0f);
   e.resume(44100.0f);

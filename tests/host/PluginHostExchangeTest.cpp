@@ -29,8 +29,6 @@ class PluginHostExchange : public ::testing::Test {
   std::unique_ptr<PluginHost> host;
 };
 
-}  // namespace
-
 TEST_F(PluginHostExchange, SettingsAndResumeReachThePlugIn) {
   host->setSampleRate(48000.0f);
   host->setBlockSize(256);
@@ -284,3 +282,5 @@ TEST_F(PluginHostExchange, CallbackIsSafeAcrossThreads) {
   EXPECT_GE(host->log().getTimeCount(), kBlocks);
   EXPECT_EQ(host->log().automation().size(), static_cast<std::size_t>(automations));
 }
+
+}  // namespace

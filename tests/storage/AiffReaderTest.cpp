@@ -112,7 +112,7 @@ TEST(AifcTest, CompressedTypesAreRefused) {
             kStorageAifcCompressed);
 }
 
-Bytes aifc(int16_t channels, int16_t bits, const char* type, const Bytes& samples) {
+Bytes aifcOneFrame(int16_t channels, int16_t bits, const char* type, const Bytes& samples) {
   return form(
       ByteWriter(true).chunk("COMM", aifcCommBody(channels, 1, bits, type)).chunk("SSND", ssndBody(0, samples)).data(),
       "AIFC");
@@ -140,11 +140,12 @@ TEST(AifcTest, IntegerAndFloatTypes) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.type);
     ChannelPair out;
-    ASSERT_EQ(decode(aifc(1, c.bits, c.type, Bytes(one.begin(), one.begin() + long(c.bytes))), out), kStorageOk);
+    ASSERT_EQ(decode(aifcOneFrame(1, c.bits, c.type, Bytes(one.begin(), one.begin() + long(c.bytes))), out),
+              kStorageOk);
     EXPECT_EQ(channel(out, false), std::vector<float>{c.expected});
   }
   ChannelPair out;
-  ASSERT_EQ(decode(aifc(1, 32, "sowt", {0x00, 0x00, 0x00, 0xC0}), out), kStorageOk);
+  ASSERT_EQ(decode(aifcOneFrame(1, 32, "sowt", {0x00, 0x00, 0x00, 0xC0}), out), kStorageOk);
   EXPECT_EQ(channel(out, false), std::vector<float>{-0.5f});
 
   AudioFileInfo info;

@@ -6,8 +6,6 @@
 namespace tarnwick::gen {
 namespace {
 
-constexpr double kRate = kRecordingSampleRate;
-
 void addFilteredBurst(StereoBuffer& out, double startSeconds, double lengthSeconds, double hz, double q,
                       double decaySeconds, double gain, bool highPass, Prng& rng) {
   const int start = static_cast<int>(startSeconds * kRate);

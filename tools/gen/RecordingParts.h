@@ -8,6 +8,9 @@
 
 namespace tarnwick::gen {
 
+// The sections' sample rate as a double, for the time arithmetic.
+inline constexpr double kRate = kRecordingSampleRate;
+
 inline constexpr double kTwoPi = 6.283185307179586476925;
 
 inline double midiToHz(double key) { return 440.0 * std::pow(2.0, (key - 69.0) / 12.0); }

@@ -7,8 +7,6 @@
 namespace tarnwick::gen {
 namespace {
 
-constexpr double kRate = kRecordingSampleRate;
-
 // Raised-cosine ramp from 0 to 1 over `length` seconds.
 double rampUp(double t, double length) {
   if (t <= 0.0) return 0.0;

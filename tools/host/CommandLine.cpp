@@ -11,11 +11,6 @@
 namespace tarnwick::host {
 namespace {
 
-bool fail(std::string* error, const std::string& text) {
-  if (error) *error = text;
-  return false;
-}
-
 char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // Edit distance with case ignored.
@@ -35,6 +30,11 @@ size_t distance(const std::string& a, const std::string& b) {
 }
 
 }  // namespace
+
+bool fail(std::string* error, const std::string& text) {
+  if (error) *error = text;
+  return false;
+}
 
 bool equalsIgnoringCase(const std::string& a, const std::string& b) {
   return a.size() == b.size() &&

@@ -47,6 +47,9 @@ int usageError(const char* command, const std::string& message);
 // Prints "tarnwick-host COMMAND: MESSAGE" and returns code.
 int commandError(const char* command, int code, const std::string& message);
 
+// Stores text in *error (when a place is given) and returns false: the parsers' way to fail.
+bool fail(std::string* error, const std::string& text);
+
 // Whole numbers and finite floats, strictly: the whole text must be the number.
 bool parseWholeNumber(const std::string& text, int64_t& value);
 bool parseFiniteNumber(const std::string& text, double& value);

@@ -181,7 +181,7 @@ void printOptions(PluginHost& host) {
   }
 }
 
-constexpr const char* kCommand = "info";
+constexpr const char* kInfoCommand = "info";
 
 }  // namespace
 
@@ -189,16 +189,16 @@ int runInfo(int argc, char** argv) {
   CommandLine line;
   std::string error;
   if (!parseCommandLine(std::vector<std::string>(argv, argv + argc), {}, line, &error))
-    return usageError(kCommand, error);
+    return usageError(kInfoCommand, error);
   if (line.help) {
-    printCommandHelp(kCommand, stdout);
+    printCommandHelp(kInfoCommand, stdout);
     return kExitDone;
   }
   if (line.positional.size() != 1)
-    return usageError(kCommand, line.positional.empty() ? "give the plug-in" : "give one plug-in only");
+    return usageError(kInfoCommand, line.positional.empty() ? "give the plug-in" : "give one plug-in only");
   const std::string path = line.positional[0];
   auto host = PluginHost::load(path, &error);
-  if (!host) return commandError(kCommand, kExitPluginFailed, error);
+  if (!host) return commandError(kInfoCommand, kExitPluginFailed, error);
   host->setSampleRate(kInfoSampleRate);
   host->setBlockSize(kInfoBlockSize);
   host->resume();

@@ -11,11 +11,6 @@
 namespace tarnwick::host {
 namespace {
 
-bool fail(std::string* error, const std::string& text) {
-  if (error) *error = text;
-  return false;
-}
-
 std::string number(float v) {
   char text[32];
   std::snprintf(text, sizeof text, "%g", static_cast<double>(v));

@@ -28,18 +28,13 @@
 namespace tarnwick::host {
 namespace {
 
-constexpr const char* kCommand = "render";
+constexpr const char* kRenderCommand = "render";
 constexpr float kRenderSampleRate = 44100.0f;
 constexpr std::size_t kMaxChunkFileBytes = 16u * 1024u * 1024u;
 // A render keeps the whole song in memory: an hour of stereo float is 1.3 GB at most.
 constexpr double kMaxSongSeconds = 3600.0;
 
-bool fail(std::string* error, const std::string& text) {
-  *error = text;
-  return false;
-}
-
-int failWith(int code, const std::string& message) { return commandError(kCommand, code, message); }
+int failWith(int code, const std::string& message) { return commandError(kRenderCommand, code, message); }
 
 class PluginTarget : public RenderTarget {
  public:
@@ -121,9 +116,9 @@ int runRender(int argc, char** argv) {
   RenderOptions options;
   std::string error;
   if (!parseRenderOptions(std::vector<std::string>(argv, argv + argc), options, &error))
-    return usageError(kCommand, error);
+    return usageError(kRenderCommand, error);
   if (options.help) {
-    printCommandHelp(kCommand, stdout);
+    printCommandHelp(kRenderCommand, stdout);
     return kExitDone;
   }
 
@@ -157,7 +152,7 @@ int runRender(int argc, char** argv) {
   // The plug-in tells why a recording did not load (its message box says the same on standard error).
   if (!recordingLoaded(*host, &error)) return failWith(kExitBadInput, error);
 
-  if (!resolveParams(*host, options.params, &error)) return usageError(kCommand, error);
+  if (!resolveParams(*host, options.params, &error)) return usageError(kRenderCommand, error);
   for (const ParamSetting& p : options.params) host->setParameter(p.index, p.value);
 
   SongRenderSettings settings;

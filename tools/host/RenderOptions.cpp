@@ -9,11 +9,6 @@
 namespace tarnwick::host {
 namespace {
 
-bool fail(std::string* error, const std::string& text) {
-  if (error) *error = text;
-  return false;
-}
-
 constexpr OptionRule kRenderOptions[] = {{"--midi", true},  {"--out", true},    {"--sample", true},
                                          {"--chunk", true}, {"--tempo", true},  {"--block", true},
                                          {"--param", true}, {"--format", true}, {"--chunk-out", true}};

@@ -31,7 +31,7 @@
 namespace tarnwick::host {
 namespace {
 
-constexpr const char* kCommand = "screenshot";
+constexpr const char* kScreenshotCommand = "screenshot";
 constexpr int32_t kBlock = 512;
 constexpr std::size_t kMaxChunkFileBytes = 16u * 1024u * 1024u;
 
@@ -43,7 +43,7 @@ struct ScreenshotOptions {
   bool help = false;
 };
 
-int failWith(int code, const std::string& message) { return commandError(kCommand, code, message); }
+int failWith(int code, const std::string& message) { return commandError(kScreenshotCommand, code, message); }
 
 constexpr OptionRule kScreenshotOptions[] = {{"--chunk", true}, {"--sample", true},      {"--click", true},
                                              {"--note", true},  {"--select-file", true}, {"--chunk-out", true}};
@@ -120,9 +120,9 @@ bool writePng(const std::string& path, const std::vector<uint32_t>& pixels, int3
 int runScreenshot(int argc, char** argv) {
   ScreenshotOptions o;
   std::string error;
-  if (!parse(argc, argv, o, error)) return usageError(kCommand, error);
+  if (!parse(argc, argv, o, error)) return usageError(kScreenshotCommand, error);
   if (o.help) {
-    printCommandHelp(kCommand, stdout);
+    printCommandHelp(kScreenshotCommand, stdout);
     return kExitDone;
   }
   std::vector<uint8_t> chunk;
