@@ -18,6 +18,7 @@ using namespace layout;
 void ADEditor::idle() {
   // A modal loop that asked the host for idle time draws by itself.
   if (!frame || inIdleStuff) return;
+  model_->catchUp();
   applyPending();
   frame->idle();  // window input first: a click runs its control here
   if (!frame) return;

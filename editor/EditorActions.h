@@ -5,10 +5,9 @@
 #include <cstdint>
 #include <string>
 
+#include "editor/FileSelectRequest.h"
 #include "engine/Interfaces.h"
 #include "storage/StorageResult.h"
-
-struct VstFileSelect;
 
 namespace tarnwick {
 
@@ -34,7 +33,7 @@ class EditorActions {
   // The host's own file selector: whether the host offers one, and a run of it (the host's dialog,
   // modal in the host): true with path when the user picked a file.
   virtual bool hostHasFileSelector() = 0;
-  virtual bool runHostFileSelector(VstFileSelect& select, std::string& path) = 0;
+  virtual bool runHostFileSelector(const FileSelectRequest& request, std::string& path) = 0;
 };
 
 }  // namespace tarnwick

@@ -66,6 +66,9 @@ struct StorageSummary {
 class EditorModel {
  public:
   virtual ~EditorModel() = default;
+  // Brings the instrument up to date before an idle shows anything: host writes posted from other threads
+  // take effect and echo their values to the editor.
+  virtual void catchUp() {}
   // The values the editor polls on every idle.
   virtual void readLive(LiveState& live) = 0;
   // [any-thread] The output's largest magnitude since the last read, cleared by the same atomic exchange.

@@ -9,7 +9,6 @@
 #include "gui/CFrame.h"
 #include "platform/EditorWindow.h"
 #include "platform/MessageBox.h"
-#include "vst/VstInterface.h"
 
 #if defined(_WIN32)
 #include "platform/CommonFileDialog.h"
@@ -21,44 +20,11 @@ namespace tarnwick {
 
 namespace {
 
-// The editor's result buffer for the host's selector: larger than the longest path the editor takes (1023
-// characters), so that a path a host had to cut to the buffer still shows as too long and is refused.
-constexpr size_t kResultCapacity = 2048;
-
-// Copies at most capacity - 1 characters and the terminator.
-template <size_t N>
-void copyField(char (&field)[N], const char* text) {
-  size_t n = 0;
-  for (; text != nullptr && n + 1 < N && text[n] != '\0'; ++n) field[n] = text[n];
-  field[n] = '\0';
-}
-
 // The host's selector: the host runs its dialog as it likes and returns with the result.
 class HostSelection final : public FileSelection {
  public:
   HostSelection(const FileSelectRequest& selectRequest, EditorActions& actions) {
-    std::vector<VstFileType> types(selectRequest.types.size());
-    for (size_t i = 0; i < selectRequest.types.size(); ++i) {
-      const FileTypeEntry& t = selectRequest.types[i];
-      VstFileType& v = types[i];
-      copyField(v.name, t.name);
-      copyField(v.macType, t.macType);
-      copyField(v.dosType, t.dosType);
-      copyField(v.unixType, t.unixType);
-      copyField(v.mimeType1, t.mimeType1);
-      copyField(v.mimeType2, t.mimeType2);
-    }
-    auto select = std::make_unique<VstFileSelect>();
-    *select = VstFileSelect{};
-    select->command = selectRequest.save ? kVstFileSave : kVstFileLoad;
-    select->type = kVstFileType;
-    select->nbFileTypes = static_cast<int32_t>(types.size());
-    select->fileTypes = types.data();
-    copyField(select->title, selectRequest.title);
-    std::vector<char> result(kResultCapacity, '\0');
-    select->returnPath = result.data();
-    select->sizeReturnPath = static_cast<int32_t>(result.size());
-    chosen_ = actions.runHostFileSelector(*select, path_);
+    chosen_ = actions.runHostFileSelector(selectRequest, path_);
   }
   Status poll(std::string& path) override {
     if (!chosen_) return Status::kCancelled;

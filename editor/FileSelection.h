@@ -8,30 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "editor/FileSelectRequest.h"
+
 namespace tarnwick {
 
 namespace gui {
 class CFrame;
 }
 class EditorActions;
-
-// A file type of a dialog, with the texts a host's selector receives.
-struct FileTypeEntry {
-  const char* name;
-  const char* macType;
-  const char* dosType;  // extension without the dot; "*" for every file
-  const char* unixType;
-  const char* mimeType1;
-  const char* mimeType2;
-};
-
-struct FileSelectRequest {
-  bool save = false;
-  const char* title = "";
-  std::vector<FileTypeEntry> types;
-  std::string folder;    // where the desktop dialog or the browser starts; empty: the home folder
-  std::string fileName;  // the name proposed for a save
-};
 
 class FileSelection {
  public:

@@ -40,4 +40,12 @@ void deriveRow(KeyRow& row, const RowContext& c) {
   }
 }
 
+float hostValueAfterWrite(int32_t index, float v, float current, bool quantized) {
+  if (v != v) return current;
+  v = v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v);
+  if (isDelayIndex(index)) return deriveDelay(v, quantized).value;
+  if (index == kEnvelope) return envelopeFloor(v);
+  return v;
+}
+
 }  // namespace tarnwick

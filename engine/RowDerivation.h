@@ -37,6 +37,10 @@ int32_t grainLengthFor(float unitDura, const RowContext& context);
 // The envelope a row keeps: at least 0.01.
 inline float envelopeFloor(float v) { return v < 0.01f ? 0.01f : v; }
 
+// The value a host parameter (index below kHostParamCount) reads as after a write of v: v brought into
+// 0..1, a delay as deriveDelay stores it, the envelope with its floor; NaN leaves current.
+float hostValueAfterWrite(int32_t index, float v, float current, bool quantized);
+
 // Re-derives every derived value of row from its parameters.
 void deriveRow(KeyRow& row, const RowContext& context);
 

@@ -14,7 +14,7 @@ AEffGUIEditor::~AEffGUIEditor() {
   }
 }
 
-bool AEffGUIEditor::getRect(ERect** ppRect) {
+bool AEffGUIEditor::getRect(EditorRect** ppRect) {
   if (ppRect == nullptr) return false;
   *ppRect = &rect;
   return true;

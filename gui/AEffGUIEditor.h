@@ -4,11 +4,15 @@
 #include <cstdint>
 
 #include "gui/CGeometry.h"
-#include "vst/VstInterface.h"
 
 namespace tarnwick::gui {
 
 class CFrame;
+
+// The editor window's extent as a host asks for it, in pixels.
+struct EditorRect {
+  int16_t top, left, bottom, right;
+};
 
 // What the toolkit and an editor need of the instrument; the plug-in implements it.
 class EditorHost {
@@ -38,7 +42,7 @@ class AEffEditor {
   virtual ~AEffEditor() = default;
 
   virtual EditorHost* getEffect() { return effect; }
-  virtual bool getRect(ERect** rect) {
+  virtual bool getRect(EditorRect** rect) {
     *rect = nullptr;
     return false;
   }
@@ -74,7 +78,7 @@ class AEffGUIEditor : public AEffEditor {
   explicit AEffGUIEditor(EditorHost* effect) : AEffEditor(effect) {}
   ~AEffGUIEditor() override;
 
-  bool getRect(ERect** ppRect) override;
+  bool getRect(EditorRect** ppRect) override;
   // Records the parent window; the subclass then makes the frame on it.
   bool open(void* ptr) override;
   // Destroys a frame the subclass left behind.
@@ -101,7 +105,7 @@ class AEffGUIEditor : public AEffEditor {
   // refreshes what the window shows of the instrument's live state, which its own idle cannot meanwhile.
   virtual void modalIdle() {}
 
-  ERect rect{};
+  EditorRect rect{};
   CFrame* frame = nullptr;
   int32_t knobMode = kCircularMode;
   bool inIdleStuff = false;

@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "engine/ParameterText.h"
-#include "plugin/EditorLink.h"
 #include "plugin/Identity.h"
 #include "plugin/aPlug.h"
 #include "vst/RecordingQuery.h"
@@ -17,25 +16,25 @@ intptr_t aPlug::dispatcher(int32_t opcode, int32_t index, intptr_t value, void* 
     case effClose: return 0;
     case effSetProgram: return 0;  // one program: nothing to switch to
     case effGetProgram: return 0;
-    case effSetProgramName: setProgramName(text); return 0;
-    case effGetProgramName: getProgramName(text); return 0;
-    case effGetParamLabel: getParameterLabel(index, text); return 0;
-    case effGetParamDisplay: getParameterDisplay(index, text); return 0;
-    case effGetParamName: getParameterName(index, text); return 0;
-    case effSetSampleRate:
-      if (std::isfinite(opt) && opt > 0.0f) hostSampleRate_.store(opt, std::memory_order_relaxed);
-      return 0;
+    case effSetProgramName: core_->setProgramName(text); return 0;
+    case effGetProgramName: core_->getProgramName(text); return 0;
+    case effGetParamLabel: core_->getParameterLabel(index, text); return 0;
+    case effGetParamDisplay: core_->getParameterDisplay(index, text); return 0;
+    case effGetParamName: core_->getParameterName(index, text); return 0;
+    case effSetSampleRate: core_->setSampleRate(opt); return 0;
     case effSetBlockSize: return 0;  // the render takes any block length the host sends
     case effMainsChanged:
-      if (value != 0) resume();
+      if (value != 0) {
+        core_->resume();
+        callHost(audioMasterWantMidi, 0, 1, nullptr, 0.0f);
+      }
       return 0;
     case effIdentify: return kIdentifyCode;
-    case effGetChunk:
-      return getChunk(static_cast<void**>(ptr));  // a program chunk and a bank chunk are the same record
+    case effGetChunk: return getChunk(static_cast<void**>(ptr));
     case effSetChunk: return setChunk(ptr, value);
     case effProcessEvents: return processEvents(static_cast<const VstEvents*>(ptr));
     case effCanBeAutomated: return (index >= 0 && index < kHostParamCount) ? 1 : 0;
-    case effGetProgramNameIndexed: return getProgramNameIndexed(index, text) ? 1 : 0;
+    case effGetProgramNameIndexed: return core_->getProgramNameIndexed(index, text) ? 1 : 0;
     case effGetInputProperties: return inputProperties(index, static_cast<VstPinProperties*>(ptr)) ? 1 : 0;
     case effGetOutputProperties: return outputProperties(index, static_cast<VstPinProperties*>(ptr)) ? 1 : 0;
     case effGetPlugCategory: return kPlugCategSynth;
@@ -66,20 +65,28 @@ intptr_t aPlug::dispatcher(int32_t opcode, int32_t index, intptr_t value, void* 
     case effGetNumMidiOutputChannels: return 1;
     case effEditOpen:
     case effEditIdle:
-      // Only a user-interface thread runs the editor: a thread the host once rendered on (an offline
-      // bounce on its user-interface thread, say) is one again, and its writes reach the editor's side.
-      unmarkAudioThread();
-      [[fallthrough]];
     case effEditGetRect:
     case effEditClose:
     case effEditKeyDown:
     case effEditKeyUp:
-    case effSetEditKnobMode:
+    case effSetEditKnobMode: return dispatchEditor(opcode, index, value, ptr, opt);
     case effVendorSpecific:
       if (index == kRecordingQueryIndex) return answerRecordingQuery(static_cast<RecordingQueryRecord*>(ptr));
-      return editorLink_ ? editorLink_->dispatch(opcode, index, value, ptr, opt) : 0;
+      return dispatchEditor(opcode, index, value, ptr, opt);
     default: return 0;  // editor requests without an editor, bypass, tail size, MIDI program names ...
   }
+}
+
+int32_t aPlug::getChunk(void** data) {
+  if (!data) return 0;
+  size_t size = 0;
+  *data = const_cast<uint8_t*>(core_->saveState(size));  // the host only reads it
+  return static_cast<int32_t>(size);
+}
+
+int32_t aPlug::setChunk(const void* data, intptr_t size) {
+  core_->restoreState(data, static_cast<int64_t>(size));
+  return 1;
 }
 
 }  // namespace tarnwick

@@ -1,19 +1,17 @@
-// The instrument instance: construction, the effect record's entries, the user-interface side's
-// operations (parameters, resume, texts, program name) and its bracket around the model.
+// The effect record and its entries, the audio thread's two calls, and the instrument's host services
+// through the host's callback.
 #include "plugin/aPlug.h"
 
 #include <cmath>
-#include <cstdio>
 #include <cstring>
+#include <vector>
 
-#include "plugin/EditorLink.h"
+#include "core/EditorLink.h"
 #include "plugin/Identity.h"
 
 namespace tarnwick {
 
 namespace {
-
-thread_local bool tlsAudioThread = false;
 
 intptr_t VSTCALLBACK dispatchEntry(AEffect* e, int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt) {
   aPlug* plug = aPlug::fromEffect(e);
@@ -44,12 +42,7 @@ void VSTCALLBACK processReplacingEntry(AEffect* e, float** inputs, float** outpu
 
 }  // namespace
 
-aPlug::aPlug(audioMasterCallback host)
-    : host_(host),
-      chunk_(std::make_unique<uint8_t[]>(kChunkSize)),
-      model_(this, Engine::Role::kModel),
-      shippedModel_(std::make_unique<EngineState>()),
-      live_(this, Engine::Role::kPlays) {
+aPlug::aPlug(audioMasterCallback host) : host_(host) {
   effect_.magic = kEffectMagic;
   effect_.dispatcher = dispatchEntry;
   effect_.process = processEntry;
@@ -67,22 +60,13 @@ aPlug::aPlug(audioMasterCallback host)
   effect_.version = kEffectVersion;
   effect_.processReplacing = processReplacingEntry;
   effect_.processDoubleReplacing = processDoubleEntry;
-  // Both engines start from the model's factory state; nothing renders yet.
-  live_.state() = model_.state();
-  *shippedModel_ = model_.state();
-  mirror_.publishAll(model_.state());
-  recentFiles_.read();
-  editorLink_ = std::make_unique<EditorLink>(*this);
-  setEditor(&editorLink_->editor());
-  effect_.flags |= effFlagsHasEditor;
-  resume();
+  core_ = std::make_unique<Instrument>(*this);
+  if (core_->editorLink()) effect_.flags |= effFlagsHasEditor;
+  callHost(audioMasterWantMidi, 0, 1, nullptr, 0.0f);
 }
 
 aPlug::~aPlug() {
-  if (editorLink_) {
-    setEditor(nullptr);  // no more echoes into an editor that is going away
-    editorLink_.reset();
-  }
+  core_.reset();
   effect_.object = nullptr;
 }
 
@@ -90,18 +74,30 @@ intptr_t aPlug::callHost(int32_t opcode, int32_t index, intptr_t value, void* pt
   return host_ ? host_(&effect_, opcode, index, value, ptr, opt) : 0;
 }
 
-bool aPlug::onAudioThread() { return tlsAudioThread; }
-void aPlug::markAudioThread() { tlsAudioThread = true; }
-void aPlug::unmarkAudioThread() { tlsAudioThread = false; }
-
-void aPlug::setEditor(EditorSink* editor) {
-  // Only called while nothing renders: at construction and destruction.
-  std::lock_guard<std::mutex> uiGuard(uiLock_);
-  model_.setEditor(editor);
-  live_.setEditor(editor);
+int32_t aPlug::processEvents(const VstEvents* events) {
+  if (!events) return 1;
+  // The list is declared with two entries but holds numEvents of them.
+  VstEvent* const* list = events->events;
+  for (int32_t i = 0; i < events->numEvents; ++i) {
+    const VstEvent* e = list[i];
+    if (!e || e->type != kVstMidiType) continue;
+    const auto* m = reinterpret_cast<const VstMidiEvent*>(e);
+    MidiMessage msg;
+    msg.deltaFrames = m->deltaFrames;
+    msg.status = static_cast<uint8_t>(m->midiData[0]);
+    msg.data1 = static_cast<uint8_t>(m->midiData[1]);
+    msg.data2 = static_cast<uint8_t>(m->midiData[2]);
+    if (!core_->queueMidi(msg)) break;  // the queue is full: the rest of this list is dropped
+  }
+  return 1;
 }
 
-bool aPlug::readTempo(int32_t requestMask, double& bpm) {
+void aPlug::processReplacing(float** /*inputs*/, float** outputs, int32_t frames) {
+  if (!outputs || !outputs[0] || !outputs[1] || frames <= 0) return;
+  core_->process(outputs[0], outputs[1], frames);
+}
+
+bool aPlug::tempo(int32_t requestMask, double& bpm) {
   const auto* info = reinterpret_cast<const VstTimeInfo*>(callHost(audioMasterGetTime, 0, requestMask, nullptr, 0.0f));
   if (!info) return false;
   if (!std::isfinite(info->tempo) || info->tempo <= 0.0) return false;
@@ -109,115 +105,76 @@ bool aPlug::readTempo(int32_t requestMask, double& bpm) {
   return true;
 }
 
-void aPlug::beginUiOperation() {
-  // The audio side's own changes (notes, automation, tempo) come in once it has applied everything
-  // this side shipped; until then the model is the newer of the two.
-  if (handoff_.rebase(model_.state())) *shippedModel_ = model_.state();
-  reclaimer_.reclaim(handoff_.acknowledged(), audioPresence_);
+void aPlug::automate(int32_t index, float value) { callHost(audioMasterAutomate, index, 0, nullptr, value); }
+void aPlug::beginEdit(int32_t index) { callHost(audioMasterBeginEdit, index, 0, nullptr, 0.0f); }
+void aPlug::endEdit(int32_t index) { callHost(audioMasterEndEdit, index, 0, nullptr, 0.0f); }
+void aPlug::idle() { callHost(audioMasterIdle, 0, 0, nullptr, 0.0f); }
+
+void aPlug::sendMidi(const MidiMessage& message) {
+  VstMidiEvent event{};
+  event.type = kVstMidiType;
+  event.byteSize = sizeof event;
+  event.deltaFrames = message.deltaFrames;
+  event.midiData[0] = static_cast<char>(message.status);
+  event.midiData[1] = static_cast<char>(message.data1);
+  event.midiData[2] = static_cast<char>(message.data2);
+  VstEvents list{};
+  list.numEvents = 1;
+  list.events[0] = reinterpret_cast<VstEvent*>(&event);
+  callHost(audioMasterProcessEvents, 0, 0, &list, 0.0f);
 }
 
-void aPlug::endUiOperation() {
-  const uint32_t before = handoff_.shipped();
-  const uint32_t shipment = handoff_.ship(*shippedModel_, model_.state());
-  if (model_.store().hasRetired()) reclaimer_.add(model_.store().takeRetired(), shipment, audioPresence_.mark());
-  if (shipment != before) {
-    mirror_.publishChanges(*shippedModel_, model_.state());
-    *shippedModel_ = model_.state();
+bool aPlug::hasFileSelector() {
+  char text[] = "openFileSelector";
+  return callHost(audioMasterCanDo, 0, 0, text, 0.0f) == 1;
+}
+
+namespace {
+
+// The result buffer handed to the host's selector: larger than the longest path the editor takes (1023
+// characters), so that a path a host had to cut to the buffer still shows as too long and is refused.
+constexpr size_t kResultCapacity = 2048;
+
+// Copies at most capacity - 1 characters and the terminator.
+template <size_t N>
+void copyField(char (&field)[N], const char* text) {
+  size_t n = 0;
+  for (; text != nullptr && n + 1 < N && text[n] != '\0'; ++n) field[n] = text[n];
+  field[n] = '\0';
+}
+
+}  // namespace
+
+bool aPlug::runFileSelector(const FileSelectRequest& request, std::string& path) {
+  std::vector<VstFileType> types(request.types.size());
+  for (size_t i = 0; i < request.types.size(); ++i) {
+    const FileTypeEntry& t = request.types[i];
+    VstFileType& v = types[i];
+    copyField(v.name, t.name);
+    copyField(v.macType, t.macType);
+    copyField(v.dosType, t.dosType);
+    copyField(v.unixType, t.unixType);
+    copyField(v.mimeType1, t.mimeType1);
+    copyField(v.mimeType2, t.mimeType2);
   }
-  reclaimer_.reclaim(handoff_.acknowledged(), audioPresence_);
-}
-
-Engine& aPlug::modelForTesting() {
-  UiScope scope(*this);
-  return model_;
-}
-
-void aPlug::setParameter(int32_t index, float value) {
-  if (onAudioThread()) {
-    // Host automation on the rendering thread goes straight into the playing engine; the internal
-    // indices belong to the editor on the user-interface side and are dropped here.
-    const ParameterInfo* info = parameterInfo(index);
-    if ((info && info->thread != ApplyThread::kAny) || !audioPresence_.enter()) {
-      droppedWrites_.fetch_add(1, std::memory_order_relaxed);
-      return;
-    }
-    takeShippedState();
-    live_.setParameter(index, value);
-    liveChanged_ = true;
-    publishPlayingState();
-    audioPresence_.leave();
-    return;
-  }
-  UiScope scope(*this);
-  model_.setParameter(index, value);
-}
-
-float aPlug::getParameter(int32_t index) {
-  if (index == kPeakLevel) return live_.readPeakLevel();  // an atomic exchange, on any thread
-  if (onAudioThread()) return mirror_.read(index);
-  UiScope scope(*this);
-  return model_.getParameter(index);
-}
-
-void aPlug::resume() {
-  {
-    UiScope scope(*this);
-    model_.resume(hostSampleRate_.load(std::memory_order_relaxed));
-    followRateChange();
-  }
-  callHost(audioMasterWantMidi, 0, 1, nullptr, 0.0f);
-}
-
-void aPlug::selectLastKey() {
-  UiScope scope(*this);
-  model_.selectKey(model_.state().lastSelectedKey);
-}
-
-void aPlug::getParameterName(int32_t index, char* text) {
-  if (text) parameterName(index, text);
-}
-
-void aPlug::getParameterLabel(int32_t index, char* text) {
-  if (!text) return;
-  UiScope scope(*this);
-  parameterLabel(model_.state(), index, text);
-}
-
-void aPlug::getParameterDisplay(int32_t index, char* text) {
-  if (!text) return;
-  UiScope scope(*this);
-  parameterDisplay(model_.state(), index, text);
-}
-
-void aPlug::getProgramName(char* text) {
-  if (!text) return;
-  UiScope scope(*this);
-  const EngineState& s = model_.state();
-  char name[sizeof s.program.name + 1] = {};
-  std::memcpy(name, s.program.name, sizeof s.program.name);
-  if (std::strcmp(name, "Init") == 0) {
-    char numbered[64];
-    std::snprintf(numbered, sizeof numbered, "%s %d", name, static_cast<int>(s.currentProgram + 1));
-    copyText(text, numbered, kVstMaxProgNameLen);
-  } else {
-    copyText(text, name, kVstMaxProgNameLen);
-  }
-}
-
-void aPlug::setProgramName(const char* text) {
-  if (!text) return;
-  UiScope scope(*this);
-  copyText(model_.state().program.name, text, sizeof model_.state().program.name);
-}
-
-bool aPlug::getProgramNameIndexed(int32_t index, char* text) {
-  if (index != 0 || !text) return false;
-  UiScope scope(*this);
-  const ProgramRecord& p = model_.state().program;
-  char name[sizeof p.name + 1] = {};
-  std::memcpy(name, p.name, sizeof p.name);
-  copyText(text, name, kVstMaxProgNameLen);
-  return true;
+  auto select = std::make_unique<VstFileSelect>();
+  *select = VstFileSelect{};
+  select->command = request.save ? kVstFileSave : kVstFileLoad;
+  select->type = kVstFileType;
+  select->nbFileTypes = static_cast<int32_t>(types.size());
+  select->fileTypes = types.data();
+  copyField(select->title, request.title);
+  std::vector<char> result(kResultCapacity, '\0');
+  select->returnPath = result.data();
+  select->sizeReturnPath = static_cast<int32_t>(result.size());
+  if (callHost(audioMasterOpenFileSelector, 0, 0, select.get(), 0.0f) == 0) return false;
+  const bool picked = select->returnPath != nullptr && select->returnPath[0] != '\0';
+  if (picked)
+    path.assign(select->returnPath, strnlen(select->returnPath,
+                                            static_cast<size_t>(select->sizeReturnPath > 0 ? select->sizeReturnPath : 0)));
+  // The host frees what it allocated for the run.
+  callHost(audioMasterCloseFileSelector, 0, 0, select.get(), 0.0f);
+  return picked;
 }
 
 }  // namespace tarnwick

@@ -38,7 +38,7 @@ double seconds(Clock::time_point start) { return std::chrono::duration<double>(C
 
 double saveOurs() {
   const auto start = Clock::now();
-  if (saver->saveBank(bankPath.c_str()) != tarnwick::kStorageOk) return -1.0;
+  if (saver->core().saveBank(bankPath.c_str()) != tarnwick::kStorageOk) return -1.0;
   return seconds(start);
 }
 
@@ -53,7 +53,7 @@ double saveReference() {
 
 double loadOurs() {
   const auto start = Clock::now();
-  if (loader->loadBank(bankPath.c_str()) != tarnwick::kStorageOk) return -1.0;
+  if (loader->core().loadBank(bankPath.c_str()) != tarnwick::kStorageOk) return -1.0;
   return seconds(start);
 }
 
@@ -128,8 +128,8 @@ bool setUp(const fs::path& folder) {
     audio.left[i] = sample(noise);
     audio.right[i] = sample(noise);
   }
-  saver->modelForTesting().replaceBuffer(std::move(audio));
-  if (saver->saveBank(bankPath.c_str()) != tarnwick::kStorageOk) return false;
+  saver->core().modelForTesting().replaceBuffer(std::move(audio));
+  if (saver->core().saveBank(bankPath.c_str()) != tarnwick::kStorageOk) return false;
   std::FILE* f = std::fopen(bankPath.c_str(), "rb");
   if (!f) return false;
   image.resize(tarnwick::bankFileSize(kFrames));

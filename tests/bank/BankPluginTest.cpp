@@ -54,7 +54,7 @@ class Bank : public ::testing::Test {
     auto plug = newPlug();
     const std::string wav =
         writeTestWav("bank_" + std::to_string(frames) + "_" + std::to_string(int(freq)) + ".wav", frames, freq);
-    EXPECT_EQ(plug->loadAudioFile(wav.c_str()), kStorageOk);
+    EXPECT_EQ(plug->core().loadAudioFile(wav.c_str()), kStorageOk);
     return plug;
   }
 
@@ -70,8 +70,8 @@ class Bank : public ::testing::Test {
     putI32(chunk, kFloodWorkOffset, 0);
     return chunk;
   }
-  static const EngineState& state(aPlug& plug) { return plug.modelState(); }
-  static const Voice& voice(aPlug& plug, int32_t key) { return plug.playingEngineForTesting().voice(key); }
+  static const EngineState& state(aPlug& plug) { return plug.core().modelState(); }
+  static const Voice& voice(aPlug& plug, int32_t key) { return plug.core().playingEngineForTesting().voice(key); }
   void hold(aPlug& plug, uint8_t key) { audio_.play(plug, {{0, 0x90, key, 100}}); }
   // One block on the audio thread: the playing engine takes what the user-interface side shipped.
   void render(aPlug& plug) { audio_.play(plug, {}); }
@@ -91,11 +91,11 @@ TEST_F(Bank, RoundTripBetweenInstancesIsExact) {
   auto a = plugWithAudio(44100);
   tweak(*a);
   const std::string file = path("trip.vlb");
-  ASSERT_EQ(a->saveBank(file.c_str()), kStorageOk);
+  ASSERT_EQ(a->core().saveBank(file.c_str()), kStorageOk);
   EXPECT_EQ(fs::file_size(file), 390996u);
 
   auto b = newPlug();
-  ASSERT_EQ(b->loadBank(file.c_str()), kStorageOk);
+  ASSERT_EQ(b->core().loadBank(file.c_str()), kStorageOk);
   EXPECT_TRUE(ScriptedBoxes::shown.empty());
   const BufferView& ab = state(*a).buffer;
   const BufferView& bb = state(*b).buffer;
@@ -126,11 +126,11 @@ TEST_F(Bank, RoundTripBetweenInstancesIsExact) {
 TEST_F(Bank, EmptyBufferWritesNoSamplesAndLoadsAsEmpty) {
   auto a = newPlug();
   const std::string file = path("empty.vlb");
-  ASSERT_EQ(a->saveBank(file.c_str()), kStorageOk);
+  ASSERT_EQ(a->core().saveBank(file.c_str()), kStorageOk);
   EXPECT_EQ(fs::file_size(file), 38196u);
 
   auto b = plugWithAudio(1000);
-  ASSERT_EQ(b->loadBank(file.c_str()), kStorageOk);
+  ASSERT_EQ(b->core().loadBank(file.c_str()), kStorageOk);
   EXPECT_EQ(state(*b).buffer.frameCount, 0);
   EXPECT_EQ(state(*b).buffer.left, nullptr);
   EXPECT_TRUE(state(*b).buffer.saved);
@@ -141,26 +141,26 @@ TEST_F(Bank, SavingOverAFileAsksFirst) {
   const std::string file = path("exists.vlb");
   writeBytes(file, {'o', 'l', 'd'});
   ScriptedBoxes::answers = {Answer::kNo};
-  EXPECT_EQ(a->saveBank(file.c_str()), kStorageFileExists);
+  EXPECT_EQ(a->core().saveBank(file.c_str()), kStorageFileExists);
   ASSERT_EQ(ScriptedBoxes::shown.size(), 1u);
   EXPECT_EQ(ScriptedBoxes::shown[0], kAskFile);
   EXPECT_EQ(readBytes(file), (std::vector<uint8_t>{'o', 'l', 'd'}));
 
   ScriptedBoxes::answers = {Answer::kYes};
-  EXPECT_EQ(a->saveBank(file.c_str()), kStorageOk);
+  EXPECT_EQ(a->core().saveBank(file.c_str()), kStorageOk);
   EXPECT_EQ(fs::file_size(file), bankFileSize(500));
   EXPECT_EQ(ScriptedBoxes::shown.size(), 2u);
 
-  EXPECT_EQ(a->saveBank(path("fresh.vlb").c_str()), kStorageOk);
+  EXPECT_EQ(a->core().saveBank(path("fresh.vlb").c_str()), kStorageOk);
   EXPECT_EQ(ScriptedBoxes::shown.size(), 2u);  // a new file needs no question
 }
 
 TEST_F(Bank, SaveMarksTheBufferSavedOnlyOnSuccess) {
   auto a = plugWithAudio(300);
-  a->modelForTesting().state().buffer.saved = false;
-  EXPECT_EQ(a->saveBank(path("missing/x.vlb").c_str()), kStorageCannotWrite);
+  a->core().modelForTesting().state().buffer.saved = false;
+  EXPECT_EQ(a->core().saveBank(path("missing/x.vlb").c_str()), kStorageCannotWrite);
   EXPECT_FALSE(state(*a).buffer.saved);
-  EXPECT_EQ(a->saveBank(path("ok.vlb").c_str()), kStorageOk);
+  EXPECT_EQ(a->core().saveBank(path("ok.vlb").c_str()), kStorageOk);
   EXPECT_TRUE(state(*a).buffer.saved);
 }
 
@@ -170,7 +170,7 @@ TEST_F(Bank, FloodedInstanceSavesItsStoredSamples) {
   ASSERT_TRUE(state(*a).buffer.floodOn());
   ASSERT_NE(state(*a).buffer.left, state(*a).buffer.storedLeft());
   const std::string file = path("flood.vlb");
-  ASSERT_EQ(a->saveBank(file.c_str()), kStorageOk);
+  ASSERT_EQ(a->core().saveBank(file.c_str()), kStorageOk);
   const auto bytes = readBytes(file);
   const int32_t n = state(*a).buffer.frameCount;
   ASSERT_EQ(bytes.size(), bankFileSize(n));
@@ -182,7 +182,7 @@ TEST_F(Bank, FloodedInstanceSavesItsStoredSamples) {
 TEST_F(Bank, HeaderRefusalsChangeNothing) {
   auto source = plugWithAudio(200);
   const std::string good = path("good.vlb");
-  ASSERT_EQ(source->saveBank(good.c_str()), kStorageOk);
+  ASSERT_EQ(source->core().saveBank(good.c_str()), kStorageOk);
   const auto bytes = readBytes(good);
 
   auto plug = plugWithAudio(61 * 100, 440.0);
@@ -204,10 +204,10 @@ TEST_F(Bank, HeaderRefusalsChangeNothing) {
   files.emplace_back(v, kStorageNotBank);
   for (const auto& [content, code] : files) {
     writeBytes(path("bad.vlb"), content);
-    EXPECT_EQ(plug->loadBank(path("bad.vlb").c_str()), code);
+    EXPECT_EQ(plug->core().loadBank(path("bad.vlb").c_str()), code);
   }
-  EXPECT_EQ(plug->loadBank(path("none.vlb").c_str()), kStorageCannotOpen);
-  EXPECT_EQ(plug->loadBank(nullptr), kStorageCannotOpen);
+  EXPECT_EQ(plug->core().loadBank(path("none.vlb").c_str()), kStorageCannotOpen);
+  EXPECT_EQ(plug->core().loadBank(nullptr), kStorageCannotOpen);
   EXPECT_EQ(chunkOf(*plug), before);
   EXPECT_EQ(state(*plug).buffer.storedLeft(), left);
   EXPECT_TRUE(state(*plug).buffer.floodOn());
@@ -221,7 +221,7 @@ TEST_F(Bank, LaterFailuresKeepRowsParametersAndBuffer) {
   auto source = plugWithAudio(44100, 330.0);
   tweak(*source);
   const std::string good = path("good.vlb");
-  ASSERT_EQ(source->saveBank(good.c_str()), kStorageOk);
+  ASSERT_EQ(source->core().saveBank(good.c_str()), kStorageOk);
   const auto bytes = readBytes(good);
 
   struct Case {
@@ -255,14 +255,14 @@ TEST_F(Bank, LaterFailuresKeepRowsParametersAndBuffer) {
     const auto before = chunkOf(*plug);
     const float* left = state(*plug).buffer.storedLeft();
     NoteSink sink;
-    plug->setEditor(&sink);
+    plug->core().setEditor(&sink);
     writeBytes(path("bad.vlb"), c.bytes);
     StorageResult result;
     {
       AllocationWatch watch(c.failAllocationsFrom);
-      result = plug->loadBank(path("bad.vlb").c_str());
+      result = plug->core().loadBank(path("bad.vlb").c_str());
     }
-    plug->setEditor(nullptr);
+    plug->core().setEditor(nullptr);
     EXPECT_EQ(result, c.code);
     EXPECT_EQ(chunkOf(*plug), withoutFlood(before));
     EXPECT_EQ(state(*plug).buffer.storedLeft(), left);
@@ -282,15 +282,15 @@ TEST_F(Bank, UnsavedBufferAsksBeforeItIsReplaced) {
   auto source = plugWithAudio(2000, 330.0);
   tweak(*source);
   const std::string file = path("asks.vlb");
-  ASSERT_EQ(source->saveBank(file.c_str()), kStorageOk);
+  ASSERT_EQ(source->core().saveBank(file.c_str()), kStorageOk);
   const auto sourceChunk = chunkOf(*source);
 
   // No: the old samples stay, everything else comes from the bank, the path included.
   auto plug = plugWithAudio(700, 440.0);
-  plug->modelForTesting().state().buffer.saved = false;
+  plug->core().modelForTesting().state().buffer.saved = false;
   const float* left = state(*plug).buffer.storedLeft();
   ScriptedBoxes::answers = {Answer::kNo};
-  ASSERT_EQ(plug->loadBank(file.c_str()), kStorageOk);
+  ASSERT_EQ(plug->core().loadBank(file.c_str()), kStorageOk);
   ASSERT_EQ(ScriptedBoxes::shown.size(), 1u);
   EXPECT_EQ(ScriptedBoxes::shown[0], kAskBuffer);
   EXPECT_EQ(state(*plug).buffer.storedLeft(), left);
@@ -302,7 +302,7 @@ TEST_F(Bank, UnsavedBufferAsksBeforeItIsReplaced) {
 
   // Yes: the bank's samples replace them.
   ScriptedBoxes::answers = {Answer::kYes};
-  ASSERT_EQ(plug->loadBank(file.c_str()), kStorageOk);
+  ASSERT_EQ(plug->core().loadBank(file.c_str()), kStorageOk);
   EXPECT_EQ(ScriptedBoxes::shown.size(), 2u);
   EXPECT_EQ(state(*plug).buffer.frameCount, 2000);
   EXPECT_TRUE(state(*plug).buffer.saved);
@@ -312,16 +312,16 @@ TEST_F(Bank, NoWaveRecordRestoresStateWithoutTouchingTheBuffer) {
   auto source = plugWithAudio(900, 330.0);
   tweak(*source);
   const std::string file = path("state-only.vlb");
-  ASSERT_EQ(source->saveBank(file.c_str()), kStorageOk);
+  ASSERT_EQ(source->core().saveBank(file.c_str()), kStorageOk);
   auto bytes = readBytes(file);
   putI32(bytes, 12, 0);
   bytes.resize(38188);  // nothing needs to follow the record
   writeBytes(file, bytes);
 
   auto plug = plugWithAudio(700, 440.0);
-  plug->modelForTesting().state().buffer.saved = false;
+  plug->core().modelForTesting().state().buffer.saved = false;
   const float* left = state(*plug).buffer.storedLeft();
-  ASSERT_EQ(plug->loadBank(file.c_str()), kStorageOk);
+  ASSERT_EQ(plug->core().loadBank(file.c_str()), kStorageOk);
   EXPECT_TRUE(ScriptedBoxes::shown.empty());
   EXPECT_EQ(state(*plug).buffer.storedLeft(), left);
   EXPECT_FALSE(state(*plug).buffer.saved);
@@ -331,14 +331,14 @@ TEST_F(Bank, NoWaveRecordRestoresStateWithoutTouchingTheBuffer) {
 TEST_F(Bank, SeveralWaveRecordsLoadTheFirst) {
   auto source = plugWithAudio(400);
   const std::string file = path("two.vlb");
-  ASSERT_EQ(source->saveBank(file.c_str()), kStorageOk);
+  ASSERT_EQ(source->core().saveBank(file.c_str()), kStorageOk);
   auto bytes = readBytes(file);
   putI32(bytes, 12, 2);
   const std::vector<uint8_t> second = {'W', 'A', 'V', 'E', 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
   bytes.insert(bytes.end(), second.begin(), second.end());
   writeBytes(file, bytes);
   auto plug = newPlug();
-  ASSERT_EQ(plug->loadBank(file.c_str()), kStorageOk);
+  ASSERT_EQ(plug->core().loadBank(file.c_str()), kStorageOk);
   EXPECT_EQ(state(*plug).buffer.frameCount, 400);
   EXPECT_EQ(0, std::memcmp(state(*plug).buffer.storedRight(), state(*source).buffer.storedRight(), 400 * 4));
 }
@@ -346,12 +346,12 @@ TEST_F(Bank, SeveralWaveRecordsLoadTheFirst) {
 TEST_F(Bank, LoadNotifiesTheEditor) {
   auto source = plugWithAudio(600);
   const std::string file = path("notify.vlb");
-  ASSERT_EQ(source->saveBank(file.c_str()), kStorageOk);
+  ASSERT_EQ(source->core().saveBank(file.c_str()), kStorageOk);
   auto plug = newPlug();
   NoteSink sink;
-  plug->setEditor(&sink);
-  ASSERT_EQ(plug->loadBank(file.c_str()), kStorageOk);
-  plug->setEditor(nullptr);
+  plug->core().setEditor(&sink);
+  ASSERT_EQ(plug->core().loadBank(file.c_str()), kStorageOk);
+  plug->core().setEditor(nullptr);
   ASSERT_GE(sink.seen.size(), 3u);
   // The swap tells the editor to re-read the buffer; the load ends with a refresh and then a redraw.
   EXPECT_EQ(sink.seen.front(), kEditorRefresh);
@@ -372,10 +372,10 @@ TEST_F(Bank, RecordIsAppliedWithoutVersionCheckOrReload) {
 
   auto plug = plugWithAudio(800);
   const float* left = state(*plug).buffer.storedLeft();
-  EXPECT_EQ(plug->applyChunkRecord(record.data(), record.size() - 1), 0);
-  EXPECT_EQ(plug->applyChunkRecord(nullptr, record.size()), 0);
+  EXPECT_EQ(plug->core().applyChunkRecord(record.data(), record.size() - 1), 0);
+  EXPECT_EQ(plug->core().applyChunkRecord(nullptr, record.size()), 0);
   EXPECT_NE(plug->getParameter(kMainLevl), 0.3f);
-  EXPECT_EQ(plug->applyChunkRecord(record.data(), record.size()), 1);
+  EXPECT_EQ(plug->core().applyChunkRecord(record.data(), record.size()), 1);
   EXPECT_FLOAT_EQ(plug->getParameter(kMainLevl), 0.3f);
   EXPECT_STREQ(state(*plug).program.audioFileName, "/no/such/file.wav");
   EXPECT_EQ(state(*plug).buffer.storedLeft(), left);  // never reloaded from the path
@@ -383,7 +383,7 @@ TEST_F(Bank, RecordIsAppliedWithoutVersionCheckOrReload) {
 
   // A path of 1024 characters is not copied, and no box says so.
   std::memset(record.data(), 'q', 1024);
-  EXPECT_EQ(plug->applyChunkRecord(record.data(), record.size()), 1);
+  EXPECT_EQ(plug->core().applyChunkRecord(record.data(), record.size()), 1);
   EXPECT_STREQ(state(*plug).program.audioFileName, "/no/such/file.wav");
   EXPECT_TRUE(ScriptedBoxes::shown.empty());
 }
@@ -391,14 +391,14 @@ TEST_F(Bank, RecordIsAppliedWithoutVersionCheckOrReload) {
 TEST_F(Bank, BankLoadTakesTheStoredPathAndHardensTheRecord) {
   auto source = plugWithAudio(300);
   const std::string file = path("hostile.vlb");
-  ASSERT_EQ(source->saveBank(file.c_str()), kStorageOk);
+  ASSERT_EQ(source->core().saveBank(file.c_str()), kStorageOk);
   auto bytes = readBytes(file);
   putF32(bytes, kBankRecordOffset + chunk::kMainLevl, std::numeric_limits<float>::infinity());
   putI32(bytes, kBankRecordOffset + chunk::kEditRow, -9);
   putI32(bytes, kBankRecordOffset + chunk::kLastKey, 1 << 30);
   writeBytes(file, bytes);
   auto plug = newPlug();
-  ASSERT_EQ(plug->loadBank(file.c_str()), kStorageOk);
+  ASSERT_EQ(plug->core().loadBank(file.c_str()), kStorageOk);
   EXPECT_EQ(plug->getParameter(kMainLevl), 0.0f);
   EXPECT_EQ(state(*plug).lastSelectedKey, 127);
   EXPECT_STREQ(state(*plug).program.audioFileName, state(*source).program.audioFileName);
@@ -406,12 +406,12 @@ TEST_F(Bank, BankLoadTakesTheStoredPathAndHardensTheRecord) {
 
 TEST_F(Bank, BankFileNameStartsWithTheProductLine) {
   auto plug = newPlug();
-  EXPECT_STREQ(plug->bankFileName(), "Tarnwick VSTi V1.0");
-  plug->setBankFileName("/banks/a.vlb");
-  EXPECT_STREQ(plug->bankFileName(), "/banks/a.vlb");
+  EXPECT_STREQ(plug->core().bankFileName(), "Tarnwick VSTi V1.0");
+  plug->core().setBankFileName("/banks/a.vlb");
+  EXPECT_STREQ(plug->core().bankFileName(), "/banks/a.vlb");
   const std::string longName(1500, 'n');
-  plug->setBankFileName(longName.c_str());
-  EXPECT_EQ(std::strlen(plug->bankFileName()), 1023u);
+  plug->core().setBankFileName(longName.c_str());
+  EXPECT_EQ(std::strlen(plug->core().bankFileName()), 1023u);
 }
 
 }  // namespace

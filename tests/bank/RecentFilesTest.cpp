@@ -166,10 +166,10 @@ TEST_F(Recent, TheInstanceReadsTheListWhenBuilt) {
   createKey();
   putString("02", "/banks/two.vlb");
   aPlug plug(&InProcessHost::callback);
-  EXPECT_STREQ(plug.recentFiles().entry(2), "/banks/two.vlb");
-  EXPECT_TRUE(plug.addRecentFile("/banks/three.vlb"));
-  EXPECT_STREQ(plug.recentFiles().entry(0), "/banks/three.vlb");
-  EXPECT_STREQ(plug.recentFiles().entry(3), "/banks/two.vlb");
+  EXPECT_STREQ(plug.core().recentFiles().entry(2), "/banks/two.vlb");
+  EXPECT_TRUE(plug.core().addRecentFile("/banks/three.vlb"));
+  EXPECT_STREQ(plug.core().recentFiles().entry(0), "/banks/three.vlb");
+  EXPECT_STREQ(plug.core().recentFiles().entry(3), "/banks/two.vlb");
   EXPECT_EQ(valueOf("03"), std::string("/banks/two.vlb\0", 15));
 }
 

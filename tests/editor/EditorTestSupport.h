@@ -115,11 +115,11 @@ struct FakeActions : EditorActions {
     return true;
   }
   bool hostHasFileSelector() override { return hostSelector; }
-  // As a host that cuts the path to the plug-in's buffer.
-  bool runHostFileSelector(VstFileSelect& select, std::string& path) override {
-    selects.push_back(select.title);
+  // As a host that cuts the path to the VST adapter's result buffer (2,047 characters and the terminator).
+  bool runHostFileSelector(const FileSelectRequest& request, std::string& path) override {
+    selects.push_back(request.title);
     if (picks.empty()) return false;
-    path = picks.front().substr(0, static_cast<size_t>(std::max(select.sizeReturnPath - 1, 0)));
+    path = picks.front().substr(0, 2047);
     picks.erase(picks.begin());
     return !path.empty();
   }

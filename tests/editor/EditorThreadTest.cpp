@@ -8,9 +8,9 @@
 #include <thread>
 #include <vector>
 
+#include "core/EditorLink.h"
 #include "editor/ADEditor.h"
 #include "platform/OffscreenWindow.h"
-#include "plugin/EditorLink.h"
 #include "plugin/aPlug.h"
 #include "tests/plugin/TestSupport.h"
 
@@ -35,8 +35,8 @@ TEST(EditorThreads, AutomationWhileTheEditorIdles) {
   aPlug plug(selectingHost);
   const std::string wav = writeTestWav("editor-threads.wav", 44100);
   gSelectorPath = wav;
-  ASSERT_EQ(plug.loadAudioFile(wav.c_str()), 0);
-  ADEditor& editor = plug.editorLinkForTesting()->editor();
+  ASSERT_EQ(plug.core().loadAudioFile(wav.c_str()), 0);
+  ADEditor& editor = plug.core().editorLink()->editor();
   auto w = std::make_unique<platform::OffscreenWindow>(554, 356);
   platform::OffscreenWindow* window = w.get();
   ASSERT_TRUE(editor.openOn(std::move(w)));
@@ -91,7 +91,7 @@ TEST(EditorThreads, AutomationWhileTheEditorIdles) {
   stop.store(true);
   audio.join();
   editor.idle();
-  EXPECT_EQ(plug.lostBlocks(), 0u);
+  EXPECT_EQ(plug.core().lostBlocks(), 0u);
   editor.close();
 }
 

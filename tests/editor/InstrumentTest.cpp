@@ -7,8 +7,8 @@
 #include <thread>
 #include <tuple>
 
+#include "core/EditorLink.h"
 #include "gui/OptionMenuPopup.h"
-#include "plugin/EditorLink.h"
 #include "plugin/aPlug.h"
 #include "tests/editor/EditorTestSupport.h"
 #include "tests/plugin/TestSupport.h"
@@ -48,7 +48,7 @@ struct InstrumentFixture : ::testing::Test {
   void SetUp() override {
     gCalls.clear();
     plug = std::make_unique<aPlug>(recordingHost);
-    editor = &plug->editorLinkForTesting()->editor();
+    editor = &plug->core().editorLink()->editor();
     auto w = std::make_unique<platform::OffscreenWindow>(554, 356);
     window = w.get();
     ASSERT_TRUE(editor->openOn(std::move(w)));
@@ -156,7 +156,7 @@ TEST_F(InstrumentFixture, EngineWritesShowAtTheNextIdle) {
 
 TEST_F(InstrumentFixture, ModeSwitchAndNotesMoveTheEditRow) {
   const std::string wav = writeTestWav("editor-rows.wav", 44100);
-  ASSERT_EQ(plug->loadAudioFile(wav.c_str()), 0);
+  ASSERT_EQ(plug->core().loadAudioFile(wav.c_str()), 0);
   plug->setParameter(kKeyMapping, 3.0f);  // 61 keys from C1
   editor->idle();
   EXPECT_STREQ(c().keyLabel->getText(), "MASTER");
@@ -177,7 +177,7 @@ TEST_F(InstrumentFixture, ModeSwitchAndNotesMoveTheEditRow) {
 
 TEST_F(InstrumentFixture, MeterShowsTheRenderedPeak) {
   const std::string wav = writeTestWav("editor-meter.wav", 44100);
-  ASSERT_EQ(plug->loadAudioFile(wav.c_str()), 0);
+  ASSERT_EQ(plug->core().loadAudioFile(wav.c_str()), 0);
   editor->idle();
   EXPECT_TRUE(c().wave->getSummary().present);
   float peak = 0.0f;
@@ -186,7 +186,7 @@ TEST_F(InstrumentFixture, MeterShowsTheRenderedPeak) {
   editor->idle();
   EXPECT_FLOAT_EQ(c().meter->getValue(), peak);
   EXPECT_EQ(c().meter->getLitLeds(), std::min(24, static_cast<int>(24.0f * peak + 0.5f)));
-  EXPECT_EQ(plug->editorLinkForTesting()->readPeakLevel(), 0.0f);  // read and cleared
+  EXPECT_EQ(plug->core().editorLink()->readPeakLevel(), 0.0f);  // read and cleared
 }
 
 TEST_F(InstrumentFixture, MenuPicksSetTheEngineOptionsAndMoveTheCheckMark) {
@@ -249,17 +249,17 @@ namespace {
 // stopped host, a late window system); the key still sounds for a block, then it is released.
 TEST_F(InstrumentFixture, AuditionedKeySoundsABlockEvenWhenItsReleaseIsAlreadyQueued) {
   const std::string wav = writeTestWav("audition.wav", 44100);
-  ASSERT_EQ(plug->loadAudioFile(wav.c_str()), 0);
+  ASSERT_EQ(plug->core().loadAudioFile(wav.c_str()), 0);
   plug->setParameter(kRelease, 1.0f);  // the fastest fall: 1/220 s
   editor->idle();
   const CRect& r = layout::kWaveDisplayRect;
   click(r.left + 265, 80);  // 61 keys from 36: the middle is key 66
   float first = 0.0f, later = 0.0f;
   play(-1, 1, &first);
-  EXPECT_EQ(plug->playingEngineForTesting().voice(66).keyState, kHeld);
+  EXPECT_EQ(plug->core().playingEngineForTesting().voice(66).keyState, kHeld);
   play(-1, 40, &later);
   EXPECT_GT(first, 0.0f);
-  EXPECT_EQ(plug->playingEngineForTesting().voice(66).keyState, kIdle);
+  EXPECT_EQ(plug->core().playingEngineForTesting().voice(66).keyState, kIdle);
   EXPECT_EQ(std::string(c().status->getText()), wav + " [1.000 sec audio] ");  // a click shows the audio line
 }
 

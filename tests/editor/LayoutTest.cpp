@@ -16,7 +16,7 @@ TEST_F(EditorFixture, ControlsAreAddedInTableOrderAtTheirRectangles) {
   CFrame* frame = editor->getFrame();
   ASSERT_NE(frame, nullptr);
   ASSERT_EQ(frame->getNbViews(), 81);
-  ERect* rect = nullptr;
+  gui::EditorRect* rect = nullptr;
   ASSERT_TRUE(editor->getRect(&rect));
   EXPECT_EQ(rect->right, 554);
   EXPECT_EQ(rect->bottom, 356);

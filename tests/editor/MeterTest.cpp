@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "plugin/EditorLink.h"
+#include "core/EditorLink.h"
 #include "plugin/aPlug.h"
 #include "tests/editor/EditorTestSupport.h"
 #include "tests/plugin/TestSupport.h"
@@ -36,7 +36,7 @@ intptr_t VSTCALLBACK idlingHost(AEffect* e, int32_t opcode, int32_t index, intpt
 
 struct MeterFixture : ::testing::Test {
   std::unique_ptr<aPlug> plug = std::make_unique<aPlug>(idlingHost);
-  ADEditor* editor = &plug->editorLinkForTesting()->editor();
+  ADEditor* editor = &plug->core().editorLink()->editor();
   platform::OffscreenWindow* window = nullptr;
 
   void SetUp() override {
@@ -77,8 +77,8 @@ TEST_F(MeterFixture, ShowsTheOutputsMagnitudeOfEitherSign) {
   below.right.reset(new float[44101]);
   std::fill(below.left.get(), below.left.get() + 44101, -0.5f);
   std::fill(below.right.get(), below.right.get() + 44101, -0.5f);
-  plug->modelForTesting().commitRecording(std::move(below), nullptr);
-  plug->setParameter(kMainLevl, 0.5f);  // an operation: ships the recording
+  plug->core().modelForTesting().commitRecording(std::move(below), nullptr);
+  plug->core().setParameter(kMainLevl, 0.5f);  // an operation: ships the recording
   render(20, 60);
   editor->idle();
   EXPECT_GT(c().meter->getValue(), 0.05f);
@@ -89,7 +89,7 @@ TEST_F(MeterFixture, ShowsTheOutputsMagnitudeOfEitherSign) {
 // grain window still follow what the key plays.
 TEST_F(MeterFixture, AuditioningMovesTheMeterAndTheGrainWindowWhileTheKeyIsHeld) {
   const std::string wav = writeTestWav("meter-audition.wav", 44100);
-  ASSERT_EQ(plug->loadAudioFile(wav.c_str()), 0);
+  ASSERT_EQ(plug->core().loadAudioFile(wav.c_str()), 0);
   editor->idle();
   const int32_t before = c().wave->getWindowX();
   const CCoord x = layout::kWaveDisplayRect.left + 400;  // key 96 of 128

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "core/EditorLink.h"
 #include "platform/MessageBox.h"
-#include "plugin/EditorLink.h"
 #include "plugin/aPlug.h"
 #include "tests/editor/EditorTestSupport.h"
 #include "tests/plugin/TestSupport.h"
@@ -23,7 +23,7 @@ struct RecordingNoticeFixture : ::testing::Test {
     platform::setMessageBoxHandler(
         [](const char*, const char*, platform::MessageBoxButtons) { return platform::MessageBoxAnswer::kOk; });
     plug = std::make_unique<aPlug>(&InProcessHost::callback);
-    editor = &plug->editorLinkForTesting()->editor();
+    editor = &plug->core().editorLink()->editor();
   }
   void TearDown() override {
     plug.reset();
@@ -77,7 +77,7 @@ TEST_F(RecordingNoticeFixture, ARateChangeWithoutTheFileSaysTheRecordingWasConve
   plug->dispatcher(effMainsChanged, 0, 1, nullptr, 0.0f);
   editor->idle();
   EXPECT_EQ(status(), "file not readable - recording converted in memory to 48000 Hz");
-  EXPECT_EQ(plug->modelState().buffer.frameCount, 4800);
+  EXPECT_EQ(plug->core().modelState().buffer.frameCount, 4800);
 }
 
 }  // namespace

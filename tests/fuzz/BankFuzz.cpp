@@ -55,8 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::fclose(f);
 
   gAnswerYes = size % 2 == 0;
-  rig.plug->modelForTesting().state().buffer.saved = size % 3 != 0;  // sometimes the question is asked
-  const tarnwick::StorageResult result = rig.plug->loadBank(rig.file.c_str());
+  rig.plug->core().modelForTesting().state().buffer.saved = size % 3 != 0;  // sometimes the question is asked
+  const tarnwick::StorageResult result = rig.plug->core().loadBank(rig.file.c_str());
   switch (result) {
     case 0:
     case 20:
@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     case 40: break;
     default: std::abort();
   }
-  const tarnwick::EngineState& s = rig.plug->modelState();
+  const tarnwick::EngineState& s = rig.plug->core().modelState();
   const tarnwick::BufferView& b = s.buffer;
   if (s.engineBusy || b.frameCount < 0) std::abort();
   if (b.frameCount > 0) {

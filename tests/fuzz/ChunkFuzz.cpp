@@ -38,7 +38,7 @@ struct Rig {
     const fs::path recording =
         fs::temp_directory_path() / ("tarnwick-fuzz-chunk-" + std::to_string(::getpid()) + ".wav");
     if (!tarnwick::fuzz::writeRecording(recording.string(), 61 * 300)) std::abort();
-    if (plug->loadAudioFile(recording.c_str()) != 0) std::abort();
+    if (plug->core().loadAudioFile(recording.c_str()) != 0) std::abort();
     std::error_code error;
     fs::remove(recording, error);
   }
@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (rig.plug->getChunk(&out) != static_cast<int32_t>(tarnwick::kChunkSize) || !out) std::abort();
   // Whatever was restored, the instance's own chunk is always one it accepts again.
   if (!tarnwick::parseChunkRecord(static_cast<const uint8_t*>(out), tarnwick::kChunkSize, *rig.image)) std::abort();
-  if (rig.plug->modelState().engineBusy) std::abort();
+  if (rig.plug->core().modelState().engineBusy) std::abort();
   tarnwick::fuzz::playAndCheckFinite(*rig.plug);
   return 0;
 }

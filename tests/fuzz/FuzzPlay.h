@@ -81,7 +81,7 @@ inline void playAndCheckFinite(aPlug& plug) {
       }
     }
   }
-  if (plug.lostBlocks() != 0) std::abort();
+  if (plug.core().lostBlocks() != 0) std::abort();
 }
 
 }  // namespace tarnwick::fuzz

@@ -142,7 +142,7 @@ TEST_F(FrameFixture, SplashScreenIsModalWhileOpenAndUncoversTheWindowWhenClosed)
 TEST(Editor, RectKnobModeAndTheEditBracketReachTheHost) {
   test::RecordingHost host;
   test::TestEditor editor(&host);
-  ERect* rect = nullptr;
+  EditorRect* rect = nullptr;
   ASSERT_TRUE(editor.getRect(&rect));
   EXPECT_EQ(rect->right, 554);
   EXPECT_EQ(rect->bottom, 356);

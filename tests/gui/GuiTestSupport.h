@@ -46,7 +46,7 @@ class RecordingListener : public CControlListener {
 class TestEditor : public AEffGUIEditor {
  public:
   explicit TestEditor(EditorHost* host, CCoord width = 554, CCoord height = 356) : AEffGUIEditor(host) {
-    rect = ERect{0, 0, static_cast<int16_t>(height), static_cast<int16_t>(width)};
+    rect = EditorRect{0, 0, static_cast<int16_t>(height), static_cast<int16_t>(width)};
     auto window = std::make_unique<platform::OffscreenWindow>(width, height);
     window_ = window.get();
     frame = new CFrame(CRect(0, 0, width, height), std::move(window), this);

@@ -35,7 +35,7 @@ TEST(AudioThread, AllocatesNothingOverALongRun) {
 
   const std::string wav = tarnwick::test::writeTestWav("alloc.wav", 3 * 44100);
   aPlug plug(&InProcessHost::callback);
-  ASSERT_EQ(plug.loadAudioFile(wav.c_str()), 0);
+  ASSERT_EQ(plug.core().loadAudioFile(wav.c_str()), 0);
   plug.setParameter(2, 0.5f);  // release 1/3 s on the master row
 
   std::vector<float> left(1024), right(1024);
@@ -82,7 +82,7 @@ TEST(AudioThread, AllocatesNothingOverALongRun) {
   plug.setParameter(265, 3.0f);  // quantized to tempo: the render asks for the tempo every block
   plug.setParameter(1, 0.5f);
   run(1);
-  ASSERT_TRUE(plug.playingEngineForTesting().state().quantized());  // the write reached the render
+  ASSERT_TRUE(plug.core().playingEngineForTesting().state().quantized());  // the write reached the render
   run(599);
   plug.setParameter(5, 1.0f);  // move
   run(600);
@@ -91,7 +91,7 @@ TEST(AudioThread, AllocatesNothingOverALongRun) {
   plug.setParameter(4, 0.0f);
   run(300);
   EXPECT_EQ(totalCount(), 0);
-  EXPECT_EQ(plug.droppedAudioWrites(), 0u);
+  EXPECT_EQ(plug.core().droppedWrites(), 0u);
 }
 
 }  // namespace

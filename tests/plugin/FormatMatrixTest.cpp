@@ -167,7 +167,7 @@ TEST(FormatMatrixTest, EveryFormatChannelCountAndRateArrivesAtTheWorkingRate) {
       ASSERT_TRUE(c.format == 0 ? writeAifc(path, c.name, c.channels, c.rate, frames)
                                 : writeWithSndfile(path, c.format, c.channels, c.rate, frames));
       const auto plug = restoredAt(working, path);
-      const auto& buffer = plug->modelState().buffer;
+      const auto& buffer = plug->core().modelState().buffer;
       const auto expectedFrames = size_t((2 * frames * int64_t(working) + c.rate) / (2 * c.rate));
       ASSERT_EQ(size_t(buffer.frameCount), expectedFrames);
       EXPECT_EQ(buffer.left[buffer.frameCount], 0.0f);
@@ -196,7 +196,7 @@ TEST(FormatMatrixTest, RecordingsPlayAtTruePitchAndMatchingRatesStayExact) {
     const std::string path = ::testing::TempDir() + "pitch-" + std::to_string(fileRate) + ".wav";
     ASSERT_TRUE(writeWithSndfile(path, SF_FORMAT_WAV | SF_FORMAT_PCM_24, 2, fileRate, fileRate));
     const auto plug = restoredAt(working, path);
-    const auto& buffer = plug->modelState().buffer;
+    const auto& buffer = plug->core().modelState().buffer;
     ASSERT_EQ(buffer.frameCount, int32_t(working));
     // Upward zero crossings of the 1 kHz left channel, away from the fades: one per working-rate
     // period of 1 kHz.
@@ -213,7 +213,7 @@ TEST(FormatMatrixTest, RecordingsPlayAtTruePitchAndMatchingRatesStayExact) {
     const auto same = restoredAt(float(fileRate), path);
     tarnwick::ChannelPair direct;
     ASSERT_EQ(tarnwick::readAudioFile(path.c_str(), direct), tarnwick::kStorageOk);
-    const auto& exact = same->modelState().buffer;
+    const auto& exact = same->core().modelState().buffer;
     ASSERT_EQ(exact.frameCount, direct.frameCount);
     EXPECT_EQ(std::memcmp(exact.left, direct.left.get(), size_t(direct.frameCount + 1) * sizeof(float)), 0);
     EXPECT_EQ(std::memcmp(exact.right, direct.right.get(), size_t(direct.frameCount + 1) * sizeof(float)), 0);
@@ -226,26 +226,26 @@ TEST(FormatMatrixTest, ARateChangeReadsTheFileAgainAndKeepsABanksRecording) {
   const std::string path = ::testing::TempDir() + "rate-change.wav";
   ASSERT_TRUE(writeWithSndfile(path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, 48000, 4800));
   const auto plug = restoredAt(44100.0f, path);
-  ASSERT_EQ(plug->modelState().buffer.frameCount, 4410);
+  ASSERT_EQ(plug->core().modelState().buffer.frameCount, 4410);
   const auto changeRate = [&](float rate) {
     plug->dispatcher(effMainsChanged, 0, 0, nullptr, 0.0f);
     plug->dispatcher(effSetSampleRate, 0, 0, nullptr, rate);
     plug->dispatcher(effMainsChanged, 0, 1, nullptr, 0.0f);
   };
   changeRate(48000.0f);
-  EXPECT_EQ(plug->modelState().buffer.frameCount, 4800);  // now as the file holds it
+  EXPECT_EQ(plug->core().modelState().buffer.frameCount, 4800);  // now as the file holds it
   changeRate(96000.0f);
-  EXPECT_EQ(plug->modelState().buffer.frameCount, 9600);
+  EXPECT_EQ(plug->core().modelState().buffer.frameCount, 9600);
 
   const std::string bank = ::testing::TempDir() + "rate-change-" + std::to_string(::getpid()) + ".vlb";
   std::remove(bank.c_str());  // a new file: no overwrite question
-  ASSERT_EQ(plug->saveBank(bank.c_str()), tarnwick::kStorageOk);
+  ASSERT_EQ(plug->core().saveBank(bank.c_str()), tarnwick::kStorageOk);
   const auto other = restoredAt(44100.0f, path);
-  ASSERT_EQ(other->loadBank(bank.c_str()), tarnwick::kStorageOk);
-  ASSERT_EQ(other->modelState().buffer.frameCount, 9600);
+  ASSERT_EQ(other->core().loadBank(bank.c_str()), tarnwick::kStorageOk);
+  ASSERT_EQ(other->core().modelState().buffer.frameCount, 9600);
   other->dispatcher(effSetSampleRate, 0, 0, nullptr, 48000.0f);
   other->dispatcher(effMainsChanged, 0, 1, nullptr, 0.0f);
-  EXPECT_EQ(other->modelState().buffer.frameCount, 9600);
+  EXPECT_EQ(other->core().modelState().buffer.frameCount, 9600);
   std::remove(bank.c_str());
 }
 
@@ -255,7 +255,7 @@ TEST(FormatMatrixTest, ARateChangeWithoutTheFileConvertsTheRecordingInMemory) {
   const std::string path = ::testing::TempDir() + "rate-change-gone.wav";
   ASSERT_TRUE(writeWithSndfile(path, SF_FORMAT_WAV | SF_FORMAT_PCM_24, 2, 44100, 44100));
   const auto plug = restoredAt(44100.0f, path);
-  ASSERT_EQ(plug->modelState().buffer.frameCount, 44100);
+  ASSERT_EQ(plug->core().modelState().buffer.frameCount, 44100);
   std::remove(path.c_str());
   const auto changeRate = [&](float rate) {
     plug->dispatcher(effMainsChanged, 0, 0, nullptr, 0.0f);
@@ -263,7 +263,7 @@ TEST(FormatMatrixTest, ARateChangeWithoutTheFileConvertsTheRecordingInMemory) {
     plug->dispatcher(effMainsChanged, 0, 1, nullptr, 0.0f);
   };
   changeRate(48000.0f);
-  const auto& buffer = plug->modelState().buffer;
+  const auto& buffer = plug->core().modelState().buffer;
   ASSERT_EQ(buffer.frameCount, 48000);
   // The 1 kHz left channel: one upward zero crossing per 48 frames, away from the fades.
   std::vector<double> crossings;
@@ -283,9 +283,9 @@ TEST(FormatMatrixTest, ARateChangeWithoutTheFileConvertsTheRecordingInMemory) {
   std::memset(chunk.data() + tarnwick::chunk::kPath, 0, tarnwick::chunk::kPathBytes);
   std::memcpy(chunk.data() + tarnwick::chunk::kPath, refused.data(), refused.size());
   plug->setChunk(chunk.data(), intptr_t(chunk.size()));
-  ASSERT_EQ(plug->modelState().buffer.frameCount, 48000);
+  ASSERT_EQ(plug->core().modelState().buffer.frameCount, 48000);
   changeRate(96000.0f);
-  EXPECT_EQ(plug->modelState().buffer.frameCount, 96000);
+  EXPECT_EQ(plug->core().modelState().buffer.frameCount, 96000);
   std::remove(refused.c_str());
 }
 
@@ -295,12 +295,12 @@ TEST(FormatMatrixTest, AnAbsurdHostRateConvertsForTheNearestRateOfTheBand) {
   const std::string path = ::testing::TempDir() + "absurd-rate.wav";
   ASSERT_TRUE(writeWithSndfile(path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, 384000, 38400));
   const auto plug = restoredAt(997.0f, path);
-  ASSERT_EQ(plug->modelState().buffer.frameCount, 800);  // 0.1 s at 8 kHz
-  const float* before = plug->modelState().buffer.left;
+  ASSERT_EQ(plug->core().modelState().buffer.frameCount, 800);  // 0.1 s at 8 kHz
+  const float* before = plug->core().modelState().buffer.left;
   plug->dispatcher(effSetSampleRate, 0, 0, nullptr, 1.0f);
   plug->dispatcher(effMainsChanged, 0, 1, nullptr, 0.0f);
-  EXPECT_EQ(plug->modelState().buffer.frameCount, 800);
-  EXPECT_EQ(plug->modelState().buffer.left, before);
+  EXPECT_EQ(plug->core().modelState().buffer.frameCount, 800);
+  EXPECT_EQ(plug->core().modelState().buffer.left, before);
 }
 
 }  // namespace

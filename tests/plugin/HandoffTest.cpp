@@ -7,8 +7,8 @@
 #include <memory>
 #include <random>
 
+#include "core/StateHandoff.h"
 #include "engine/Engine.h"
-#include "plugin/StateHandoff.h"
 
 namespace tarnwick {
 namespace {

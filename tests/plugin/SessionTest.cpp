@@ -57,7 +57,7 @@ TEST_F(Session, NoAudioRestoresEverythingSilently) {
   aPlug b(&InProcessHost::callback);
   EXPECT_EQ(b.setChunk(chunk.data(), static_cast<intptr_t>(chunk.size())), 1);
   EXPECT_TRUE(gMessages.empty());
-  EXPECT_EQ(b.modelState().buffer.frameCount, 0);
+  EXPECT_EQ(b.core().modelState().buffer.frameCount, 0);
   EXPECT_EQ(chunkOf(b), chunk);
 }
 
@@ -74,8 +74,8 @@ TEST_F(Session, MissingRecordingReportsThePathAndRestoresTheRest) {
       "Tarnwick VSTi - Error recovering last session|Error loading audio file :\n\n/no/such/recording.wav\nCould not "
       "open file.");
   EXPECT_FLOAT_EQ(b.getParameter(0), 0.3f);
-  EXPECT_EQ(b.modelState().buffer.frameCount, 0);
-  EXPECT_STREQ(b.modelState().program.audioFileName, "/no/such/recording.wav");
+  EXPECT_EQ(b.core().modelState().buffer.frameCount, 0);
+  EXPECT_STREQ(b.core().modelState().program.audioFileName, "/no/such/recording.wav");
 }
 
 TEST_F(Session, TooLongOrUnterminatedPathIsNotUsed) {
@@ -87,7 +87,7 @@ TEST_F(Session, TooLongOrUnterminatedPathIsNotUsed) {
   ASSERT_EQ(gMessages.size(), 1u);
   EXPECT_EQ(gMessages[0],
             "Tarnwick VSTi - Error recovering last session|Error loading audio file :\n\n(-filename too long-)\n");
-  EXPECT_STREQ(b.modelState().program.audioFileName, "");
+  EXPECT_STREQ(b.core().modelState().program.audioFileName, "");
 
   gMessages.clear();
   std::memset(chunk.data(), 'y', 2048);  // no terminator anywhere
@@ -125,7 +125,7 @@ TEST_F(Session, HostileValuesAreClampedOrZeroed) {
   putF32(chunk, tarnwick::chunk::kMainLevl, std::numeric_limits<float>::quiet_NaN());
   putF32(chunk, tarnwick::chunk::kUnitDura + 4 * 128, std::numeric_limits<float>::infinity());
   a.setChunk(chunk.data(), static_cast<intptr_t>(chunk.size()));
-  const auto& s = a.modelState();
+  const auto& s = a.core().modelState();
   EXPECT_EQ(s.editRow, 128);
   EXPECT_EQ(s.playRow, 0);
   EXPECT_EQ(s.lastSelectedKey, 127);
@@ -139,7 +139,7 @@ TEST_F(Session, HostileValuesAreClampedOrZeroed) {
 TEST_F(Session, OutOfRangeValuesAreBroughtIntoRange) {
   const std::string wav = tarnwick::test::writeTestWav("session_range.wav", 61 * 500);
   aPlug a(&InProcessHost::callback);
-  ASSERT_EQ(a.loadAudioFile(wav.c_str()), 0);
+  ASSERT_EQ(a.core().loadAudioFile(wav.c_str()), 0);
   auto chunk = chunkOf(a);
   putF32(chunk, tarnwick::chunk::kMainLevl, 1e38f);
   putF32(chunk, tarnwick::chunk::kRelease + 4 * 128, 7.0f);
@@ -147,7 +147,7 @@ TEST_F(Session, OutOfRangeValuesAreBroughtIntoRange) {
   putF32(chunk, tarnwick::chunk::copyBuffer(2, 0), 40.0f);
   putF32(chunk, tarnwick::chunk::option(4), 9.0f);  // names no keyboard mapping
   a.setChunk(chunk.data(), static_cast<intptr_t>(chunk.size()));
-  const auto& s = a.modelState();
+  const auto& s = a.core().modelState();
   EXPECT_EQ(s.mainLevl, 1.0f);
   EXPECT_EQ(s.masterGain, 2.0f);
   EXPECT_EQ(s.rows[128].release, 1.0f);
@@ -170,12 +170,12 @@ TEST_F(Session, OutOfRangeValuesAreBroughtIntoRange) {
 TEST_F(Session, RestoredSessionKeepsItsKeysAndFloodsTheStoredKey) {
   const std::string wav = tarnwick::test::writeTestWav("session_flood.wav", 61 * 1000);
   aPlug a(&InProcessHost::callback);
-  ASSERT_EQ(a.loadAudioFile(wav.c_str()), 0);
+  ASSERT_EQ(a.core().loadAudioFile(wav.c_str()), 0);
   a.setParameter(109, 0.0f);  // Single Key Edit Mode: edit row 36
   // Play key 70: it becomes the edit row and the last key; then flood from its slice.
   tarnwick::test::AudioThread audio;
   audio.play(a, {{0, 0x90, 70, 100}});
-  const auto& sa = a.modelState();
+  const auto& sa = a.core().modelState();
   EXPECT_EQ(sa.lastSelectedKey, 70);
   a.setParameter(263, 1.0f);
   ASSERT_EQ(a.getParameter(263), 1.0f);
@@ -184,7 +184,7 @@ TEST_F(Session, RestoredSessionKeepsItsKeysAndFloodsTheStoredKey) {
   aPlug b(&InProcessHost::callback);
   b.setChunk(chunk.data(), static_cast<intptr_t>(chunk.size()));
   EXPECT_TRUE(gMessages.empty());
-  const auto& sb = b.modelState();
+  const auto& sb = b.core().modelState();
   EXPECT_EQ(sb.lastSelectedKey, 70);
   EXPECT_EQ(sb.editRow, 70);
   EXPECT_EQ(sb.flood, 1.0f);
@@ -199,17 +199,17 @@ TEST_F(Session, RestoredSessionKeepsItsKeysAndFloodsTheStoredKey) {
   auto master = chunkOf(a);
   aPlug c(&InProcessHost::callback);
   c.setChunk(master.data(), static_cast<intptr_t>(master.size()));
-  EXPECT_EQ(c.modelState().editRow, 128);
-  EXPECT_EQ(c.modelState().lastSelectedKey, a.modelState().lastSelectedKey);
+  EXPECT_EQ(c.core().modelState().editRow, 128);
+  EXPECT_EQ(c.core().modelState().lastSelectedKey, a.core().modelState().lastSelectedKey);
 }
 
 TEST_F(Session, FailedLoadKeepsThePreviousRecording) {
   const std::string wav = tarnwick::test::writeTestWav("session_keep.wav", 5000);
   aPlug a(&InProcessHost::callback);
-  ASSERT_EQ(a.loadAudioFile(wav.c_str()), 0);
-  const float* before = a.modelState().buffer.left;
-  EXPECT_EQ(a.loadAudioFile("/no/such/file.wav"), 23);
-  const auto& s = a.modelState();
+  ASSERT_EQ(a.core().loadAudioFile(wav.c_str()), 0);
+  const float* before = a.core().modelState().buffer.left;
+  EXPECT_EQ(a.core().loadAudioFile("/no/such/file.wav"), 23);
+  const auto& s = a.core().modelState();
   EXPECT_EQ(s.buffer.left, before);
   EXPECT_EQ(s.buffer.frameCount, 5000);
   EXPECT_STREQ(s.program.audioFileName, wav.c_str());
@@ -224,7 +224,7 @@ namespace {
 TEST(Morph, NotesPlayFiniteAndMonophonic) {
   const std::string wav = tarnwick::test::writeTestWav("morph.wav", 2 * 44100, 220.0, 331.0);
   aPlug plug(&InProcessHost::callback);
-  ASSERT_EQ(plug.loadAudioFile(wav.c_str()), 0);
+  ASSERT_EQ(plug.core().loadAudioFile(wav.c_str()), 0);
   plug.setParameter(6, 1.0f);
   plug.setParameter(1, 3.0f / 8.0f);  // grains of 1/16 beat
   tarnwick::test::AudioThread audio;
@@ -240,7 +240,7 @@ TEST(Morph, NotesPlayFiniteAndMonophonic) {
     }
   }
   EXPECT_GT(peak, 0.001f);
-  tarnwick::Engine& engine = plug.playingEngineForTesting();
+  tarnwick::Engine& engine = plug.core().playingEngineForTesting();
   for (int g = 1; g < 31; ++g) EXPECT_LE(engine.voice(60).schedule.remaining[g], 4096);
   audio.play(plug, {{0, 0x90, 64, 100}});
   EXPECT_EQ(engine.voice(60).keyState, tarnwick::kIdle);

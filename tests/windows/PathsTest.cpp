@@ -82,7 +82,7 @@ TEST_F(Paths, SessionRecordingLoadsFromUtf8AndFromAnsiBytes) {
   const auto chunk = chunkWithPath(source, wav_);
   utf8Session.setChunk(chunk.data(), static_cast<intptr_t>(chunk.size()));
   EXPECT_TRUE(gMessages.empty()) << gMessages.front();
-  EXPECT_EQ(utf8Session.modelState().buffer.frameCount, kFrames);
+  EXPECT_EQ(utf8Session.core().modelState().buffer.frameCount, kFrames);
 
   // An older build stored the path in the ANSI code page: only names that code page can spell.
   const std::wstring wide = (folderWide_ / L"\u00df.wav").native();
@@ -97,21 +97,21 @@ TEST_F(Paths, SessionRecordingLoadsFromUtf8AndFromAnsiBytes) {
   const auto ansiChunk = chunkWithPath(source, ansi);
   ansiSession.setChunk(ansiChunk.data(), static_cast<intptr_t>(ansiChunk.size()));
   EXPECT_TRUE(gMessages.empty()) << gMessages.front();
-  EXPECT_EQ(ansiSession.modelState().buffer.frameCount, kFrames);
+  EXPECT_EQ(ansiSession.core().modelState().buffer.frameCount, kFrames);
 }
 
 TEST_F(Paths, BankSavesToAndLoadsFromANonAsciiPathAndReplacesAnOlderFile) {
   aPlug plug(&test::InProcessHost::callback);
-  ASSERT_EQ(plug.loadAudioFile(wav_.c_str()), 0);
+  ASSERT_EQ(plug.core().loadAudioFile(wav_.c_str()), 0);
   const std::string bank = folder_ + "\\B\xC3\xA4nke \xE9\x9F\xB3.vlb";  // Bänke 音.vlb
-  ASSERT_EQ(plug.saveBank(bank.c_str()), 0);
+  ASSERT_EQ(plug.core().saveBank(bank.c_str()), 0);
   const fs::path bankFile = folderWide_ / L"B\u00e4nke \u97f3.vlb";
   ASSERT_TRUE(fs::is_regular_file(bankFile));
   const auto firstSize = fs::file_size(bankFile);
 
   // Saved again over the file (the overwrite question is answered Yes): replaced whole, no temporaries left.
   plug.setParameter(0, 0.25f);
-  ASSERT_EQ(plug.saveBank(bank.c_str()), 0);
+  ASSERT_EQ(plug.core().saveBank(bank.c_str()), 0);
   EXPECT_EQ(gMessages.size(), 1u);
   EXPECT_EQ(fs::file_size(bankFile), firstSize);
   size_t files = 0;
@@ -119,10 +119,10 @@ TEST_F(Paths, BankSavesToAndLoadsFromANonAsciiPathAndReplacesAnOlderFile) {
   EXPECT_EQ(files, 2u);  // the recording and the bank
 
   aPlug other(&test::InProcessHost::callback);
-  ASSERT_EQ(other.loadBank(bank.c_str()), 0);
-  EXPECT_EQ(other.modelState().buffer.frameCount, kFrames);
+  ASSERT_EQ(other.core().loadBank(bank.c_str()), 0);
+  EXPECT_EQ(other.core().modelState().buffer.frameCount, kFrames);
   EXPECT_FLOAT_EQ(other.getParameter(0), 0.25f);
-  EXPECT_STREQ(other.modelState().program.audioFileName, wav_.c_str());
+  EXPECT_STREQ(other.core().modelState().program.audioFileName, wav_.c_str());
 }
 
 TEST_F(Paths, FolderListingNamesComeBackAsUtf8) {

@@ -1,34 +1,28 @@
-// The audio side: MIDI intake into a ring, the render, and the hand-over around every block.
+// The audio side: host parameter changes, the render, and the hand-over around every block.
 #include <cstring>
 
-#include "plugin/aPlug.h"
+#include "core/Instrument.h"
 
 namespace tarnwick {
 
-int32_t aPlug::processEvents(const VstEvents* events) {
-  markAudioThread();
-  if (!events) return 1;
-  // The list is declared with two entries but holds numEvents of them.
-  VstEvent* const* list = events->events;
-  for (int32_t i = 0; i < events->numEvents; ++i) {
-    const VstEvent* e = list[i];
-    if (!e || e->type != kVstMidiType) continue;
-    const auto* m = reinterpret_cast<const VstMidiEvent*>(e);
-    MidiMessage msg;
-    msg.deltaFrames = m->deltaFrames;
-    msg.status = static_cast<uint8_t>(m->midiData[0]);
-    msg.data1 = static_cast<uint8_t>(m->midiData[1]);
-    msg.data2 = static_cast<uint8_t>(m->midiData[2]);
-    if (!midiQueue_.push(msg)) break;  // the queue is full: the rest of this list is dropped
+void Instrument::automate(int32_t index, float value) {
+  // Only host parameters change on this side; the internal indices belong to the editor.
+  if (!isHostParameter(index)) {
+    droppedWrites_.fetch_add(1, std::memory_order_relaxed);
+    return;
   }
-  return 1;
+  if (!audioPresence_.enter()) {
+    droppedWrites_.fetch_add(1, std::memory_order_relaxed);  // another audio-side call is inside
+    return;
+  }
+  takeShippedState();
+  live_.setParameter(index, value);
+  liveChanged_ = true;
+  audioPresence_.leave();  // published with the block
 }
 
-void aPlug::processReplacing(float** /*inputs*/, float** outputs, int32_t frames) {
-  markAudioThread();
-  if (!outputs || !outputs[0] || !outputs[1] || frames <= 0) return;
-  float* outL = outputs[0];
-  float* outR = outputs[1];
+void Instrument::process(float* outL, float* outR, int32_t frames) {
+  if (!outL || !outR || frames <= 0) return;
   if (!audioPresence_.enter()) {
     // Another audio-side call is inside the playing engine: the host called from two threads at once.
     std::memset(outL, 0, sizeof(float) * static_cast<size_t>(frames));
@@ -37,6 +31,11 @@ void aPlug::processReplacing(float** /*inputs*/, float** outputs, int32_t frames
     return;
   }
   takeShippedState();
+  // Host parameters posted since the last block, after what the other side shipped before them.
+  inbox_.drain(ParameterInbox::kAudioSide, [&](int32_t index, float value) {
+    live_.setParameter(index, value);
+    liveChanged_ = true;
+  });
   // The editor's notes first, then the host's.
   int32_t count = takeAuditionedNotes(midiScratch_, static_cast<int32_t>(kMidiQueueCapacity));
   while (count < static_cast<int32_t>(kMidiQueueCapacity) && midiQueue_.pop(midiScratch_[count])) ++count;
@@ -52,7 +51,7 @@ void aPlug::processReplacing(float** /*inputs*/, float** outputs, int32_t frames
   audioPresence_.leave();
 }
 
-int32_t aPlug::takeAuditionedNotes(MidiMessage* out, int32_t capacity) {
+int32_t Instrument::takeAuditionedNotes(MidiMessage* out, int32_t capacity) {
   // A note-off whose note-on was taken in this same block waits for the next one: a click whose
   // release arrived before the render ran (a stopped host, a late window system) still sounds.
   uint64_t started[2] = {0, 0};
@@ -72,11 +71,11 @@ int32_t aPlug::takeAuditionedNotes(MidiMessage* out, int32_t capacity) {
   return count;
 }
 
-void aPlug::takeShippedState() {
+void Instrument::takeShippedState() {
   if (handoff_.receive(live_.state())) liveChanged_ = true;
 }
 
-void aPlug::publishPlayingState() {
+void Instrument::publishPlayingState() {
   if (!liveChanged_) return;
   liveChanged_ = false;
   handoff_.publish(live_.state());

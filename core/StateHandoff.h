@@ -12,8 +12,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "core/TripleBuffer.h"
 #include "engine/EngineState.h"
-#include "plugin/TripleBuffer.h"
 
 namespace tarnwick {
 

@@ -1,5 +1,5 @@
 // The value of every index as getParameter reads it, in atomics: what a host reads on its audio
-// thread, where neither side's state may be touched. Both sides write it.
+// thread, where neither side's state may be touched. Both sides write it, and so do posted writes.
 #pragma once
 
 #include <atomic>
@@ -18,6 +18,10 @@ class ParameterMirror {
   // [any-thread]
   float read(int32_t index) const {
     return index >= 0 && index < kIndexCount ? values_[index].load(std::memory_order_relaxed) : 0.0f;
+  }
+  // [any-thread] Stores one value: a write posted from a thread the caller cannot name, shown at once.
+  void store(int32_t index, float v) {
+    if (index >= 0 && index < kIndexCount) values_[index].store(v, std::memory_order_relaxed);
   }
   // [ui-thread] Stores the values of now that differ from those of before: only what the operation
   // changed, so that a model that has not taken the audio side's latest state yet overwrites nothing.

@@ -6,11 +6,9 @@
 #include <memory>
 #include <string>
 
+#include "core/Instrument.h"
 #include "engine/Resampler.h"
-#include "platform/MessageBox.h"
-#include "plugin/aPlug.h"
 #include "storage/AudioFileReader.h"
-#include "vst/RecordingQuery.h"
 
 namespace tarnwick {
 
@@ -22,31 +20,28 @@ constexpr const char* kLoadErrorText = "Error loading audio file :\n\n";
 
 }  // namespace
 
-int32_t aPlug::getChunk(void** data) {
-  if (!data) return 0;
+const uint8_t* Instrument::saveState(size_t& size) {
   UiScope scope(*this);
   writeChunkRecord(model_.state(), chunk_.get());
-  *data = chunk_.get();
-  return static_cast<int32_t>(kChunkSize);
+  size = kChunkSize;
+  return chunk_.get();
 }
 
-StorageResult aPlug::loadAudioFile(const char* path) {
+StorageResult Instrument::loadAudioFile(const char* path) {
   UiScope scope(*this);
   return loadAudioLocked(path);
 }
 
-intptr_t aPlug::answerRecordingQuery(RecordingQueryRecord* record) {
-  if (record == nullptr || record->version != kRecordingQueryVersion) return 0;
+RecordingStatus Instrument::recordingStatus() {
   UiScope scope(*this);
-  record->attempted = lastRecordingResult_ >= 0 ? 1 : 0;
-  record->lastResult = lastRecordingResult_ >= 0 ? lastRecordingResult_ : 0;
-  record->frameCount = model_.state().buffer.frameCount;
-  const char* text = record->attempted ? storageResultMessage(record->lastResult) : "";
-  std::snprintf(record->message, sizeof record->message, "%s", text ? text : "");
-  return 1;
+  RecordingStatus status;
+  status.attempted = lastRecordingResult_ >= 0;
+  status.lastResult = lastRecordingResult_ >= 0 ? lastRecordingResult_ : kStorageOk;
+  status.frameCount = model_.state().buffer.frameCount;
+  return status;
 }
 
-StorageResult aPlug::loadAudioLocked(const char* path) {
+StorageResult Instrument::loadAudioLocked(const char* path) {
   const StorageResult result = readRecording(path);
   lastRecordingResult_ = result;
   if (result == kStorageOk) {
@@ -56,14 +51,14 @@ StorageResult aPlug::loadAudioLocked(const char* path) {
   return result;
 }
 
-void aPlug::setRecordingNotice(const std::string& missing, float convertedTo) {
+void Instrument::setRecordingNotice(const std::string& missing, float convertedTo) {
   if (missing == missingRecording_ && convertedTo == convertedInMemoryTo_) return;
   missingRecording_ = missing;
   convertedInMemoryTo_ = convertedTo;
   noticeSerial_.fetch_add(1, std::memory_order_release);
 }
 
-void aPlug::followRateChange() {
+void Instrument::followRateChange() {
   // A recording read from a file is read and converted again at the new rate; one that came from a
   // bank has no rate of its own and plays as stored.
   const float rate = model_.state().sampleRate;
@@ -77,7 +72,7 @@ void aPlug::followRateChange() {
   if (converted && flooded) model_.setParameter(kFlood, 1.0f);
 }
 
-bool aPlug::convertRecordingInMemory() {
+bool Instrument::convertRecordingInMemory() {
   // From the samples in memory at the rate they hold, rather than from a copy kept at the file's rate:
   // that copy would double the memory of every converted recording for the rare case of a file that
   // is gone, while a conversion keeps everything below 90 % of the lower Nyquist frequency flat to
@@ -98,7 +93,7 @@ bool aPlug::convertRecordingInMemory() {
   return true;
 }
 
-StorageResult aPlug::readRecording(const char* path) {
+StorageResult Instrument::readRecording(const char* path) {
   if (!path) return kStorageCannotOpen;
   // Read and convert to the side: a refused file changes nothing, and the audio thread receives the
   // recording only once it is complete at the working rate.
@@ -120,23 +115,22 @@ StorageResult aPlug::readRecording(const char* path) {
   return kStorageOk;
 }
 
-int32_t aPlug::setChunk(const void* data, intptr_t size) {
-  if (size == 0) return 1;  // a chunk of zero length means "no state"
+void Instrument::restoreState(const void* data, int64_t size) {
+  if (size == 0) return;  // a record of zero length means "no state"
   auto image = std::make_unique<ChunkImage>();
-  if (size < 0 || !parseChunkRecord(static_cast<const uint8_t*>(data), static_cast<size_t>(size), *image)) {
-    platform::showMessageBox(kRecoveryTitle, kUnknownVersionText, platform::MessageBoxButtons::kOk);
-    return 1;
+  if (size < 0 || !data || !parseChunkRecord(static_cast<const uint8_t*>(data), static_cast<size_t>(size), *image)) {
+    host_.notify(kRecoveryTitle, kUnknownVersionText, platform::MessageBoxButtons::kOk);
+    return;
   }
   std::string message;
   {
     UiScope scope(*this);
     message = restoreSession(*image, true);
   }
-  if (!message.empty()) platform::showMessageBox(kRecoveryTitle, message.c_str(), platform::MessageBoxButtons::kOk);
-  return 1;
+  if (!message.empty()) host_.notify(kRecoveryTitle, message.c_str(), platform::MessageBoxButtons::kOk);
 }
 
-std::string aPlug::restoreSession(const ChunkImage& image, bool reloadAudio) {
+std::string Instrument::restoreSession(const ChunkImage& image, bool reloadAudio) {
   EngineState& s = model_.state();
   const EngineState& stored = image.values;
   std::string message;

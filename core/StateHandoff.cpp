@@ -1,5 +1,5 @@
 // Shipping state changes to the audio side and taking its published state back.
-#include "plugin/StateHandoff.h"
+#include "core/StateHandoff.h"
 
 #include <cstring>
 

@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/AudioPresence.h"
 #include "engine/AudioBuffer.h"
-#include "plugin/AudioPresence.h"
 
 namespace tarnwick {
 

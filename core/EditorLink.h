@@ -1,5 +1,6 @@
-// The instrument's side of the editor: creates the ADEditor, serves it the instrument (gui::EditorHost for
-// its writes, EditorModel for what it reads), answers the host's editor requests and the headless probe.
+// The instrument's side of the editor: creates the ADEditor and serves it the instrument (gui::EditorHost
+// for its writes, EditorModel for what it reads, EditorActions for the rest), through the instrument's
+// main-thread entry points and the host's services. Knows no plug-in format.
 #pragma once
 
 #include <cstdint>
@@ -12,25 +13,16 @@
 
 namespace tarnwick {
 
-class aPlug;
-struct EngineState;
-struct EditorProbeRecord;
-
-namespace platform {
-class OffscreenWindow;
-}
+class Instrument;
 
 class EditorLink final : public gui::EditorHost, public EditorModel, public EditorActions {
  public:
-  explicit EditorLink(aPlug& plug);
+  explicit EditorLink(Instrument& instrument);
   ~EditorLink() override;
   EditorLink(const EditorLink&) = delete;
   EditorLink& operator=(const EditorLink&) = delete;
 
   ADEditor& editor() { return *editor_; }
-
-  // The host's editor requests (get-rect, open, close, idle, keys, knob mode) and the probe. [ui-thread]
-  intptr_t dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);
 
   // gui::EditorHost [ui-thread]
   void setParameterAutomated(int32_t index, float value) override;
@@ -41,6 +33,7 @@ class EditorLink final : public gui::EditorHost, public EditorModel, public Edit
   void idleHost() override;
 
   // EditorModel
+  void catchUp() override;
   void readLive(LiveState& live) override;
   float readPeakLevel() override;
   void readRow(int32_t row, RowSnapshot& snapshot) override;
@@ -63,14 +56,11 @@ class EditorLink final : public gui::EditorHost, public EditorModel, public Edit
   void setBankFileName(const char* path) override;
   bool addRecentFile(const char* path) override;
   bool hostHasFileSelector() override;
-  bool runHostFileSelector(VstFileSelect& select, std::string& path) override;
+  bool runHostFileSelector(const FileSelectRequest& request, std::string& path) override;
 
  private:
-  intptr_t probe(int32_t command, EditorProbeRecord* record);
-
-  aPlug& plug_;
+  Instrument& core_;
   std::unique_ptr<ADEditor> editor_;
-  platform::OffscreenWindow* probeWindow_ = nullptr;  // owned by the editor's frame while the probe has it open
 };
 
 }  // namespace tarnwick

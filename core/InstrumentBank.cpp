@@ -3,8 +3,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "platform/MessageBox.h"
-#include "plugin/aPlug.h"
+#include "core/Instrument.h"
 #include "storage/BankFile.h"
 
 namespace tarnwick {
@@ -16,14 +15,14 @@ constexpr const char* kOverwriteFileText = "Overwrite existing file ?";
 constexpr const char* kOverwriteBufferTitle = "Tarnwick - confirm overwrite buffer";
 constexpr const char* kOverwriteBufferText = "Overwrite audiobuffer ?\n       (buffer is not saved yet)";
 
-bool userAgrees(const char* title, const char* text) {
-  return platform::showMessageBox(title, text, platform::MessageBoxButtons::kYesNo) == platform::MessageBoxAnswer::kYes;
-}
-
 }  // namespace
 
+bool Instrument::userAgrees(const char* title, const char* text) {
+  return host_.notify(title, text, platform::MessageBoxButtons::kYesNo) == platform::MessageBoxAnswer::kYes;
+}
+
 // [ui-thread]
-StorageResult aPlug::saveBank(const char* path) {
+StorageResult Instrument::saveBank(const char* path) {
   // Whether a file is there is the file system's answer, whatever the file's permissions; nothing is
   // opened to find out (a FIFO would block).
   std::filesystem::path target;
@@ -47,7 +46,7 @@ StorageResult aPlug::saveBank(const char* path) {
 }
 
 // [ui-thread]
-StorageResult aPlug::loadBank(const char* path) {
+StorageResult Instrument::loadBank(const char* path) {
   // The file is read with no lock held; the playing engine keeps the old state until the new one
   // is shipped, complete, at the end.
   BankReader reader;
@@ -86,7 +85,7 @@ StorageResult aPlug::loadBank(const char* path) {
 }
 
 // [ui-thread]
-int32_t aPlug::applyChunkRecord(const uint8_t* record, size_t size) {
+int32_t Instrument::applyChunkRecord(const uint8_t* record, size_t size) {
   std::unique_ptr<ChunkImage> image(new (std::nothrow) ChunkImage);
   if (!image || !parseBankRecord(record, size, *image)) return 0;
   UiScope scope(*this);
