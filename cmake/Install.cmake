@@ -39,3 +39,36 @@ install(CODE "
     endif()
   endif()
 ")
+
+# The LV2 bundle (build/Tarnwick.lv2, the whole folder) goes where hosts look for LV2 plug-ins, chosen the same
+# way when the install runs:
+# - without a prefix: the first folder of $LV2_PATH when it is set (a leading ~ is the home folder), else ~/.lv2;
+# - with one: P/lib/lv2.
+if(TARNWICK_LV2)
+  install(CODE "
+    if(\"\${CMAKE_INSTALL_PREFIX}\" STREQUAL \"${TARNWICK_DEFAULT_PREFIX}\")
+      set(destination \"\")
+      string(REPLACE \":\" \";\" folders \"\$ENV{LV2_PATH}\")
+      foreach(folder IN LISTS folders)
+        if(destination STREQUAL \"\" AND NOT folder STREQUAL \"\")
+          set(destination \"\${folder}\")
+        endif()
+      endforeach()
+      if(destination STREQUAL \"\")
+        set(destination \"~/.lv2\")
+      endif()
+      if(destination MATCHES \"^~(/|$)\")
+        if(\"\$ENV{HOME}\" STREQUAL \"\")
+          message(FATAL_ERROR \"HOME is not set: give the plug-in folder with --prefix or LV2_PATH\")
+        endif()
+        string(REGEX REPLACE \"^~\" \"\$ENV{HOME}\" destination \"\${destination}\")
+      endif()
+      if(NOT IS_ABSOLUTE \"\${destination}\")
+        message(FATAL_ERROR \"LV2_PATH's first folder is not an absolute path: \${destination}\")
+      endif()
+    else()
+      set(destination \"\${CMAKE_INSTALL_PREFIX}/lib/lv2\")
+    endif()
+    file(INSTALL DESTINATION \"\${destination}\" TYPE DIRECTORY USE_SOURCE_PERMISSIONS FILES \"${TARNWICK_LV2_BUNDLE}\")
+  ")
+endif()

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs what building, testing and rendering need on Debian 12 (run as root; a no-op when present):
-# the Linux build's packages, the MinGW-w64 cross compilers for the Windows DLLs, and wine (64- and
-# 32-bit, without its recommended extras) to run the Windows tests.
+# the Linux build's packages (with the LV2 headers and schemas, lv2_validate and its sord_validate, lilv for
+# the LV2 tests and tools only, and the jalv host), the MinGW-w64 cross compilers for the Windows DLLs, and
+# wine (64- and 32-bit, without its recommended extras) to run the Windows tests.
 set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev googletest libbenchmark-dev
           libsndfile1-dev sox libsoxr-dev libfftw3-dev libstb-dev fonts-dejavu-core libx11-dev xvfb xauth
-          libxtst-dev clang-14 libclang-rt-14-dev clang-format-14
+          libxtst-dev clang-14 libclang-rt-14-dev clang-format-14 lv2-dev sordi liblilv-dev lilv-utils jalv
           g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix)
 wine_packages=(wine64 wine32:i386)
 
