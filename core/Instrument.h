@@ -65,7 +65,8 @@ class Instrument final : public HostTime {
   // The session record (kChunkSize bytes), valid until the next call.
   const uint8_t* saveState(size_t& size);
   // Restores a session record; a record that cannot be read, or a recording that cannot be loaded, is
-  // told to the user (HostServices::notify) and the rest of the session still restored. A negative size counts as a record that cannot be read.
+  // told to the user (HostServices::notify) and the rest of the session still restored. A negative size counts as a
+  // record that cannot be read.
   void restoreState(const void* data, int64_t size);
   StorageResult loadAudioFile(const char* path);
   RecordingStatus recordingStatus();
@@ -204,7 +205,8 @@ class UiScope {
   explicit UiScope(Instrument& instrument) : instrument_(instrument), lock_(instrument.uiLock_) {
     instrument_.beginUiOperation();
   }
-  UiScope(Instrument& instrument, std::try_to_lock_t) : instrument_(instrument), lock_(instrument.uiLock_, std::try_to_lock) {
+  UiScope(Instrument& instrument, std::try_to_lock_t)
+      : instrument_(instrument), lock_(instrument.uiLock_, std::try_to_lock) {
     if (owns()) instrument_.beginUiOperation();
   }
   ~UiScope() {

@@ -100,6 +100,10 @@ class ADEditor : public gui::AEffGUIEditor, public gui::CControlListener, public
   void setParameter(int32_t index, float value) override;
   // The listener of every control.
   void valueChanged(gui::CDrawContext* context, gui::CControl* control) override;
+  // A stroke over the bar overlay is one gesture for every delay bar it touches: each bar's begin goes to
+  // the host when the stroke first reaches it, and every end when the stroke ends.
+  void beginEdit(int32_t index) override;
+  void endEdit(int32_t index) override;
   // The editor's own commands (EditorCommand), and the dialog controls' values (260..262).
   void editorCommand(int32_t command, float value) override;
   void auditionKey(int32_t key, bool on) override;
@@ -129,6 +133,9 @@ class ADEditor : public gui::AEffGUIEditor, public gui::CControlListener, public
 
  private:
   static constexpr int32_t kBitmapBase = 128;
+  // The delay bars the running overlay stroke has begun (bit b: bar b), and whether one runs.
+  uint32_t strokeBars_ = 0;
+  bool strokeActive_ = false;
   static constexpr int32_t kBitmapSlots = 53;  // resources 128..180
 
   // Layout (ADEditorLayout.cpp).

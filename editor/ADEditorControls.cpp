@@ -27,6 +27,27 @@ constexpr const char* kResetDone[] = {"delay values of all keys reset", "copybuf
 
 }  // namespace
 
+void ADEditor::beginEdit(int32_t index) {
+  if (index != kOverlayTag) {
+    AEffGUIEditor::beginEdit(index);
+    return;
+  }
+  strokeBars_ = 0;
+  strokeActive_ = true;
+}
+
+void ADEditor::endEdit(int32_t index) {
+  if (index != kOverlayTag) {
+    AEffGUIEditor::endEdit(index);
+    return;
+  }
+  for (int32_t bar = 0; bar < kGrainCount; ++bar) {
+    if (strokeBars_ & (uint32_t{1} << bar)) AEffGUIEditor::endEdit(kDelay01 + bar);
+  }
+  strokeBars_ = 0;
+  strokeActive_ = false;
+}
+
 void ADEditor::valueChanged(CDrawContext* context, CControl* control) {
   if (!control || !effect) return;
   const int32_t tag = control->getTag();
@@ -35,8 +56,14 @@ void ADEditor::valueChanged(CDrawContext* context, CControl* control) {
     // The overlay hands its value to the bar under the mouse, which then reports as if dragged itself.
     const int32_t bar = c_.overlay ? c_.overlay->getBarIndex() : -1;
     if (bar >= 0 && bar < kGrainCount && c_.bars[bar]) {
+      const uint32_t bit = uint32_t{1} << bar;
+      // A write outside a stroke (a default-value click) is a gesture of its own.
+      const bool single = !strokeActive_;
+      if (single || !(strokeBars_ & bit)) AEffGUIEditor::beginEdit(kDelay01 + bar);
+      if (!single) strokeBars_ |= bit;
       c_.bars[bar]->setValue(value);
       valueChanged(context, c_.bars[bar]);
+      if (single) AEffGUIEditor::endEdit(kDelay01 + bar);
     }
     return;
   }

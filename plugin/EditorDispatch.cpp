@@ -33,8 +33,7 @@ intptr_t aPlug::dispatchEditor(int32_t opcode, int32_t index, intptr_t value, vo
       if (!editor.isOpen()) return 0;
       editor.idle();
       return 1;
-    case effEditKeyDown:
-      return editor.onKeyDown(index, static_cast<int32_t>(value), static_cast<int32_t>(opt)) ? 1 : 0;
+    case effEditKeyDown: return editor.onKeyDown(index, static_cast<int32_t>(value), static_cast<int32_t>(opt)) ? 1 : 0;
     case effEditKeyUp: return editor.onKeyUp(index, static_cast<int32_t>(value), static_cast<int32_t>(opt)) ? 1 : 0;
     case effSetEditKnobMode: return editor.setKnobMode(static_cast<int32_t>(value)) ? 1 : 0;
     case effVendorSpecific:

@@ -170,8 +170,9 @@ bool aPlug::runFileSelector(const FileSelectRequest& request, std::string& path)
   if (callHost(audioMasterOpenFileSelector, 0, 0, select.get(), 0.0f) == 0) return false;
   const bool picked = select->returnPath != nullptr && select->returnPath[0] != '\0';
   if (picked)
-    path.assign(select->returnPath, strnlen(select->returnPath,
-                                            static_cast<size_t>(select->sizeReturnPath > 0 ? select->sizeReturnPath : 0)));
+    path.assign(
+        select->returnPath,
+        strnlen(select->returnPath, static_cast<size_t>(select->sizeReturnPath > 0 ? select->sizeReturnPath : 0)));
   // The host frees what it allocated for the run.
   callHost(audioMasterCloseFileSelector, 0, 0, select.get(), 0.0f);
   return picked;

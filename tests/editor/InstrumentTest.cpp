@@ -122,12 +122,28 @@ TEST_F(InstrumentFixture, UserChangesReachTheEngineAndHostParametersTheHost) {
   EXPECT_EQ(calls(audioMasterEndEdit), (std::vector<HostCall>{{audioMasterEndEdit, 0, 0.0f}}));
   EXPECT_FALSE(calls(audioMasterIdle).empty());  // the drag let the host idle
 
-  // A bar through the overlay: the engine's delay changes; the host hears of index 12 only.
+  // A bar through the overlay: the engine's delay changes; the host hears of index 12 only, as one
+  // gesture (the overlay's own tag 41 is no host parameter).
   gCalls.clear();
   click(15 + 14 * 4 + 3, 137 + 71);
   EXPECT_FLOAT_EQ(plug->getParameter(12), 0.5f);
   EXPECT_EQ(calls(audioMasterAutomate), (std::vector<HostCall>{{audioMasterAutomate, 12, 0.5f}}));
-  EXPECT_TRUE(calls(audioMasterBeginEdit).empty());  // the overlay's tag 41 is no host parameter
+  EXPECT_EQ(calls(audioMasterBeginEdit), (std::vector<HostCall>{{audioMasterBeginEdit, 12, 0.0f}}));
+  EXPECT_EQ(calls(audioMasterEndEdit), (std::vector<HostCall>{{audioMasterEndEdit, 12, 0.0f}}));
+
+  // A stroke across three bars: each bar's gesture begins when the stroke reaches it, and all end with it.
+  gCalls.clear();
+  window->queueMouse(15 + 14 * 4 + 3, 137 + 71, kLButton);
+  window->queueMouse(15 + 14 * 5 + 3, 137 + 60, kLButton);
+  window->queueMouse(15 + 14 * 6 + 3, 137 + 50, kLButton);
+  window->queueMouse(15 + 14 * 6 + 3, 137 + 50, 0);
+  editor->idle();
+  std::vector<int32_t> order;
+  for (const HostCall& call : gCalls) {
+    if (call.opcode == audioMasterBeginEdit) order.push_back(call.index);
+    if (call.opcode == audioMasterEndEdit) order.push_back(-call.index);
+  }
+  EXPECT_EQ(order, (std::vector<int32_t>{12, 13, 14, -12, -13, -14}));
 
   // Flood is automated in the engine but not reported: the host has 40 parameters.
   gCalls.clear();
