@@ -40,8 +40,12 @@ uint32_t StateHandoff::ship(const EngineState& before, const EngineState& now) {
     }
   }
   if (count == 0) return shipped_;
+  // Derived words travel as the derivations that give them, which the audio side runs on its own values.
+  const uint32_t values = sortChanges(before, now, changed_.get(), count, needs_);
+  uint32_t derivationWords = 0;
+  for (uint32_t w : needs_.words) derivationWords += w != 0 ? 1 : 0;
   const uint32_t number = shipped_ + 1;
-  if (count > kMaxBatchWords || !pushBatch(number, now, count)) {
+  if (values + derivationWords > kMaxBatchWords || !pushBatch(number, now, values, derivationWords)) {
     Shipment& whole = whole_.back();
     whole.number = number;
     whole.state = now;
@@ -51,18 +55,23 @@ uint32_t StateHandoff::ship(const EngineState& before, const EngineState& now) {
   return number;
 }
 
-bool StateHandoff::pushBatch(uint32_t number, const EngineState& now, uint32_t changedWords) {
+bool StateHandoff::pushBatch(uint32_t number, const EngineState& now, uint32_t values, uint32_t derivationWords) {
   const uint64_t tail = tail_.load(std::memory_order_relaxed);
   const uint64_t head = head_.load(std::memory_order_acquire);
-  if (tail + 1 + changedWords - head > kRingWords) return false;
+  const uint64_t end = tail + 1 + values + derivationWords;
+  if (end - head > kRingWords) return false;
   constexpr uint64_t kMask = kRingWords - 1;
   ring_[tail & kMask] = {kBatchHeader, number};
-  for (uint32_t k = 0; k < changedWords; ++k) {
+  uint64_t at = tail + 1;
+  for (uint32_t k = 0; k < values; ++k) {
     const uint32_t index = changed_[k];
-    ring_[(tail + 1 + k) & kMask] = {index, wordAt(now, index)};
+    ring_[at++ & kMask] = {index, wordAt(now, index)};
+  }
+  for (int32_t k = 0; k < Derivations::kWords; ++k) {
+    if (needs_.words[k] != 0) ring_[at++ & kMask] = {kDerivationWord + static_cast<uint32_t>(k), needs_.words[k]};
   }
   // One release for the whole batch: the audio side sees all of it or none.
-  tail_.store(tail + 1 + changedWords, std::memory_order_release);
+  tail_.store(end, std::memory_order_release);
   return true;
 }
 
@@ -98,10 +107,17 @@ bool StateHandoff::applyBatches(EngineState& live) {
         blocked = true;
         break;
       }
+      Derivations needs;
       for (uint64_t k = head + 1; k < end; ++k) {
         const Word& w = ring_[k & kMask];
-        if (w.index < kStateWords) setWord(live, w.index, w.bits);
+        if (w.index < kStateWords) {
+          setWord(live, w.index, w.bits);
+        } else if (w.index - kDerivationWord < static_cast<uint32_t>(Derivations::kWords)) {
+          needs.words[w.index - kDerivationWord] = w.bits;
+        }
       }
+      // After the batch's values: what it names is derived from the playing engine's own values.
+      if (!needs.empty()) deriveAgain(live, needs);
       applied_ = number;
     }  // else superseded by a whole state already taken
     head = end;

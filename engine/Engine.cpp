@@ -5,6 +5,7 @@
 
 #include "engine/Numeric.h"
 #include "engine/ParameterText.h"
+#include "engine/StateDerivation.h"
 
 namespace tarnwick {
 
@@ -48,16 +49,7 @@ void Engine::resume(float hostSampleRate) {
   s.engineBusy = false;
 }
 
-void Engine::refreshDelayUnit() {
-  EngineState& s = *s_;
-  switch (truncToInt(s.options[kOptDelayRange])) {
-    case 0: s.delayUnit = 0.2f * s.sampleRate; break;
-    case 1: s.delayUnit = 0.4f * s.sampleRate; break;
-    case 2: s.delayUnit = 1.0f * s.sampleRate; break;
-    case 3: s.delayUnit = 60.0f * s.sampleRate / static_cast<float>(s.tempo); break;
-    default: break;
-  }
-}
+void Engine::refreshDelayUnit() { s_->delayUnit = delayUnitOf(*s_); }
 
 void Engine::silenceAll() {
   EngineState& s = *s_;
@@ -125,7 +117,7 @@ void Engine::write(const ParameterInfo& info, int32_t index, float& v) {
       break;
     case Behaviour::kMainLevel:
       s.mainLevl = v;
-      s.masterGain = v * v * 2.0f;
+      s.masterGain = mainGainOf(v);
       break;
     case Behaviour::kGrainLength: v = writeUnitDura(v); break;
     case Behaviour::kRelease: row.release = v; break;

@@ -15,6 +15,14 @@ namespace {
 
 bool same(const EngineState& a, const EngineState& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
+// New values for every delay of every row, as a restored session brings: too many words for a batch.
+void writeEveryDelay(Engine& model, float value) {
+  for (KeyRow& row : model.state().rows) {
+    for (float& v : row.delayValue) v = value;
+  }
+  model.reapplyRows();
+}
+
 TEST(Handoff, TheAudioSideEndsWithEveryShipmentInOrder) {
   Engine model(nullptr, Engine::Role::kModel);
   auto shipped = std::make_unique<EngineState>(model.state());
@@ -22,9 +30,11 @@ TEST(Handoff, TheAudioSideEndsWithEveryShipmentInOrder) {
   StateHandoff handoff;
   std::mt19937 rng(3);
   for (int op = 0; op < 3000; ++op) {
-    switch (rng() % 6) {
-      case 0: model.setParameter(kKeyMapping, static_cast<float>(rng() % 7)); break;  // every row: a whole state
+    switch (rng() % 8) {
+      case 0: model.setParameter(kKeyMapping, static_cast<float>(rng() % 7)); break;  // every row derived again
       case 1: model.setParameter(kEditMode, 0.0f); break;
+      case 2: model.setParameter(kDelayRange, static_cast<float>(rng() % 4)); break;    // every row's delays
+      case 3: writeEveryDelay(model, static_cast<float>(rng() % 100) / 100.0f); break;  // a whole state
       default:
         model.setParameter(static_cast<int32_t>(rng() % kHostParamCount), static_cast<float>(rng() % 100) / 100.0f);
         break;
@@ -57,7 +67,7 @@ TEST(Handoff, ABatchShippedAfterAWholeStateWaitsForIt) {
   auto shipped = std::make_unique<EngineState>(model.state());
   auto live = std::make_unique<EngineState>(model.state());
   StateHandoff handoff;
-  model.setParameter(kKeyMapping, 0.0f);  // large: shipped whole
+  writeEveryDelay(model, 0.3f);  // large: shipped whole
   handoff.ship(*shipped, model.state());
   *shipped = model.state();
   model.setParameter(kBufstart, 0.5f);  // small: a batch that builds on the whole state
