@@ -5,6 +5,7 @@
 # on any finding. Findings are kept in BUILD/fuzz-findings/TARGET/ for the corpus.
 #   TARNWICK_FUZZ_SECONDS  time per target (default 30; the corpus is small and the targets run side by side)
 #   TARNWICK_FUZZ_BUILD    build folder (default build-fuzz)
+#   TARNWICK_HOST_TOOLS    a native build folder whose generators the fuzz build runs (default: its own)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${TARNWICK_FUZZ_SECONDS:-30}
@@ -18,7 +19,8 @@ echo "== fuzz build (clang 14, libFuzzer + address + undefined)"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" \
       -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 \
       -DTARNWICK_SANITIZE=fuzzer-no-link,address,undefined -DTARNWICK_FUZZ=ON -DTARNWICK_BENCH=OFF \
-      -DTARNWICK_WERROR="${TARNWICK_WERROR:-OFF}" -DCMAKE_UNITY_BUILD="${TARNWICK_UNITY_BUILD:-OFF}" >/dev/null
+      -DTARNWICK_WERROR="${TARNWICK_WERROR:-OFF}" -DCMAKE_UNITY_BUILD="${TARNWICK_UNITY_BUILD:-OFF}" \
+      -DTARNWICK_HOST_TOOLS="${TARNWICK_HOST_TOOLS:-}" >/dev/null
 cmake --build "$build" -j"$(nproc)" --target "${targets[@]/#/tarnwick_fuzz_}"
 
 work=$(mktemp -d)

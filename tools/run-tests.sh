@@ -54,10 +54,15 @@ ctest --test-dir build --output-on-failure -j"$jobs"
 # The sanitizers watch the code that takes outside input (files, host chunks, MIDI, paths, the host
 # interface) and the threaded hand-over; the transform, morph, bitmap and X11 window suites run in the
 # release build only (tests/CMakeLists.txt labels the programs).
+# The sanitizer and fuzz builds run the release build's generators (bitmaps, glyphs, test recording)
+# rather than build and run them sanitized again.
+export TARNWICK_HOST_TOOLS=$PWD/build
+
 stage "address + undefined-behaviour sanitizer build"
 # Line tables (-g1) are all a sanitizer's report needs; full debug information costs a quarter more time.
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 -DCMAKE_C_FLAGS_DEBUG=-g1 \
-      -DTARNWICK_SANITIZE=address,undefined -DTARNWICK_BENCH=OFF -DTARNWICK_WERROR=ON -DCMAKE_UNITY_BUILD=ON >/dev/null
+      -DTARNWICK_SANITIZE=address,undefined -DTARNWICK_BENCH=OFF -DTARNWICK_WERROR=ON -DCMAKE_UNITY_BUILD=ON \
+      -DTARNWICK_HOST_TOOLS="$TARNWICK_HOST_TOOLS" >/dev/null
 cmake --build build-asan -j"$jobs" --target Tarnwick tarnwick-host tarnwick_input_tests tarnwick_threads_tests
 stage "address + undefined-behaviour sanitizer tests"
 ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-asan --output-on-failure -j"$jobs" -L 'input|threads'
@@ -65,7 +70,7 @@ ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-asan --output-on-failure -j"$
 stage "thread sanitizer build (threaded tests)"
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" \
       -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" -DTARNWICK_SANITIZE=thread -DTARNWICK_BENCH=OFF \
-      -DTARNWICK_WERROR=ON -DCMAKE_UNITY_BUILD=ON >/dev/null
+      -DTARNWICK_WERROR=ON -DCMAKE_UNITY_BUILD=ON -DTARNWICK_HOST_TOOLS="$TARNWICK_HOST_TOOLS" >/dev/null
 cmake --build build-tsan -j"$jobs" --target tarnwick_threads_tests
 stage "thread sanitizer tests"
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \

@@ -19,7 +19,17 @@ constexpr const char* kUiUri = "urn:pemberlo:tarnwick:ui";
 // The project names no licence of its own yet; hosts show this URI as the plug-in's licence.
 constexpr const char* kLicenseUri = "urn:pemberlo:tarnwick:license";
 constexpr const char* kPluginName = "Tarnwick";
+// The state's properties: the session record (the VST chunk's bytes) and the recording's path again, as
+// a path the host may map, archive and move with its session.
+constexpr const char* kStateRecordUri = "urn:pemberlo:tarnwick#session";
+constexpr const char* kStateRecordingUri = "urn:pemberlo:tarnwick#recording";
 constexpr const char* kVendorName = "Pemberlo Audio";
+
+// What the bundle declares beyond the plug-in itself: its X11 UI (Tarnwick_lv2ui.so) and the worker
+// that loads recordings off the audio thread. Each is declared once its binary code exists, so that no
+// host looks for a UI or an interface the bundle does not have.
+constexpr bool kDeclaresUi = false;
+constexpr bool kDeclaresWorker = false;
 
 // The bundle folder's files, as manifest.ttl names them.
 constexpr const char* kManifestFile = "manifest.ttl";

@@ -147,9 +147,11 @@ std::string manifestTurtle() {
   add(out, "\n<", kPluginUri, ">\n\ta lv2:Plugin ;\n");
   add(out, "\tlv2:binary <", kPluginBinary, "> ;\n");
   add(out, "\trdfs:seeAlso <", kPluginTurtleFile, "> .\n");
-  add(out, "\n<", kUiUri, ">\n\ta ui:X11UI ;\n");
-  add(out, "\tlv2:binary <", kUiBinary, "> ;\n");
-  add(out, "\trdfs:seeAlso <", kPluginTurtleFile, "> .\n");
+  if (kDeclaresUi) {
+    add(out, "\n<", kUiUri, ">\n\ta ui:X11UI ;\n");
+    add(out, "\tlv2:binary <", kUiBinary, "> ;\n");
+    add(out, "\trdfs:seeAlso <", kPluginTurtleFile, "> .\n");
+  }
   return out;
 }
 
@@ -162,15 +164,22 @@ std::string pluginTurtle(const BundleVersion& version, const std::array<float, k
   add(out, "\tlv2:minorVersion ", std::to_string(version.minor), " ;\n");
   add(out, "\tlv2:microVersion ", std::to_string(version.micro), " ;\n");
   add(out, "\tlv2:requiredFeature urid:map ;\n");
-  add(out, "\tlv2:optionalFeature lv2:hardRTCapable , state:mapPath , work:schedule ;\n");
-  add(out, "\tlv2:extensionData state:interface , work:interface ;\n");
-  add(out, "\tui:ui <", kUiUri, "> ;\n");
+  if (kDeclaresWorker) {
+    add(out, "\tlv2:optionalFeature lv2:hardRTCapable , state:mapPath , work:schedule ;\n");
+    add(out, "\tlv2:extensionData state:interface , work:interface ;\n");
+  } else {
+    add(out, "\tlv2:optionalFeature lv2:hardRTCapable , state:mapPath ;\n");
+    add(out, "\tlv2:extensionData state:interface ;\n");
+  }
+  if (kDeclaresUi) add(out, "\tui:ui <", kUiUri, "> ;\n");
   addControlPorts(out, defaults);
   addOtherPorts(out);
-  add(out, "\n<", kUiUri, ">\n\ta ui:X11UI ;\n");
-  add(out, "\tlv2:requiredFeature ui:idleInterface ;\n");
-  add(out, "\tlv2:optionalFeature ui:parent , ui:resize , <", LV2_INSTANCE_ACCESS_URI, "> ;\n");
-  add(out, "\tlv2:extensionData ui:idleInterface .\n");
+  if (kDeclaresUi) {
+    add(out, "\n<", kUiUri, ">\n\ta ui:X11UI ;\n");
+    add(out, "\tlv2:requiredFeature ui:idleInterface , <", LV2_INSTANCE_ACCESS_URI, "> ;\n");
+    add(out, "\tlv2:optionalFeature ui:parent , ui:resize ;\n");
+    add(out, "\tlv2:extensionData ui:idleInterface .\n");
+  }
   return out;
 }
 

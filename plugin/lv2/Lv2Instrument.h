@@ -1,0 +1,66 @@
+// The instrument as an LV2 plug-in instance: its ports, the atom input (MIDI and the host's time
+// position), the session state through the state extension, and the host services an LV2 host offers.
+#pragma once
+
+#include <lv2/core/lv2.h>
+#include <lv2/log/log.h>
+#include <lv2/state/state.h>
+#include <lv2/urid/urid.h>
+#include <lv2/worker/worker.h>
+
+#include <array>
+#include <atomic>
+#include <memory>
+
+#include "core/HostServices.h"
+#include "core/Instrument.h"
+#include "plugin/lv2/PortLayout.h"
+
+namespace tarnwick::lv2 {
+
+class Lv2Instrument final : public HostServices {
+ public:
+  // Null when the host lacks urid:map (the Turtle requires it) or the instrument cannot be made.
+  static Lv2Instrument* create(double sampleRate, const LV2_Feature* const* features);
+  ~Lv2Instrument() override = default;
+
+  Instrument& core() { return *core_; }
+
+  void connect(uint32_t port, void* data);  // [audio-thread] (instantiation class)
+  void activate();                          // [main-thread]
+  void run(uint32_t frames);                // [audio-thread]
+
+  LV2_State_Status save(LV2_State_Store_Function store, LV2_State_Handle handle,
+                        const LV2_Feature* const* features);  // [main-thread]
+  LV2_State_Status restore(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle,
+                           const LV2_Feature* const* features);  // [main-thread]
+
+  // HostServices: the tempo the host's time position gave last; automation reaches an LV2 host through
+  // the UI's port writes, so the instrument itself reports none.
+  bool tempo(int32_t requestMask, double& bpm) override;
+  void automate(int32_t, float) override {}
+  void beginEdit(int32_t) override {}
+  void endEdit(int32_t) override {}
+  platform::MessageBoxAnswer notify(const char* title, const char* text, platform::MessageBoxButtons buttons) override;
+
+ private:
+  struct Uris {
+    LV2_URID atomChunk, atomPath, atomFloat, atomDouble, atomObject, atomBlank, midiEvent, timePosition, timeBpm,
+        stateRecord, stateRecording, logWarning;
+  };
+  Lv2Instrument(LV2_URID_Map* map, LV2_Log_Log* log);
+  void readControl(const void* sequence, uint32_t frames);
+
+  Uris uris_{};
+  LV2_Log_Log* log_;
+  std::array<const float*, kHostParamCount> controls_{};
+  std::array<float, kHostParamCount> applied_{};  // the port values last given to the instrument
+  const void* controlIn_ = nullptr;               // LV2_Atom_Sequence
+  float* outLeft_ = nullptr;
+  float* outRight_ = nullptr;
+  float* peak_ = nullptr;
+  std::atomic<double> tempo_{0.0};  // 0 until the host reports one
+  std::unique_ptr<Instrument> core_;
+};
+
+}  // namespace tarnwick::lv2
