@@ -190,7 +190,8 @@ LV2_State_Status Lv2Instrument::restore(LV2_State_Retrieve_Function retrieve, LV
   // in the record.
   const void* stored = retrieve(handle, uris_.stateRecording, &size, &type, &flags);
   auto* map = static_cast<LV2_State_Map_Path*>(lv2_features_data(features, LV2_STATE__mapPath));
-  if (stored != nullptr && type == uris_.atomPath && map != nullptr && bytes.size() >= chunk::kPath + chunk::kPathBytes) {
+  if (stored != nullptr && type == uris_.atomPath && map != nullptr &&
+      bytes.size() >= chunk::kPath + chunk::kPathBytes) {
     const std::string abstract(static_cast<const char*>(stored), strnlen(static_cast<const char*>(stored), size));
     char* absolute = map->absolute_path(map->handle, abstract.c_str());
     if (absolute != nullptr) {

@@ -34,8 +34,11 @@ struct Note {
   int32_t block, frame;
   uint8_t status, key, velocity;
 };
-const std::vector<Note> kNotes = {{0, 10, 0x90, 60, 100}, {40, 100, 0x90, 67, 90}, {120, 5, 0x80, 60, 0},
-                                  {150, 255, 0x90, 72, 127}, {200, 0, 0x80, 67, 0}};
+const std::vector<Note> kNotes = {{0, 10, 0x90, 60, 100},
+                                  {40, 100, 0x90, 67, 90},
+                                  {120, 5, 0x80, 60, 0},
+                                  {150, 255, 0x90, 72, 127},
+                                  {200, 0, 0x80, 67, 0}};
 // Host parameters set before the render, as (index, value).
 const std::vector<std::pair<int32_t, float>> kParams = {{kMainLevl, 0.4f}, {kDelay01 + 2, 0.3f}, {kMove, 1.0f}};
 
