@@ -271,8 +271,14 @@ TEST_F(X11Dialogs, MessageBoxBelongsToTheHostsWindowStaysAboveAndTakesTheKeyboar
       for (int n = 0; n < 2000 && (id = topLevelNamed(title)) == 0; ++n)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
       if (id == 0) return;
-      transientFor = longProperty(id, "WM_TRANSIENT_FOR");
-      states = longProperty(id, "_NET_WM_STATE");
+      // The title can show before the box has set its other properties (another connection's requests
+      // arrive in their own time): read them once they are there.
+      for (int n = 0; n < 2000; ++n) {
+        transientFor = longProperty(id, "WM_TRANSIENT_FOR");
+        states = longProperty(id, "_NET_WM_STATE");
+        if (!transientFor.empty() && states.size() >= 2) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      }
       for (int n = 0; n < 2000 && !focused; ++n) {
         ::Window focus = 0;
         int revert = 0;
