@@ -68,4 +68,9 @@ void AEffGUIEditor::doIdleStuff() {
   inIdleStuff = false;
 }
 
+uintptr_t AEffGUIEditor::windowHandle() const {
+  const platform::EditorWindow* window = frame != nullptr ? frame->getPlatformWindow() : nullptr;
+  return window != nullptr ? window->nativeHandle() : 0;
+}
+
 }  // namespace tarnwick::gui

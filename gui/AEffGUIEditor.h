@@ -99,6 +99,8 @@ class AEffGUIEditor : public AEffEditor {
   // The host's idle during a modal loop; guarded against the host calling back into idle meanwhile.
   void doIdleStuff();
   CFrame* getFrame() const { return frame; }
+  // The open window's id for a host that embeds it (X11 window id or HWND); 0 while closed or offscreen.
+  uintptr_t windowHandle() const;
 
  protected:
   // Once per pass of a modal loop (a drag, a held click, a menu), before the host's idle: a subclass

@@ -147,6 +147,9 @@ class EditorWindow {
   // The host's top-level window around this one, which other programs' windows started for the editor
   // (the desktop's file dialog) belong to: an X11 window id or an HWND; 0 when there is none.
   virtual uintptr_t dialogOwner() { return 0; }
+  // The window itself for a host that embeds it by its id (an X11 window id or an HWND); 0 for a window
+  // no window system knows (offscreen).
+  virtual uintptr_t nativeHandle() const { return 0; }
   // For the toolkit's own modal windows: waits until input may be pending or the time is up. False when
   // nothing will ever arrive again (the window is gone, a test script is used up): the loop must end.
   virtual bool waitForEvents(int32_t milliseconds) = 0;

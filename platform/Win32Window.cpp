@@ -70,6 +70,7 @@ class Win32Window final : public EditorWindow, public win32::MessageTarget {
   void setListener(EditorWindowListener* listener) override { listener_ = listener; }
   int32_t width() const override { return width_; }
   int32_t height() const override { return height_; }
+  uintptr_t nativeHandle() const override { return reinterpret_cast<uintptr_t>(session_->window); }
 
   void present(const uint32_t* pixels, int32_t stride, int32_t x, int32_t y, int32_t w, int32_t h) override {
     Session& s = *session_;

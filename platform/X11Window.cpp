@@ -84,6 +84,7 @@ class X11Window final : public EditorWindow {
   void setListener(EditorWindowListener* listener) override { listener_ = listener; }
   int32_t width() const override { return width_; }
   int32_t height() const override { return height_; }
+  uintptr_t nativeHandle() const override { return static_cast<uintptr_t>(session_->window); }
 
   void present(const uint32_t* pixels, int32_t stride, int32_t x, int32_t y, int32_t w, int32_t h) override {
     Session& s = *session_;

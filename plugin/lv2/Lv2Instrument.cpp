@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "core/EditorLink.h"
 #include "storage/ChunkRecord.h"
 
 namespace tarnwick::lv2 {
@@ -124,6 +125,58 @@ bool Lv2Instrument::tempo(int32_t /*requestMask*/, double& bpm) {
   bpm = t;
   return true;
 }
+
+void Lv2Instrument::automate(int32_t index, float value) {
+  if (port_ != nullptr) port_->writeParameter(index, value);
+}
+
+void Lv2Instrument::beginEdit(int32_t index) {
+  if (port_ != nullptr) port_->touch(index, true);
+}
+
+void Lv2Instrument::endEdit(int32_t index) {
+  if (port_ != nullptr) port_->touch(index, false);
+}
+
+bool Lv2Instrument::openEditor(uintptr_t parent, EditorPort* port) {
+  EditorLink* link = core_->editorLink();
+  // One editor per instance: a second UI while one is open is refused.
+  if (link == nullptr || parent == 0 || port_ != nullptr || link->editor().isOpen()) return false;
+  if (!link->editor().open(reinterpret_cast<void*>(parent))) return false;
+  port_ = port;
+  return true;
+}
+
+uintptr_t Lv2Instrument::editorWindow() {
+  EditorLink* link = core_->editorLink();
+  return link != nullptr ? link->editor().windowHandle() : 0;
+}
+
+void Lv2Instrument::editorSize(int32_t& width, int32_t& height) {
+  width = height = 0;
+  EditorLink* link = core_->editorLink();
+  gui::EditorRect* rect = nullptr;
+  if (link == nullptr || !link->editor().getRect(&rect) || rect == nullptr) return;
+  width = rect->right - rect->left;
+  height = rect->bottom - rect->top;
+}
+
+bool Lv2Instrument::idleEditor() {
+  EditorLink* link = core_->editorLink();
+  if (link == nullptr || !link->editor().isOpen()) return false;
+  link->editor().idle();
+  return link->editor().isOpen();
+}
+
+void Lv2Instrument::closeEditor() {
+  EditorLink* link = core_->editorLink();
+  port_ = nullptr;
+  if (link != nullptr && link->editor().isOpen()) link->editor().close();
+}
+
+void Lv2Instrument::setEditorScale(double scale) { editorScale_ = scale; }
+
+intptr_t Lv2Instrument::probeEditor(int32_t, void*) { return 0; }
 
 platform::MessageBoxAnswer Lv2Instrument::notify(const char* title, const char* text,
                                                  platform::MessageBoxButtons buttons) {

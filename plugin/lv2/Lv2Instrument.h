@@ -14,11 +14,12 @@
 
 #include "core/HostServices.h"
 #include "core/Instrument.h"
+#include "plugin/lv2/InstanceAccess.h"
 #include "plugin/lv2/PortLayout.h"
 
 namespace tarnwick::lv2 {
 
-class Lv2Instrument final : public HostServices {
+class Lv2Instrument final : public HostServices, public EditorAccess {
  public:
   // Null when the host lacks urid:map (the Turtle requires it) or the instrument cannot be made.
   static Lv2Instrument* create(double sampleRate, const LV2_Feature* const* features);
@@ -35,13 +36,22 @@ class Lv2Instrument final : public HostServices {
   LV2_State_Status restore(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle,
                            const LV2_Feature* const* features);  // [main-thread]
 
-  // HostServices: the tempo the host's time position gave last; automation reaches an LV2 host through
-  // the UI's port writes, so the instrument itself reports none.
+  // HostServices: the tempo the host's time position gave last; the editor's changes and gestures reach
+  // the host as the open UI's port writes and touches (none while no UI is open).
   bool tempo(int32_t requestMask, double& bpm) override;
-  void automate(int32_t, float) override {}
-  void beginEdit(int32_t) override {}
-  void endEdit(int32_t) override {}
+  void automate(int32_t index, float value) override;
+  void beginEdit(int32_t index) override;
+  void endEdit(int32_t index) override;
   platform::MessageBoxAnswer notify(const char* title, const char* text, platform::MessageBoxButtons buttons) override;
+
+  // EditorAccess [ui-thread]: the UI binary's way to this instance's editor.
+  bool openEditor(uintptr_t parent, EditorPort* port) override;
+  uintptr_t editorWindow() override;
+  void editorSize(int32_t& width, int32_t& height) override;
+  bool idleEditor() override;
+  void closeEditor() override;
+  void setEditorScale(double scale) override;
+  intptr_t probeEditor(int32_t command, void* record) override;
 
  private:
   struct Uris {
@@ -60,6 +70,8 @@ class Lv2Instrument final : public HostServices {
   float* outRight_ = nullptr;
   float* peak_ = nullptr;
   std::atomic<double> tempo_{0.0};  // 0 until the host reports one
+  EditorPort* port_ = nullptr;      // the open UI's; [ui-thread]
+  double editorScale_ = 0.0;        // the host's scale for the editor, 0 for none
   std::unique_ptr<Instrument> core_;
 };
 

@@ -3,24 +3,46 @@
 #include <lv2/state/state.h>
 
 #include <cstring>
+#include <new>
+#include <type_traits>
 
+#include "plugin/lv2/InstanceAccess.h"
 #include "plugin/lv2/Lv2Instrument.h"
 #include "plugin/lv2/PortLayout.h"
 
 namespace tarnwick::lv2 {
 namespace {
 
-Lv2Instrument* self(LV2_Handle instance) { return static_cast<Lv2Instrument*>(instance); }
+// The host's handle: the instance access record first (what the UI binary finds through instance
+// access), then the instrument.
+struct Lv2Handle {
+  InstanceAccess access;
+  Lv2Instrument* instrument;
+};
+static_assert(std::is_standard_layout_v<Lv2Handle>, "the UI binary reads the access record at the handle");
+
+Lv2Instrument* self(LV2_Handle instance) { return static_cast<Lv2Handle*>(instance)->instrument; }
 
 LV2_Handle instantiate(const LV2_Descriptor*, double sampleRate, const char*, const LV2_Feature* const* features) {
-  return Lv2Instrument::create(sampleRate, features);
+  Lv2Instrument* instrument = Lv2Instrument::create(sampleRate, features);
+  if (instrument == nullptr) return nullptr;
+  auto* handle = new (std::nothrow) Lv2Handle{InstanceAccess{}, instrument};
+  if (handle == nullptr) {
+    delete instrument;
+    return nullptr;
+  }
+  handle->access.editor = instrument;
+  return handle;
 }
 
 void connectPort(LV2_Handle instance, uint32_t port, void* data) { self(instance)->connect(port, data); }
 void activate(LV2_Handle instance) { self(instance)->activate(); }
 void run(LV2_Handle instance, uint32_t frames) { self(instance)->run(frames); }
 void deactivate(LV2_Handle) {}
-void cleanup(LV2_Handle instance) { delete self(instance); }
+void cleanup(LV2_Handle instance) {
+  delete self(instance);
+  delete static_cast<Lv2Handle*>(instance);
+}
 
 LV2_State_Status save(LV2_Handle instance, LV2_State_Store_Function store, LV2_State_Handle handle, uint32_t,
                       const LV2_Feature* const* features) {

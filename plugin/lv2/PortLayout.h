@@ -26,9 +26,8 @@ constexpr const char* kStateRecordingUri = "urn:pemberlo:tarnwick#recording";
 constexpr const char* kVendorName = "Pemberlo Audio";
 
 // What the bundle declares beyond the plug-in itself: its X11 UI (Tarnwick_lv2ui.so) and the worker
-// that loads recordings off the audio thread. Each is declared once its binary code exists, so that no
-// host looks for a UI or an interface the bundle does not have.
-constexpr bool kDeclaresUi = false;
+// that loads recordings off the audio thread.
+constexpr bool kDeclaresUi = true;
 constexpr bool kDeclaresWorker = false;
 
 // The bundle folder's files, as manifest.ttl names them.

@@ -7,6 +7,7 @@
 #include <lv2/core/lv2.h>
 #include <lv2/instance-access/instance-access.h>
 #include <lv2/midi/midi.h>
+#include <lv2/options/options.h>
 #include <lv2/state/state.h>
 #include <lv2/time/time.h>
 #include <lv2/ui/ui.h>
@@ -121,11 +122,11 @@ TEST(Lv2Bundle, DescribesTheInstrumentItsFeaturesAndItsUiWhenItHasOne) {
     EXPECT_STREQ(lilv_node_as_uri(lilv_ui_get_uri(ui)), kUiUri);
     EXPECT_TRUE(lilv_ui_is_a(ui, b.node(LV2_UI__X11UI)));
     EXPECT_EQ(b.fileName(lilv_ui_get_binary_uri(ui)), "Tarnwick_lv2ui.so");
-    for (const char* feature : {LV2_UI__idleInterface, LV2_INSTANCE_ACCESS_URI}) {
+    for (const char* feature : {LV2_UI__idleInterface, LV2_UI__parent, LV2_INSTANCE_ACCESS_URI}) {
       EXPECT_TRUE(b.ask(kUiUri, LV2_CORE__requiredFeature, feature)) << feature;
     }
     EXPECT_TRUE(b.ask(kUiUri, LV2_CORE__extensionData, LV2_UI__idleInterface));
-    for (const char* feature : {LV2_UI__parent, LV2_UI__resize}) {
+    for (const char* feature : {LV2_UI__resize, LV2_UI__touch, LV2_OPTIONS__options}) {
       EXPECT_TRUE(b.ask(kUiUri, LV2_CORE__optionalFeature, feature)) << feature;
     }
   }

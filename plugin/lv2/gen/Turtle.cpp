@@ -5,6 +5,7 @@
 #include <lv2/core/lv2.h>
 #include <lv2/instance-access/instance-access.h>
 #include <lv2/midi/midi.h>
+#include <lv2/options/options.h>
 #include <lv2/state/state.h>
 #include <lv2/time/time.h>
 #include <lv2/ui/ui.h>
@@ -43,6 +44,7 @@ constexpr Prefix kPluginPrefixes[] = {
     {"foaf", "http://xmlns.com/foaf/0.1/"},
     {"lv2", LV2_CORE_PREFIX},
     {"midi", LV2_MIDI_PREFIX},
+    {"opts", LV2_OPTIONS_PREFIX},
     {"rdfs", "http://www.w3.org/2000/01/rdf-schema#"},
     {"state", LV2_STATE_PREFIX},
     {"time", LV2_TIME_PREFIX},
@@ -176,8 +178,8 @@ std::string pluginTurtle(const BundleVersion& version, const std::array<float, k
   addOtherPorts(out);
   if (kDeclaresUi) {
     add(out, "\n<", kUiUri, ">\n\ta ui:X11UI ;\n");
-    add(out, "\tlv2:requiredFeature ui:idleInterface , <", LV2_INSTANCE_ACCESS_URI, "> ;\n");
-    add(out, "\tlv2:optionalFeature ui:parent , ui:resize ;\n");
+    add(out, "\tlv2:requiredFeature ui:idleInterface , ui:parent , <", LV2_INSTANCE_ACCESS_URI, "> ;\n");
+    add(out, "\tlv2:optionalFeature ui:resize , ui:touch , opts:options ;\n");
     add(out, "\tlv2:extensionData ui:idleInterface .\n");
   }
   return out;
