@@ -6,6 +6,7 @@
 #include <lv2/atom/util.h>
 #include <lv2/core/lv2_util.h>
 #include <lv2/midi/midi.h>
+#include <lv2/patch/patch.h>
 #include <lv2/time/time.h>
 
 #include <cmath>
@@ -23,10 +24,12 @@ namespace tarnwick::lv2 {
 Lv2Instrument* Lv2Instrument::create(double sampleRate, const LV2_Feature* const* features) {
   LV2_URID_Map* map = nullptr;
   LV2_Log_Log* log = nullptr;
-  const char* missing = lv2_features_query(features, LV2_URID__map, &map, true, LV2_LOG__log, &log, false, nullptr);
+  LV2_Worker_Schedule* schedule = nullptr;
+  const char* missing = lv2_features_query(features, LV2_URID__map, &map, true, LV2_LOG__log, &log, false,
+                                           LV2_WORKER__schedule, &schedule, false, nullptr);
   if (missing != nullptr) return nullptr;
   try {
-    auto* instance = new Lv2Instrument(map, log);
+    auto* instance = new Lv2Instrument(map, log, schedule);
     instance->core_->setSampleRate(static_cast<float>(sampleRate));
     return instance;
   } catch (...) {
@@ -34,7 +37,8 @@ Lv2Instrument* Lv2Instrument::create(double sampleRate, const LV2_Feature* const
   }
 }
 
-Lv2Instrument::Lv2Instrument(LV2_URID_Map* map, LV2_Log_Log* log) : log_(log) {
+Lv2Instrument::Lv2Instrument(LV2_URID_Map* map, LV2_Log_Log* log, LV2_Worker_Schedule* schedule)
+    : log_(log), schedule_(schedule) {
   const auto id = [map](const char* uri) { return map->map(map->handle, uri); };
   uris_.atomChunk = id(LV2_ATOM__Chunk);
   uris_.atomPath = id(LV2_ATOM__Path);
@@ -48,6 +52,10 @@ Lv2Instrument::Lv2Instrument(LV2_URID_Map* map, LV2_Log_Log* log) : log_(log) {
   uris_.stateRecord = id(kStateRecordUri);
   uris_.stateRecording = id(kStateRecordingUri);
   uris_.logWarning = id(LV2_LOG__Warning);
+  uris_.atomUrid = id(LV2_ATOM__URID);
+  uris_.patchSet = id(LV2_PATCH__Set);
+  uris_.patchProperty = id(LV2_PATCH__property);
+  uris_.patchValue = id(LV2_PATCH__value);
   applied_.fill(NAN);
   core_ = std::make_unique<Instrument>(*this);
 }
@@ -105,6 +113,7 @@ void Lv2Instrument::readControl(const void* sequence, uint32_t frames) {
       if (!core_->queueMidi(m)) break;  // the queue is full: the rest of this block's events are dropped
     } else if (ev->body.type == uris_.atomObject || ev->body.type == uris_.atomBlank) {
       const auto* object = reinterpret_cast<const LV2_Atom_Object*>(&ev->body);
+      if (object->body.otype == uris_.patchSet) readPatchSet(object);
       if (object->body.otype != uris_.timePosition) continue;
       const LV2_Atom* bpm = nullptr;
       lv2_atom_object_get(object, uris_.timeBpm, &bpm, 0);
@@ -117,6 +126,34 @@ void Lv2Instrument::readControl(const void* sequence, uint32_t frames) {
       if (std::isfinite(tempo) && tempo > 0.0) tempo_.store(tempo, std::memory_order_relaxed);
     }
   }
+}
+
+void Lv2Instrument::readPatchSet(const void* message) {
+  const auto* object = static_cast<const LV2_Atom_Object*>(message);
+  const LV2_Atom* property = nullptr;
+  const LV2_Atom* value = nullptr;
+  lv2_atom_object_get(object, uris_.patchProperty, &property, uris_.patchValue, &value, 0);
+  if (property == nullptr || property->type != uris_.atomUrid || property->size < sizeof(LV2_URID)) return;
+  if (reinterpret_cast<const LV2_Atom_URID*>(property)->body != uris_.stateRecording) return;
+  if (value == nullptr || value->type != uris_.atomPath || value->size == 0 || schedule_ == nullptr) return;
+  // The path's bytes go to the worker as they are; the worker bounds and terminates them.
+  schedule_->schedule_work(schedule_->handle, value->size, LV2_ATOM_BODY_CONST(value));
+}
+
+LV2_Worker_Status Lv2Instrument::work(LV2_Worker_Respond_Function, LV2_Worker_Respond_Handle, uint32_t size,
+                                      const void* data) {
+  if (data == nullptr || size == 0) return LV2_WORKER_ERR_UNKNOWN;
+  const auto* bytes = static_cast<const char*>(data);
+  const std::string path(bytes, strnlen(bytes, size));
+  if (path.empty()) return LV2_WORKER_ERR_UNKNOWN;
+  // The editor's status line tells the result as after its own Load Audio; the host's log hears of a
+  // recording that cannot be read.
+  const StorageResult result = core_->loadAudioFile(path.c_str());
+  if (result != kStorageOk && log_ != nullptr) {
+    const char* why = storageResultMessage(result);
+    log_->printf(log_->handle, uris_.logWarning, "%s: %s: %s\n", kPluginName, path.c_str(), why ? why : "");
+  }
+  return LV2_WORKER_SUCCESS;
 }
 
 bool Lv2Instrument::tempo(int32_t /*requestMask*/, double& bpm) {

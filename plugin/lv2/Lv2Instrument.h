@@ -36,6 +36,11 @@ class Lv2Instrument final : public HostServices, public EditorAccess {
   LV2_State_Status restore(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle,
                            const LV2_Feature* const* features);  // [main-thread]
 
+  // [worker-thread] A recording the host set (patch:Set of the recording property) is loaded here, off
+  // the audio thread; the instrument swaps it in at a block's start. The path arrives as its bytes.
+  LV2_Worker_Status work(LV2_Worker_Respond_Function respond, LV2_Worker_Respond_Handle handle, uint32_t size,
+                         const void* data);
+
   // HostServices: the tempo the host's time position gave last; the editor's changes and gestures reach
   // the host as the open UI's port writes and touches (none while no UI is open).
   bool tempo(int32_t requestMask, double& bpm) override;
@@ -56,13 +61,15 @@ class Lv2Instrument final : public HostServices, public EditorAccess {
  private:
   struct Uris {
     LV2_URID atomChunk, atomPath, atomFloat, atomDouble, atomObject, atomBlank, midiEvent, timePosition, timeBpm,
-        stateRecord, stateRecording, logWarning;
+        stateRecord, stateRecording, logWarning, atomUrid, patchSet, patchProperty, patchValue;
   };
-  Lv2Instrument(LV2_URID_Map* map, LV2_Log_Log* log);
+  Lv2Instrument(LV2_URID_Map* map, LV2_Log_Log* log, LV2_Worker_Schedule* schedule);
   void readControl(const void* sequence, uint32_t frames);
+  void readPatchSet(const void* object);  // [audio-thread]
 
   Uris uris_{};
   LV2_Log_Log* log_;
+  LV2_Worker_Schedule* schedule_;  // null when the host offers no worker: a recording then comes by state
   std::array<const float*, kHostParamCount> controls_{};
   std::array<float, kHostParamCount> applied_{};  // the port values last given to the instrument
   const void* controlIn_ = nullptr;               // LV2_Atom_Sequence

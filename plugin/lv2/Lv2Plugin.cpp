@@ -1,6 +1,7 @@
 // The LV2 plug-in's descriptor: the one export of Tarnwick_lv2.so, and the state interface.
 #include <lv2/core/lv2.h>
 #include <lv2/state/state.h>
+#include <lv2/worker/worker.h>
 
 #include <cstring>
 #include <new>
@@ -56,8 +57,18 @@ LV2_State_Status restore(LV2_Handle instance, LV2_State_Retrieve_Function retrie
 
 const LV2_State_Interface kStateInterface = {save, restore};
 
+LV2_Worker_Status work(LV2_Handle instance, LV2_Worker_Respond_Function respond, LV2_Worker_Respond_Handle handle,
+                       uint32_t size, const void* data) {
+  return self(instance)->work(respond, handle, size, data);
+}
+// The loaded recording reaches the audio side through the instrument's own hand-over: nothing to answer.
+LV2_Worker_Status workResponse(LV2_Handle, uint32_t, const void*) { return LV2_WORKER_SUCCESS; }
+
+const LV2_Worker_Interface kWorkerInterface = {work, workResponse, nullptr};
+
 const void* extensionData(const char* uri) {
   if (std::strcmp(uri, LV2_STATE__interface) == 0) return &kStateInterface;
+  if (std::strcmp(uri, LV2_WORKER__interface) == 0) return &kWorkerInterface;
   return nullptr;
 }
 

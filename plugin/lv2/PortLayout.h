@@ -28,7 +28,9 @@ constexpr const char* kVendorName = "Pemberlo Audio";
 // What the bundle declares beyond the plug-in itself: its X11 UI (Tarnwick_lv2ui.so) and the worker
 // that loads recordings off the audio thread.
 constexpr bool kDeclaresUi = true;
-constexpr bool kDeclaresWorker = false;
+constexpr bool kDeclaresWorker = true;
+// The recording's property as hosts show it (patch:writable, set by patch:Set with an atom:Path).
+constexpr const char* kRecordingLabel = "Recording";
 
 // The bundle folder's files, as manifest.ttl names them.
 constexpr const char* kManifestFile = "manifest.ttl";

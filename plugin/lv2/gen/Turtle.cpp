@@ -6,6 +6,7 @@
 #include <lv2/instance-access/instance-access.h>
 #include <lv2/midi/midi.h>
 #include <lv2/options/options.h>
+#include <lv2/patch/patch.h>
 #include <lv2/state/state.h>
 #include <lv2/time/time.h>
 #include <lv2/ui/ui.h>
@@ -45,6 +46,7 @@ constexpr Prefix kPluginPrefixes[] = {
     {"lv2", LV2_CORE_PREFIX},
     {"midi", LV2_MIDI_PREFIX},
     {"opts", LV2_OPTIONS_PREFIX},
+    {"patch", LV2_PATCH_PREFIX},
     {"rdfs", "http://www.w3.org/2000/01/rdf-schema#"},
     {"state", LV2_STATE_PREFIX},
     {"time", LV2_TIME_PREFIX},
@@ -115,7 +117,8 @@ void addControlPorts(std::string& out, const std::array<float, kHostParamCount>&
 void addOtherPorts(std::string& out) {
   addPortHead(out, false, "lv2:InputPort , atom:AtomPort", kControlIn, kControlInText);
   addPortLine(out, "atom:bufferType", "atom:Sequence");
-  addPortLine(out, "atom:supports", "midi:MidiEvent , time:Position");
+  addPortLine(out, "atom:supports", kDeclaresWorker ? "midi:MidiEvent , time:Position , patch:Message"
+                                                    : "midi:MidiEvent , time:Position");
   addPortLine(out, "lv2:designation", "lv2:control");
   out += '\n';
   addPortHead(out, false, "lv2:OutputPort , lv2:AudioPort", kAudioOutLeft, kAudioOutLeftText);
@@ -174,8 +177,16 @@ std::string pluginTurtle(const BundleVersion& version, const std::array<float, k
     add(out, "\tlv2:extensionData state:interface ;\n");
   }
   if (kDeclaresUi) add(out, "\tui:ui <", kUiUri, "> ;\n");
+  // The recording as a file property: a host's own controls can set it (patch:Set), and the worker
+  // loads it.
+  if (kDeclaresWorker) add(out, "\tpatch:writable <", kStateRecordingUri, "> ;\n");
   addControlPorts(out, defaults);
   addOtherPorts(out);
+  if (kDeclaresWorker) {
+    add(out, "\n<", kStateRecordingUri, ">\n\ta lv2:Parameter ;\n");
+    add(out, "\trdfs:label ", literal(kRecordingLabel), " ;\n");
+    add(out, "\trdfs:range atom:Path .\n");
+  }
   if (kDeclaresUi) {
     add(out, "\n<", kUiUri, ">\n\ta ui:X11UI ;\n");
     add(out, "\tlv2:requiredFeature ui:idleInterface , ui:parent , <", LV2_INSTANCE_ACCESS_URI, "> ;\n");
