@@ -4,8 +4,6 @@
 #include <cstdio>
 
 #include "core/EditorLink.h"
-#include "editor/Layout.h"
-#include "platform/OffscreenWindow.h"
 #include "plugin/aPlug.h"
 #include "vst/EditorProbe.h"
 #include "vst/RecordingQuery.h"
@@ -24,9 +22,9 @@ intptr_t aPlug::dispatchEditor(int32_t opcode, int32_t index, intptr_t value, vo
       *static_cast<ERect**>(ptr) = &editorRect_;
       return 1;
     }
-    case effEditOpen: probeWindow_ = nullptr; return editor.open(ptr) ? 1 : 0;
+    case effEditOpen: probe_.forget(); return editor.open(ptr) ? 1 : 0;
     case effEditClose:
-      probeWindow_ = nullptr;
+      probe_.forget();
       editor.close();
       return 1;
     case effEditIdle:
@@ -38,46 +36,7 @@ intptr_t aPlug::dispatchEditor(int32_t opcode, int32_t index, intptr_t value, vo
     case effSetEditKnobMode: return editor.setKnobMode(static_cast<int32_t>(value)) ? 1 : 0;
     case effVendorSpecific:
       if (index != kEditorProbeIndex) return 0;
-      return probe(static_cast<int32_t>(value), static_cast<EditorProbeRecord*>(ptr));
-    default: return 0;
-  }
-}
-
-intptr_t aPlug::probe(int32_t command, EditorProbeRecord* record) {
-  if (record == nullptr || record->version != kEditorProbeVersion) return 0;
-  ADEditor& editor = core_->editorLink()->editor();
-  switch (command) {
-    case kProbeOpen: {
-      auto window = std::make_unique<platform::OffscreenWindow>(layout::kWindowWidth, layout::kWindowHeight);
-      platform::OffscreenWindow* raw = window.get();
-      if (!editor.openOn(std::move(window))) return 0;
-      probeWindow_ = raw;
-      record->width = raw->width();
-      record->height = raw->height();
-      return 1;
-    }
-    case kProbeMouse:
-      if (!probeWindow_) return 0;
-      probeWindow_->queueMouse(record->x, record->y, record->buttons);
-      return 1;
-    case kProbeIdle:
-      if (!probeWindow_ || record->count < 1 || record->count > 1000) return 0;
-      for (int32_t i = 0; i < record->count && probeWindow_; ++i) editor.idle();
-      return 1;
-    case kProbeRead: {
-      if (!probeWindow_) return 0;
-      const int32_t w = probeWindow_->width(), h = probeWindow_->height();
-      record->width = w;
-      record->height = h;
-      if (record->pixels == nullptr || record->pixelCapacity < w * h) return 0;
-      const auto& pixels = probeWindow_->pixels();
-      std::copy(pixels.begin(), pixels.end(), record->pixels);
-      return 1;
-    }
-    case kProbeClose:
-      probeWindow_ = nullptr;
-      editor.close();
-      return 1;
+      return probe_.run(*link, static_cast<int32_t>(value), static_cast<EditorProbeRecord*>(ptr));
     default: return 0;
   }
 }

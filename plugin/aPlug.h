@@ -6,18 +6,14 @@
 #include <cstdint>
 #include <memory>
 
+#include "core/EditorProbe.h"
 #include "core/HostServices.h"
 #include "core/Instrument.h"
 #include "vst/VstInterface.h"
 
 namespace tarnwick {
 
-struct EditorProbeRecord;
 struct RecordingQueryRecord;
-
-namespace platform {
-class OffscreenWindow;
-}
 
 class aPlug final : public HostServices {
  public:
@@ -55,7 +51,6 @@ class aPlug final : public HostServices {
   intptr_t callHost(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);
   // The editor's requests (get-rect, open, close, idle, keys, knob mode) and the headless probe.
   intptr_t dispatchEditor(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);
-  intptr_t probe(int32_t command, EditorProbeRecord* record);
   // Tools' question about the last recording load (vst/RecordingQuery.h).
   intptr_t answerRecordingQuery(RecordingQueryRecord* record);
 
@@ -63,7 +58,7 @@ class aPlug final : public HostServices {
   audioMasterCallback host_;
   std::unique_ptr<Instrument> core_;
   ERect editorRect_{};                                // what effEditGetRect hands the host
-  platform::OffscreenWindow* probeWindow_ = nullptr;  // owned by the editor's frame while the probe has it open
+  EditorProbe probe_;
 };
 
 }  // namespace tarnwick

@@ -1,10 +1,10 @@
-// The headless editor probe: a private vendor-specific request through which tools and tests open the
-// editor on an offscreen window, drive its mouse, run its idle and read its pixels without any display.
-// Protocol in docs/editor-probe.md. Plain layout, shared with tools/host; bump the version on any change.
+// The headless editor probe (core/EditorProbe.h) as the VST plug-in offers it: a private vendor-specific
+// request.
 #pragma once
 
 #include <cstdint>
 
+#include "core/EditorProbe.h"
 #include "vst/VstInterface.h"
 
 namespace tarnwick {
@@ -12,26 +12,4 @@ namespace tarnwick {
 // effVendorSpecific (50) with index kEditorProbeIndex, value one of EditorProbeCommand and ptr an
 // EditorProbeRecord whose version is kEditorProbeVersion. Answers 1 when done, 0 otherwise.
 inline constexpr int32_t kEditorProbeIndex = fourCharCode('T', 'w', 'S', 'h');
-inline constexpr int32_t kEditorProbeVersion = 1;
-
-enum EditorProbeCommand : int32_t {
-  kProbeOpen = 1,   // open the editor on an offscreen window (an open editor is closed first); answers the size
-  kProbeMouse = 2,  // queue one mouse state (x, y, buttons): a press where buttons go down, a move or a release
-  kProbeIdle = 3,   // run the editor's idle `count` times (1..1000): queued mouse states are delivered there
-  kProbeRead = 4,   // copy the window's width × height pixels (0xAARRGGBB, rows from the top) into pixels
-  kProbeClose = 5,  // close the editor
-};
-
-struct EditorProbeRecord {
-  int32_t version = kEditorProbeVersion;
-  int32_t x = 0;  // kProbeMouse: window pixels
-  int32_t y = 0;
-  int32_t buttons = 0;  // kProbeMouse: left 1, middle 2, right 4, Shift 8, Ctrl 16, Alt 32, Apple 64
-  int32_t count = 0;    // kProbeIdle
-  int32_t width = 0;    // answered by kProbeOpen and kProbeRead
-  int32_t height = 0;
-  int32_t pixelCapacity = 0;   // kProbeRead: pixels the buffer holds (at least width × height)
-  uint32_t* pixels = nullptr;  // kProbeRead
-};
-
 }  // namespace tarnwick

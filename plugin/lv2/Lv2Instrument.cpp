@@ -179,6 +179,7 @@ bool Lv2Instrument::openEditor(uintptr_t parent, EditorPort* port) {
   EditorLink* link = core_->editorLink();
   // One editor per instance: a second UI while one is open is refused.
   if (link == nullptr || parent == 0 || port_ != nullptr || link->editor().isOpen()) return false;
+  probe_.forget();
   if (!link->editor().open(reinterpret_cast<void*>(parent))) return false;
   port_ = port;
   return true;
@@ -213,7 +214,12 @@ void Lv2Instrument::closeEditor() {
 
 void Lv2Instrument::setEditorScale(double scale) { editorScale_ = scale; }
 
-intptr_t Lv2Instrument::probeEditor(int32_t, void*) { return 0; }
+intptr_t Lv2Instrument::probeEditor(int32_t command, void* record) {
+  EditorLink* link = core_->editorLink();
+  // The probe's offscreen editor and a UI's window are one editor: neither opens over the other.
+  if (link == nullptr || port_ != nullptr) return 0;
+  return probe_.run(*link, command, static_cast<EditorProbeRecord*>(record));
+}
 
 platform::MessageBoxAnswer Lv2Instrument::notify(const char* title, const char* text,
                                                  platform::MessageBoxButtons buttons) {

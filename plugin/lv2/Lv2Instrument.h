@@ -12,6 +12,7 @@
 #include <atomic>
 #include <memory>
 
+#include "core/EditorProbe.h"
 #include "core/HostServices.h"
 #include "core/Instrument.h"
 #include "plugin/lv2/InstanceAccess.h"
@@ -79,6 +80,7 @@ class Lv2Instrument final : public HostServices, public EditorAccess {
   std::atomic<double> tempo_{0.0};  // 0 until the host reports one
   EditorPort* port_ = nullptr;      // the open UI's; [ui-thread]
   double editorScale_ = 0.0;        // the host's scale for the editor, 0 for none
+  EditorProbe probe_;
   std::unique_ptr<Instrument> core_;
 };
 

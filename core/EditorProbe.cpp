@@ -1,0 +1,51 @@
+#include "core/EditorProbe.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "core/EditorLink.h"
+#include "editor/Layout.h"
+#include "platform/OffscreenWindow.h"
+
+namespace tarnwick {
+
+intptr_t EditorProbe::run(EditorLink& link, int32_t command, EditorProbeRecord* record) {
+  if (record == nullptr || record->version != kEditorProbeVersion) return 0;
+  ADEditor& editor = link.editor();
+  switch (command) {
+    case kProbeOpen: {
+      auto window = std::make_unique<platform::OffscreenWindow>(layout::kWindowWidth, layout::kWindowHeight);
+      platform::OffscreenWindow* raw = window.get();
+      if (!editor.openOn(std::move(window))) return 0;
+      window_ = raw;
+      record->width = raw->width();
+      record->height = raw->height();
+      return 1;
+    }
+    case kProbeMouse:
+      if (!window_) return 0;
+      window_->queueMouse(record->x, record->y, record->buttons);
+      return 1;
+    case kProbeIdle:
+      if (!window_ || record->count < 1 || record->count > 1000) return 0;
+      for (int32_t i = 0; i < record->count && window_; ++i) editor.idle();
+      return 1;
+    case kProbeRead: {
+      if (!window_) return 0;
+      const int32_t w = window_->width(), h = window_->height();
+      record->width = w;
+      record->height = h;
+      if (record->pixels == nullptr || record->pixelCapacity < w * h) return 0;
+      const auto& pixels = window_->pixels();
+      std::copy(pixels.begin(), pixels.end(), record->pixels);
+      return 1;
+    }
+    case kProbeClose:
+      window_ = nullptr;
+      editor.close();
+      return 1;
+    default: return 0;
+  }
+}
+
+}  // namespace tarnwick
