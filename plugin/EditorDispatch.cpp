@@ -2,6 +2,7 @@
 // window, and the tools' question about the last recording load.
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "core/EditorLink.h"
 #include "editor/Layout.h"
@@ -44,7 +45,10 @@ intptr_t aPlug::dispatchEditor(int32_t opcode, int32_t index, intptr_t value, vo
 }
 
 intptr_t aPlug::probe(int32_t command, EditorProbeRecord* record) {
-  if (record == nullptr || record->version != kEditorProbeVersion) return 0;
+  if (record == nullptr) return 0;
+  const bool firstVersion =
+      record->version == kEditorProbeFirstVersion && command >= kProbeOpen && command <= kProbeClose;
+  if (record->version != kEditorProbeVersion && !firstVersion) return 0;
   ADEditor& editor = core_->editorLink()->editor();
   switch (command) {
     case kProbeOpen: {
@@ -78,6 +82,21 @@ intptr_t aPlug::probe(int32_t command, EditorProbeRecord* record) {
       probeWindow_ = nullptr;
       editor.close();
       return 1;
+    case kProbeDrop: {
+      if (!probeWindow_ || record->path == nullptr || record->path[0] == '\0') return 0;
+      platform::FileDrag drag;
+      drag.paths.emplace_back(record->path);
+      probeWindow_->queueDrop(drag, record->x, record->y);
+      return 1;
+    }
+    case kProbeStatus: {
+      if (!probeWindow_ || record->text == nullptr || record->textCapacity < 1) return 0;
+      const char* shown = editor.statusText();
+      const size_t length = std::strlen(shown);
+      if (length + 1 > static_cast<size_t>(record->textCapacity)) return 0;
+      std::memcpy(record->text, shown, length + 1);
+      return 1;
+    }
     default: return 0;
   }
 }
