@@ -30,8 +30,8 @@ struct DragAnswers {
 class DragSource {
  public:
   explicit DragSource(Display* d) : d_(d) {
-    window_ = XCreateWindow(d, DefaultRootWindow(d), 0, 0, 1, 1, 0, CopyFromParent, InputOnly, CopyFromParent, 0,
-                            nullptr);
+    window_ =
+        XCreateWindow(d, DefaultRootWindow(d), 0, 0, 1, 1, 0, CopyFromParent, InputOnly, CopyFromParent, 0, nullptr);
     for (const char* name : {"XdndAware", "XdndEnter", "XdndPosition", "XdndStatus", "XdndLeave", "XdndDrop",
                              "XdndFinished", "XdndSelection", "text/uri-list", "XdndActionCopy"}) {
       atoms_.push_back(XInternAtom(d, name, False));
@@ -176,7 +176,8 @@ class XdndDrop : public X11Test {
   }
   std::string chunkPath() {
     const std::vector<uint8_t> chunk = plugin_->getChunk(false);
-    return std::string(reinterpret_cast<const char*>(chunk.data()), strnlen(reinterpret_cast<const char*>(chunk.data()), chunk.size()));
+    return std::string(reinterpret_cast<const char*>(chunk.data()),
+                       strnlen(reinterpret_cast<const char*>(chunk.data()), chunk.size()));
   }
   fs::path writeWav(const char* name) {
     const fs::path path = folder_ / name;
