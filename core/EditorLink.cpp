@@ -115,6 +115,8 @@ const char* EditorLink::bankFileName() { return core_.bankFileName(); }
 
 void EditorLink::setBankFileName(const char* path) { core_.setBankFileName(path); }
 
+void EditorLink::previewRecording(const char* path) { core_.previewRecording(path); }
+
 bool EditorLink::addRecentFile(const char* path) { return core_.addRecentFile(path); }
 
 bool EditorLink::hostHasFileSelector() { return core_.host().hasFileSelector(); }

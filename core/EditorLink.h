@@ -55,6 +55,7 @@ class EditorLink final : public gui::EditorHost, public EditorModel, public Edit
   const char* bankFileName() override;
   void setBankFileName(const char* path) override;
   bool addRecentFile(const char* path) override;
+  void previewRecording(const char* path) override;
   bool hostHasFileSelector() override;
   bool runHostFileSelector(const FileSelectRequest& request, std::string& path) override;
 

@@ -1,6 +1,7 @@
 #include "core/EditorProbe.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 
 #include "core/EditorLink.h"
@@ -10,7 +11,10 @@
 namespace tarnwick {
 
 intptr_t EditorProbe::run(EditorLink& link, int32_t command, EditorProbeRecord* record) {
-  if (record == nullptr || record->version != kEditorProbeVersion) return 0;
+  if (record == nullptr) return 0;
+  const bool firstVersion =
+      record->version == kEditorProbeFirstVersion && command >= kProbeOpen && command <= kProbeClose;
+  if (record->version != kEditorProbeVersion && !firstVersion) return 0;
   ADEditor& editor = link.editor();
   switch (command) {
     case kProbeOpen: {
@@ -44,6 +48,21 @@ intptr_t EditorProbe::run(EditorLink& link, int32_t command, EditorProbeRecord* 
       window_ = nullptr;
       editor.close();
       return 1;
+    case kProbeDrop: {
+      if (!window_ || record->path == nullptr || record->path[0] == '\0') return 0;
+      platform::FileDrag drag;
+      drag.paths.emplace_back(record->path);
+      window_->queueDrop(drag, record->x, record->y);
+      return 1;
+    }
+    case kProbeStatus: {
+      if (!window_ || record->text == nullptr || record->textCapacity < 1) return 0;
+      const char* shown = editor.statusText();
+      const size_t length = std::strlen(shown);
+      if (length + 1 > static_cast<size_t>(record->textCapacity)) return 0;
+      std::memcpy(record->text, shown, length + 1);
+      return 1;
+    }
     default: return 0;
   }
 }

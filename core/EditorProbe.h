@@ -13,14 +13,18 @@ class OffscreenWindow;
 }
 class EditorLink;
 
-inline constexpr int32_t kEditorProbeVersion = 1;
+inline constexpr int32_t kEditorProbeVersion = 2;
+// Records of version 1 (without the fields from path on) are still taken for the commands 1..5.
+inline constexpr int32_t kEditorProbeFirstVersion = 1;
 
 enum EditorProbeCommand : int32_t {
-  kProbeOpen = 1,   // open the editor on an offscreen window (an open editor is closed first); answers the size
-  kProbeMouse = 2,  // queue one mouse state (x, y, buttons): a press where buttons go down, a move or a release
-  kProbeIdle = 3,   // run the editor's idle `count` times (1..1000): queued mouse states are delivered there
-  kProbeRead = 4,   // copy the window's width × height pixels (0xAARRGGBB, rows from the top) into pixels
-  kProbeClose = 5,  // close the editor
+  kProbeOpen = 1,    // open the editor on an offscreen window (an open editor is closed first); answers the size
+  kProbeMouse = 2,   // queue one mouse state (x, y, buttons): a press where buttons go down, a move or a release
+  kProbeIdle = 3,    // run the editor's idle `count` times (1..1000): queued mouse states are delivered there
+  kProbeRead = 4,    // copy the window's width × height pixels (0xAARRGGBB, rows from the top) into pixels
+  kProbeClose = 5,   // close the editor
+  kProbeDrop = 6,    // queue a drop of the file at path (UTF-8) at (x, y), as a file manager's; delivered by idle
+  kProbeStatus = 7,  // copy the status line's text (UTF-8, zero-terminated) into text
 };
 
 struct EditorProbeRecord {
@@ -33,6 +37,10 @@ struct EditorProbeRecord {
   int32_t height = 0;
   int32_t pixelCapacity = 0;   // kProbeRead: pixels the buffer holds (at least width × height)
   uint32_t* pixels = nullptr;  // kProbeRead
+  // Version 2.
+  const char* path = nullptr;  // kProbeDrop
+  char* text = nullptr;        // kProbeStatus: textCapacity bytes (at least the text and its zero)
+  int32_t textCapacity = 0;
 };
 
 // Runs the probe's commands on one instrument's editor. [ui-thread]

@@ -185,4 +185,13 @@ bool Instrument::getProgramNameIndexed(int32_t index, char* text) {
   return true;
 }
 
+// [main-thread]
+void Instrument::previewRecording(const char* path) {
+  if (path == nullptr || *path == '\0') {
+    preview_.stop();
+    return;
+  }
+  preview_.start(path, hostSampleRate_.load(std::memory_order_relaxed));
+}
+
 }  // namespace tarnwick

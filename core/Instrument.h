@@ -21,6 +21,7 @@
 #include "core/InternalWriteQueue.h"
 #include "core/ParameterInbox.h"
 #include "core/ParameterMirror.h"
+#include "core/PreviewVoice.h"
 #include "core/SpscRing.h"
 #include "core/StateHandoff.h"
 #include "engine/Engine.h"
@@ -83,6 +84,10 @@ class Instrument final : public HostTime {
   bool playNote(const MidiMessage& message) { return uiNotes_.push(message); }
   // Makes the last selected or played key the edit row again.
   void selectLastKey();
+  // The file browser's preview of a recording, mixed into the output from its start at the working rate;
+  // an empty path stops it.
+  void previewRecording(const char* path);
+  const PreviewVoice& preview() const { return preview_; }
   const RecentFiles& recentFiles() const { return recentFiles_; }
   bool addRecentFile(const char* path) { return recentFiles_.add(path); }
   const char* bankFileName() const { return bankFileName_; }
@@ -175,6 +180,7 @@ class Instrument final : public HostTime {
   InternalWriteQueue internalWrites_;                    // internal index writes from an unknown thread
   SpscRing<MidiMessage, kMidiQueueCapacity> midiQueue_;  // the host's MIDI
   SpscRing<MidiMessage, kUiNoteCapacity> uiNotes_;       // the editor's auditioned notes
+  PreviewVoice preview_;                                 // the file browser's recording, before it is loaded
   // The last recording load, from a file or a session: -1 before any. [main-thread]
   StorageResult lastRecordingResult_ = -1;
   // The working rate the recording from a file was converted to; 0 when it came from a bank. [main-thread]

@@ -46,6 +46,7 @@ void Instrument::process(float* outL, float* outR, int32_t frames) {
   const double tempo = s.tempo;
   const float delayUnit = s.delayUnit;
   live_.render(outL, outR, frames);
+  preview_.mix(outL, outR, frames);  // whatever its reader has ready; the instrument plays on regardless
   if (s.tempo != tempo || s.delayUnit != delayUnit) liveChanged_ = true;  // the quantized range follows the host
   publishPlayingState();
   audioPresence_.leave();

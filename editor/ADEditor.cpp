@@ -59,6 +59,7 @@ bool ADEditor::openOn(std::unique_ptr<platform::EditorWindow> window, void* pare
   clearPending();
   accepting_.store(true, std::memory_order_seq_cst);
   frame = new CFrame(CRect(0, 0, layout::kWindowWidth, layout::kWindowHeight), std::move(window), this);
+  frame->setDropTarget(this);
   frame->setBackground(backgroundBitmap_);
   buildControls();
   // A new window shows no hover and no playing marker yet: the next idle marks them afresh.

@@ -19,6 +19,8 @@
 #include "engine/ParameterTable.h"
 #include "gui/AEffGUIEditor.h"
 #include "gui/CControl.h"
+#include "gui/FileDropTarget.h"
+#include "storage/FileKind.h"
 
 namespace tarnwick {
 
@@ -80,7 +82,11 @@ inline constexpr gui::CColor kErrorColour{198, 101, 102, 255};
 inline constexpr gui::CColor kInfoColour{200, 200, 200, 255};
 inline constexpr gui::CColor kMasterKeyColour{198, 81, 82, 255};
 
-class ADEditor : public gui::AEffGUIEditor, public gui::CControlListener, public EditorSink, public EditorCommands {
+class ADEditor : public gui::AEffGUIEditor,
+                 public gui::CControlListener,
+                 public EditorSink,
+                 public EditorCommands,
+                 public gui::FileDropTarget {
  public:
   // actions may be null (no dialogs, no auditioning).
   ADEditor(gui::EditorHost* effect, EditorModel* model, EditorActions* actions = nullptr);
@@ -108,6 +114,9 @@ class ADEditor : public gui::AEffGUIEditor, public gui::CControlListener, public
   void editorCommand(int32_t command, float value) override;
   void auditionKey(int32_t key, bool on) override;
   void stopAllGrains() override;
+  // Dropped files (ADEditorDrop.cpp): a recording over the wave display, a bank anywhere.
+  bool acceptsDrop(const gui::FileDrag& drag, const gui::CPoint& where) override;
+  void dropFiles(const gui::FileDrag& drag, const gui::CPoint& where) override;
 
   // Status line: a numbered message in its colour, or a three-part information line.
   void showStatus(int32_t code);
@@ -116,6 +125,8 @@ class ADEditor : public gui::AEffGUIEditor, public gui::CControlListener, public
   void showCancelled();
   // The key label for key row k (0..128).
   void showEditKey(int32_t k);
+  // The status line's text ("" while the window is closed).
+  const char* statusText() const;
 
   // For tests and tools.
   const EditorControls& controls() const { return c_; }
@@ -165,6 +176,10 @@ class ADEditor : public gui::AEffGUIEditor, public gui::CControlListener, public
   void loadBankFromMenu(float value);
   void finishLoadBank(const std::string& path, bool fromDialog);
   void addRecentBank(const std::string& path);
+  // Dropped files (ADEditorDrop.cpp).
+  FileKind droppedKind(const std::string& path);
+  // "cannot load NAME: reason" in the error colour.
+  void showDropRefused(const std::string& path, const char* reason);
   // Echo table (ADEditorParameters.cpp).
   void clearPending();
   void applyPending();
@@ -214,6 +229,8 @@ class ADEditor : public gui::AEffGUIEditor, public gui::CControlListener, public
   std::unique_ptr<FileSelection> selection_;
   std::string saveAgainAt_;  // the save dialog opens again at the next idle, proposing this path
   std::unique_ptr<WaveSummary> waveScratch_;
+  std::string dropKindPath_;  // the file a drag carries, read once per drag
+  FileKind dropKind_ = FileKind::kOther;
 
   // The echo table: the latest value per index and one pending bit per index.
   std::atomic<bool> accepting_{false};

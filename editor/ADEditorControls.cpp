@@ -221,6 +221,8 @@ void ADEditor::showStatus(int32_t code) {
   c_.status->setText(text);
 }
 
+const char* ADEditor::statusText() const { return c_.status ? c_.status->getText() : ""; }
+
 void ADEditor::showCancelled() {
   if (!c_.status) return;
   // A cancel is no error: the information colour.

@@ -29,6 +29,9 @@ class EditorActions {
   virtual void setBankFileName(const char* path) = 0;
   // Puts path first in the recent bank files and writes the list; true when the list changed.
   virtual bool addRecentFile(const char* path) = 0;
+  // Plays the recording at path through the instrument's output from its start, before it is loaded (the
+  // file browser's preview); an empty path stops it.
+  virtual void previewRecording(const char* /*path*/) {}
 
   // The host's own file selector: whether the host offers one, and a run of it (the host's dialog,
   // modal in the host): true with path when the user picked a file.

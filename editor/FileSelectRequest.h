@@ -23,6 +23,9 @@ struct FileSelectRequest {
   std::vector<FileTypeEntry> types;
   std::string folder;    // where the desktop dialog or the browser starts; empty: the home folder
   std::string fileName;  // the name proposed for a save
+  // The toolkit's browser plays a selected recording (EditorActions::previewRecording) and tells what it
+  // holds.
+  bool previewRecordings = false;
 };
 
 }  // namespace tarnwick

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "editor/EditorActions.h"
+#include "editor/RecordingInfo.h"
 #include "gui/CFileBrowser.h"
 #include "gui/CFrame.h"
 #include "platform/EditorWindow.h"
@@ -60,8 +61,21 @@ Request requestFor(const FileSelectRequest& selectRequest) {
 // The toolkit's browser as a modal view over the editor; it runs in the frame's idle.
 class BrowserSelection final : public FileSelection {
  public:
-  BrowserSelection(const FileSelectRequest& selectRequest, gui::CFrame* frame) : frame_(frame) {
+  BrowserSelection(const FileSelectRequest& selectRequest, gui::CFrame* frame, EditorActions* actions) : frame_(frame) {
     browser_ = new gui::CFileBrowser(browserRect(*frame), requestFor<gui::FileBrowseRequest>(selectRequest));
+    if (selectRequest.previewRecordings && actions != nullptr) {
+      previewer_ = actions;
+      // A selected recording plays at once, and the info line tells what its header says.
+      browser_->setFileSelectedHook([actions](const std::string& path) {
+        if (path.empty()) {
+          actions->previewRecording("");
+          return std::string();
+        }
+        const RecordingInfo info = recordingInfo(path.c_str());
+        actions->previewRecording(info.playable ? path.c_str() : "");
+        return info.line;
+      });
+    }
     frame_->addView(browser_);  // the frame holds the browser from here
     // Another modal view (a menu still open) leaves no room for the browser: nothing is chosen.
     if (!frame_->setModalView(browser_)) close();
@@ -90,12 +104,14 @@ class BrowserSelection final : public FileSelection {
   }
   void close() {
     if (browser_ == nullptr) return;
+    if (previewer_ != nullptr) previewer_->previewRecording("");  // Escape, Open or the window's end
     frame_->removeView(browser_);  // ends its modality; the frame forgets and releases it
     browser_ = nullptr;
   }
 
   gui::CFrame* frame_;
   gui::CFileBrowser* browser_ = nullptr;
+  EditorActions* previewer_ = nullptr;
 };
 
 #if defined(_WIN32)
@@ -103,14 +119,14 @@ class BrowserSelection final : public FileSelection {
 // window the editor is in; when it cannot run, the browser takes over.
 class SystemDialogSelection final : public FileSelection {
  public:
-  SystemDialogSelection(const FileSelectRequest& selectRequest, gui::CFrame* frame) {
+  SystemDialogSelection(const FileSelectRequest& selectRequest, gui::CFrame* frame, EditorActions& actions) {
     switch (platform::runCommonFileDialog(requestFor<platform::FileDialogRequest>(selectRequest),
                                           platform::messageBoxOwner(), path_)) {
       case platform::CommonDialogResult::kChosen: status_ = Status::kChosen; break;
       case platform::CommonDialogResult::kCancelled: status_ = Status::kCancelled; break;
       case platform::CommonDialogResult::kFailed:
         status_ = Status::kCancelled;
-        if (frame != nullptr) fallback_ = std::make_unique<BrowserSelection>(selectRequest, frame);
+        if (frame != nullptr) fallback_ = std::make_unique<BrowserSelection>(selectRequest, frame, &actions);
         break;
     }
   }
@@ -130,8 +146,8 @@ class SystemDialogSelection final : public FileSelection {
 class DesktopSelection final : public FileSelection {
  public:
   DesktopSelection(std::unique_ptr<platform::ChildFileDialog> dialog, const FileSelectRequest& selectRequest,
-                   gui::CFrame* frame)
-      : dialog_(std::move(dialog)), selectRequest_(selectRequest), frame_(frame) {}
+                   gui::CFrame* frame, EditorActions& actions)
+      : dialog_(std::move(dialog)), selectRequest_(selectRequest), frame_(frame), actions_(actions) {}
   bool inOwnWindow() const override { return dialog_ != nullptr; }
   bool bringForward() override { return dialog_ != nullptr && dialog_->bringForward(); }
   Status poll(std::string& path) override {
@@ -144,7 +160,7 @@ class DesktopSelection final : public FileSelection {
     }
     dialog_.reset();
     if (frame_ == nullptr) return Status::kCancelled;
-    fallback_ = std::make_unique<BrowserSelection>(selectRequest_, frame_);
+    fallback_ = std::make_unique<BrowserSelection>(selectRequest_, frame_, &actions_);
     return Status::kRunning;
   }
 
@@ -152,6 +168,7 @@ class DesktopSelection final : public FileSelection {
   std::unique_ptr<platform::ChildFileDialog> dialog_;
   FileSelectRequest selectRequest_;
   gui::CFrame* frame_;
+  EditorActions& actions_;
   std::unique_ptr<BrowserSelection> fallback_;
 };
 #endif
@@ -167,22 +184,23 @@ std::unique_ptr<FileSelection> FileSelection::start(const FileSelectRequest& sel
   // TARNWICK_FILE_DIALOG=builtin asks for the browser, as on Linux (the system's dialog is modal).
   const char* choice = std::getenv("TARNWICK_FILE_DIALOG");
   if (choice == nullptr || std::strcmp(choice, "builtin") != 0 || frame == nullptr)
-    return std::make_unique<SystemDialogSelection>(selectRequest, frame);
+    return std::make_unique<SystemDialogSelection>(selectRequest, frame, actions);
 #else
   // The dialog belongs to the host's window the editor is in.
   auto request = requestFor<platform::FileDialogRequest>(selectRequest);
   if (frame != nullptr && frame->getPlatformWindow() != nullptr)
     request.owner = frame->getPlatformWindow()->dialogOwner();
   if (auto dialog = platform::ChildFileDialog::start(request))
-    return std::make_unique<DesktopSelection>(std::move(dialog), selectRequest, frame);
+    return std::make_unique<DesktopSelection>(std::move(dialog), selectRequest, frame, actions);
 #endif
-  if (frame != nullptr) return std::make_unique<BrowserSelection>(selectRequest, frame);
+  if (frame != nullptr) return std::make_unique<BrowserSelection>(selectRequest, frame, &actions);
   return std::make_unique<CancelledSelection>();
 }
 
 FileSelectRequest loadAudioRequest() {
   FileSelectRequest selectRequest;
   selectRequest.title = "Load Audio File";
+  selectRequest.previewRecordings = true;
   selectRequest.types = {{"WAVE File", ".WAV", "wav", "wav", "audio/wav", "audio/x-wav"},
                          {"AIFF File", ".AIFF", "aiff", "aiff", "audio/aiff", "audio/x-aiff"},
                          {"AIF File", ".AIF", "aif", "aif", "audio/aif", "audio/x-aif"},

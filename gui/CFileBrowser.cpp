@@ -49,9 +49,16 @@ void CFileBrowser::reload() {
   // Opening: the first entry below the parent, so Enter acts at once. Saving: nothing, so Enter saves under
   // the proposed name. A click on a row the browser highlighted by itself only selects it: the second
   // click of a double-click that opened a folder must not open what the new listing highlights.
+  // The browser's own highlight is no choice of the user's: nothing is told (a preview stops).
+  reloading_ = true;
   if (!request_.save && entryCount() > 0)
     select(entryCount() > 1 && entry(0).kind == FolderEntry::Kind::kParent ? 1 : 0);
+  reloading_ = false;
   clickedSelection_ = false;
+  if (fileSelected_ && !toldPath_.empty()) {
+    toldPath_.clear();
+    info_ = fileSelected_(toldPath_);
+  }
   setDirty(true);
 }
 
@@ -147,11 +154,22 @@ void CFileBrowser::select(int32_t index) {
   if (selected_ < top_) scrollTo(selected_);
   if (selected_ >= top_ + rows) scrollTo(selected_ - rows + 1);
   if (request_.save && entry(selected_).kind == FolderEntry::Kind::kFile) field_.setText(entry(selected_).name);
+  tellSelection();
   setDirty(true);
 }
 
 void CFileBrowser::scrollTo(int32_t top) {
   top_ = std::clamp(top, 0, std::max(0, entryCount() - visibleRows()));
+  setDirty(true);
+}
+
+void CFileBrowser::tellSelection() {
+  if (!fileSelected_ || request_.save || reloading_) return;
+  const bool file = selected_ >= 0 && selected_ < entryCount() && entry(selected_).kind == FolderEntry::Kind::kFile;
+  const std::string path = file ? joinPath(folder_, entry(selected_).name) : std::string();
+  if (path == toldPath_) return;
+  toldPath_ = path;
+  info_ = fileSelected_(path);
   setDirty(true);
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,14 @@ class CFileBrowser : public CView {
   // A part's rectangle in frame coordinates (index: the filter button); empty when not shown.
   CRect partRect(Part part, int32_t index = 0) const;
 
+  // Told the file's path whenever the selection moves onto a file, and "" when it moves onto a folder or
+  // the listing changes; what it answers is the info line (shown on the title's line, e.g. what the file
+  // holds). Not called for save requests.
+  void setFileSelectedHook(std::function<std::string(const std::string& path)> hook) {
+    fileSelected_ = std::move(hook);
+  }
+  const std::string& info() const { return info_; }
+
   // Opens the folder (the nearest existing one at or above it) in place of the current one.
   void openFolder(const std::string& folder);
 
@@ -84,6 +93,7 @@ class CFileBrowser : public CView {
   void setFilter(int32_t index);
   int32_t visibleRows() const;
   void select(int32_t index);
+  void tellSelection();
   void scrollTo(int32_t top);
   void activate(int32_t index);
   void accept();
@@ -105,6 +115,10 @@ class CFileBrowser : public CView {
   int32_t filter_ = 0;
   TextField field_;
   std::string notice_;
+  std::string info_;      // from fileSelected_
+  std::string toldPath_;  // the path fileSelected_ was last told
+  bool reloading_ = false;
+  std::function<std::string(const std::string&)> fileSelected_;
   State state_ = State::kOpen;
   std::string path_;
 };

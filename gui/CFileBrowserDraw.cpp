@@ -87,7 +87,7 @@ void CFileBrowser::draw(CDrawContext* context) {
   outline(context, size, kBorder);
   context->setFont(kNormalFontBig, 0, kBoldFace);
   text(context, fitTail(context, request_.title, l.title.width(), true), l.title, kBlackCColor);
-  const std::string note = notice_.empty() ? listingNote() : notice_;
+  const std::string note = !notice_.empty() ? notice_ : (!info_.empty() ? info_ : listingNote());
   if (!note.empty()) {
     // On the title's line, right of the title.
     const CCoord titleWidth = context->getStringWidth(request_.title.c_str());

@@ -5,6 +5,7 @@
 
 #include "gui/AEffGUIEditor.h"
 #include "gui/CBitmap.h"
+#include "gui/FileDropTarget.h"
 
 namespace tarnwick::gui {
 
@@ -267,6 +268,15 @@ void CFrame::windowWheel(int32_t x, int32_t y, int32_t steps) {
   target->remember();
   target->onWheel(CPoint(x, y), steps);
   target->forget();
+}
+
+// A modal view (a dialog, the about screen) takes no files.
+bool CFrame::windowDragOver(const platform::FileDrag& drag, int32_t x, int32_t y) {
+  return dropTarget_ != nullptr && modalView_ == nullptr && dropTarget_->acceptsDrop(drag, CPoint(x, y));
+}
+
+void CFrame::windowDrop(const platform::FileDrag& drag, int32_t x, int32_t y) {
+  if (dropTarget_ != nullptr) dropTarget_->dropFiles(drag, CPoint(x, y));
 }
 
 void CFrame::windowExposed(int32_t x, int32_t y, int32_t width, int32_t height) {

@@ -12,6 +12,7 @@
 namespace tarnwick::gui {
 
 class AEffGUIEditor;
+class FileDropTarget;
 
 // [ui-thread] The frame owns its views: addView takes over the caller's reference, and the frame forgets
 // every view it still holds when it is destroyed (frame->forget() or delete).
@@ -61,6 +62,8 @@ class CFrame : public CView, private platform::EditorWindowListener {
   bool isModalAbandoned() const { return modalAbandoned_; }
 
   AEffGUIEditor* getEditor() const { return editor_; }
+  // Files dragged onto the window go to target (null: every drop is refused). Not owned.
+  void setDropTarget(FileDropTarget* target) { dropTarget_ = target; }
   int32_t getKnobMode() const;
   CDrawContext* getDrawContext() { return context_.get(); }
   platform::EditorWindow* getPlatformWindow() const { return window_.get(); }
@@ -78,6 +81,8 @@ class CFrame : public CView, private platform::EditorWindowListener {
   void windowKeyDown(const KeyEvent& key) override;
   void windowWheel(int32_t x, int32_t y, int32_t steps) override;
   void windowCloseRequested() override { closeRequested_ = true; }
+  bool windowDragOver(const platform::FileDrag& drag, int32_t x, int32_t y) override;
+  void windowDrop(const platform::FileDrag& drag, int32_t x, int32_t y) override;
   // The keyboard focus follows the modal view: taken for one that wants keys, given back after it.
   void modalChanged(CView* before);
   void addArea(const CRect& rect);
@@ -90,6 +95,7 @@ class CFrame : public CView, private platform::EditorWindowListener {
   std::unique_ptr<CDrawContext> context_;
   std::vector<CView*> views_;
   CView* modalView_ = nullptr;
+  FileDropTarget* dropTarget_ = nullptr;
   CRect areas_[kMaxAreas];
   int32_t areaCount_ = 0;
   bool dispatching_ = false;

@@ -22,6 +22,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace tarnwick::platform {
 
@@ -79,6 +81,14 @@ struct KeyEvent {
   int32_t modifiers = 0;
 };
 
+// Files dragged onto the window from another program (a file manager): the local files' paths (UTF-8) in
+// the order the source gave them, and the first item that names no local file (a remote address) as the
+// source gave it.
+struct FileDrag {
+  std::vector<std::string> paths;
+  std::string other;
+};
+
 // Implemented by the frame.
 class EditorWindowListener {
  public:
@@ -93,6 +103,12 @@ class EditorWindowListener {
   virtual void windowCloseRequested() {}
   // The mouse wheel turned at (x, y) outside modal passes: steps > 0 away from the user (up), < 0 down.
   virtual void windowWheel(int32_t /*x*/, int32_t /*y*/, int32_t /*steps*/) {}
+  // Files are dragged over (x, y) outside modal passes: true when a drop there would be taken (the pointer
+  // then says so). X11 asks at every move; Windows asks nothing before the drop.
+  virtual bool windowDragOver(const FileDrag& /*drag*/, int32_t /*x*/, int32_t /*y*/) { return false; }
+  // Files were dropped at (x, y) outside modal passes (a drop during a modal pass is refused). Also after
+  // windowDragOver said no, where the window system asks nothing before: the listener refuses it then.
+  virtual void windowDrop(const FileDrag& /*drag*/, int32_t /*x*/, int32_t /*y*/) {}
 };
 
 // Where a popup is to go, in window coordinates. It opens at (x, y) where it fits on the screen; where it

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <utility>
 
 namespace tarnwick::platform {
 
@@ -66,6 +67,10 @@ void OffscreenWindow::dispatchEvents() {
       if (listener_) listener_->windowKeyDown(next.key);
       continue;
     }
+    if (next.isDrop) {
+      if (listener_) listener_->windowDrop(next.drag, next.mouse.x, next.mouse.y);
+      continue;
+    }
     const bool newPress = (next.mouse.buttons & kMouseButtonBits & ~mouse_.buttons) != 0;
     mouse_ = next.mouse;
     if (newPress && listener_) listener_->windowMouseDown(next.mouse);
@@ -76,7 +81,7 @@ bool OffscreenWindow::pumpModal() {
   if (!script_.empty()) {
     const Entry next = script_.front();
     script_.pop_front();
-    if (!next.isKey) mouse_ = next.mouse;
+    if (!next.isKey && !next.isDrop) mouse_ = next.mouse;
     return !(next.isKey && next.key.virtualKey == kKeyEscape);
   }
   if ((mouse_.buttons & kMouseButtonBits) != 0) {
@@ -99,11 +104,25 @@ std::unique_ptr<PopupSurface> OffscreenWindow::openPopup(const PopupPlace& place
 }
 
 void OffscreenWindow::queueMouse(int32_t x, int32_t y, int32_t buttons) {
-  script_.push_back({false, {x, y, buttons}, {}});
+  Entry entry;
+  entry.mouse = {x, y, buttons};
+  script_.push_back(std::move(entry));
 }
 
 void OffscreenWindow::queueKey(int32_t character, int32_t virtualKey, int32_t modifiers) {
-  script_.push_back({true, mouse_, {character, virtualKey, modifiers}});
+  Entry entry;
+  entry.isKey = true;
+  entry.mouse = mouse_;
+  entry.key = {character, virtualKey, modifiers};
+  script_.push_back(std::move(entry));
+}
+
+void OffscreenWindow::queueDrop(const FileDrag& drag, int32_t x, int32_t y) {
+  Entry entry;
+  entry.mouse = {x, y, mouse_.buttons};
+  entry.isDrop = true;
+  entry.drag = drag;
+  script_.push_back(std::move(entry));
 }
 
 uint32_t OffscreenWindow::pixel(int32_t x, int32_t y) const {

@@ -21,9 +21,10 @@ class OffscreenWindow : public EditorWindow {
   void present(const uint32_t* pixels, int32_t stride, int32_t x, int32_t y, int32_t w, int32_t h) override;
   // Replays the script in order: a state in which a button that was up is down goes to the listener
   // as a mouse-down (a drag loop inside it consumes further states); any other state just becomes current;
-  // a key goes to the listener as a key press.
+  // a key goes to the listener as a key press; a drop goes to the listener as dropped files (windowDrop,
+  // as on a window system that asks nothing before the drop).
   void dispatchEvents() override;
-  // Takes the next queued state (a key is dropped, Escape ends the loop). When the script is used up the
+  // Takes the next queued state (a key or a drop is dropped, Escape ends the loop). When the script is used up the
   // buttons are released at the last position; when they are already released, returns false (nothing
   // more will ever happen).
   bool pumpModal() override;
@@ -39,6 +40,8 @@ class OffscreenWindow : public EditorWindow {
   // Test side.
   void queueMouse(int32_t x, int32_t y, int32_t buttons);
   void queueKey(int32_t character, int32_t virtualKey = 0, int32_t modifiers = 0);
+  // Files dropped at (x, y).
+  void queueDrop(const FileDrag& drag, int32_t x, int32_t y);
   // Entries of the script not yet replayed (mouse states and keys).
   size_t queuedMouseStates() const { return script_.size(); }
   // How often a view asked for the keyboard.
@@ -83,6 +86,8 @@ class OffscreenWindow : public EditorWindow {
     bool isKey = false;
     MouseState mouse;
     KeyEvent key;
+    bool isDrop = false;
+    FileDrag drag;
   };
 
   MouseState mouse_;

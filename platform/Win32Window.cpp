@@ -3,11 +3,17 @@
 // loops, which read only our own windows' messages.
 #include "platform/Win32Window.h"
 
+#include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
+
 #include <algorithm>
 #include <deque>
+#include <filesystem>
 #include <string>
 #include <utility>
 
+#include "platform/Paths.h"
 #include "platform/Win32Keys.h"
 #include "platform/Win32Popup.h"
 #include "platform/Win32Support.h"
@@ -135,20 +141,25 @@ class Win32Window final : public EditorWindow, public win32::MessageTarget {
 
  private:
   struct Input {
-    enum class Kind { pointer, press, release, wheel, key } kind;
+    enum class Kind { pointer, press, release, wheel, key, drop } kind;
     MouseState mouse;
     KeyEvent key;
     int32_t wheelSteps;
   };
 
-  void queue(const Input& input) {
+  bool queue(const Input& input) {
     // Moves in a row are one move: the loops want where the mouse is, not each step it took.
     if (input.kind == Input::Kind::pointer && !queue_.empty() && queue_.back().kind == Input::Kind::pointer) {
       queue_.back() = input;
     } else if (queue_.size() < kMaxQueued) {
       queue_.push_back(input);
+    } else {
+      return false;
     }
+    return true;
   }
+  // The shell's drop (DragAcceptFiles): the files and the place go to the queue, for dispatchEvents.
+  void queueDrop(HDROP drop);
   void queueMouse(Input::Kind kind, const MouseState& mouse) { queue({kind, mouse, {}, 0}); }
   // Dispatches what is queued for our own windows (never another window's messages: those are the host's).
   void pumpOwnMessages();
@@ -165,8 +176,9 @@ class Win32Window final : public EditorWindow, public win32::MessageTarget {
   bool created_ = false;
   win32::Pixels pixels_;
   win32::KeyTranslator keys_;
-  std::deque<Input> queue_;  // filled by the window procedure, read by dispatchEvents and pumpModal
-  MouseState mouse_;         // as the input read so far tells
+  std::deque<Input> queue_;     // filled by the window procedure, read by dispatchEvents and pumpModal
+  std::deque<FileDrag> drops_;  // the files of each queued drop, in order
+  MouseState mouse_;            // as the input read so far tells
   bool trackingLeave_ = false;
   int wheelRemainder_ = 0;     // a high-resolution wheel turns in parts of a step
   bool closePending_ = false;  // the close button
@@ -180,9 +192,28 @@ bool Win32Window::open(HWND parent) {
       win32::createWindow(this, 0, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, width_, height_, parent, L"Tarnwick");
   created_ = s.window != nullptr;
   if (!created_) return false;
+  DragAcceptFiles(s.window, TRUE);  // files from the shell arrive as WM_DROPFILES
   mouse_ = cursorState();
   UpdateWindow(s.window);
   return true;
+}
+
+void Win32Window::queueDrop(HDROP drop) {
+  FileDrag drag;
+  const UINT count = DragQueryFileW(drop, 0xFFFFFFFFu, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+    if (length == 0) continue;
+    std::wstring name(static_cast<size_t>(length) + 1, L'\0');
+    if (DragQueryFileW(drop, i, name.data(), length + 1) == 0) continue;
+    name.resize(length);
+    drag.paths.push_back(utf8FromPath(std::filesystem::path(name)));
+  }
+  POINT at{0, 0};
+  DragQueryPoint(drop, &at);  // client coordinates of the window that took the drop
+  DragFinish(drop);
+  if (drag.paths.empty()) return;
+  if (queue({Input::Kind::drop, {at.x, at.y, mouse_.buttons}, {}, 0})) drops_.push_back(std::move(drag));
 }
 
 bool Win32Window::openTopLevel(const char* title) {
@@ -226,6 +257,13 @@ void Win32Window::dispatchEvents() {
     if (queue_.empty()) break;
     const Input input = queue_.front();
     queue_.pop_front();
+    if (input.kind == Input::Kind::drop) {
+      const FileDrag drag = std::move(drops_.front());
+      drops_.pop_front();
+      if (listener_ != nullptr) listener_->windowDrop(drag, input.mouse.x, input.mouse.y);
+      if (keep->windowClosed) return;
+      continue;
+    }
     if (input.kind != Input::Kind::wheel && input.kind != Input::Kind::key) mouse_ = input.mouse;
     if (listener_ == nullptr) continue;
     switch (input.kind) {
@@ -288,6 +326,10 @@ void Win32Window::drainModal(bool& escape) {
       continue;  // other keys are dropped in modal passes
     }
     if (input.kind == Input::Kind::wheel) continue;
+    if (input.kind == Input::Kind::drop) {
+      drops_.pop_front();  // a drop during a modal pass is refused
+      continue;
+    }
     mouse_ = input.mouse;
     if (button) break;
     moved = true;
@@ -380,6 +422,7 @@ LRESULT Win32Window::handleMessage(HWND window, UINT message, WPARAM wParam, LPA
       if (keys_.character(wParam, key)) queue({Input::Kind::key, mouse_, key, 0});
       return 0;
     }
+    case WM_DROPFILES: queueDrop(reinterpret_cast<HDROP>(wParam)); return 0;
     case WM_GETDLGCODE: return DLGC_WANTALLKEYS | DLGC_WANTARROWS | DLGC_WANTCHARS | DLGC_WANTTAB;
     case WM_CLOSE:
       if (topLevel_) {

@@ -26,18 +26,19 @@ struct LoadedXlib {
     XlibApi table;
 #define TARNWICK_RESOLVE(name) resolve(library, table.name, #name)
     const bool required =
-        TARNWICK_RESOLVE(XChangeProperty) && TARNWICK_RESOLVE(XCloseDisplay) && TARNWICK_RESOLVE(XCreateColormap) &&
-        TARNWICK_RESOLVE(XCreateGC) && TARNWICK_RESOLVE(XCreateImage) && TARNWICK_RESOLVE(XCreateWindow) &&
-        TARNWICK_RESOLVE(XDestroyWindow) && TARNWICK_RESOLVE(XFlush) && TARNWICK_RESOLVE(XFree) &&
-        TARNWICK_RESOLVE(XFreeColormap) && TARNWICK_RESOLVE(XFreeGC) && TARNWICK_RESOLVE(XGetVisualInfo) &&
-        TARNWICK_RESOLVE(XGetInputFocus) && TARNWICK_RESOLVE(XGetWindowAttributes) &&
-        TARNWICK_RESOLVE(XGetWindowProperty) && TARNWICK_RESOLVE(XGrabKeyboard) && TARNWICK_RESOLVE(XGrabPointer) &&
-        TARNWICK_RESOLVE(XInternAtom) && TARNWICK_RESOLVE(XListPixmapFormats) && TARNWICK_RESOLVE(XLookupKeysym) &&
-        TARNWICK_RESOLVE(XLookupString) && TARNWICK_RESOLVE(XMapRaised) && TARNWICK_RESOLVE(XMapWindow) &&
-        TARNWICK_RESOLVE(XNextEvent) && TARNWICK_RESOLVE(XPeekEvent) && TARNWICK_RESOLVE(XOpenDisplay) &&
-        TARNWICK_RESOLVE(XPending) && TARNWICK_RESOLVE(XPutImage) && TARNWICK_RESOLVE(XQueryPointer) &&
-        TARNWICK_RESOLVE(XQueryTree) && TARNWICK_RESOLVE(XRaiseWindow) && TARNWICK_RESOLVE(XScreenNumberOfScreen) &&
-        TARNWICK_RESOLVE(XSendEvent) && TARNWICK_RESOLVE(XSetErrorHandler) && TARNWICK_RESOLVE(XSetInputFocus) &&
+        TARNWICK_RESOLVE(XChangeProperty) && TARNWICK_RESOLVE(XCloseDisplay) && TARNWICK_RESOLVE(XConvertSelection) &&
+        TARNWICK_RESOLVE(XCreateColormap) && TARNWICK_RESOLVE(XCreateGC) && TARNWICK_RESOLVE(XCreateImage) &&
+        TARNWICK_RESOLVE(XCreateWindow) && TARNWICK_RESOLVE(XDestroyWindow) && TARNWICK_RESOLVE(XFlush) &&
+        TARNWICK_RESOLVE(XFree) && TARNWICK_RESOLVE(XFreeColormap) && TARNWICK_RESOLVE(XFreeGC) &&
+        TARNWICK_RESOLVE(XGetVisualInfo) && TARNWICK_RESOLVE(XGetInputFocus) &&
+        TARNWICK_RESOLVE(XGetWindowAttributes) && TARNWICK_RESOLVE(XGetWindowProperty) &&
+        TARNWICK_RESOLVE(XGrabKeyboard) && TARNWICK_RESOLVE(XGrabPointer) && TARNWICK_RESOLVE(XInternAtom) &&
+        TARNWICK_RESOLVE(XListPixmapFormats) && TARNWICK_RESOLVE(XLookupKeysym) && TARNWICK_RESOLVE(XLookupString) &&
+        TARNWICK_RESOLVE(XMapRaised) && TARNWICK_RESOLVE(XMapWindow) && TARNWICK_RESOLVE(XNextEvent) &&
+        TARNWICK_RESOLVE(XPeekEvent) && TARNWICK_RESOLVE(XOpenDisplay) && TARNWICK_RESOLVE(XPending) &&
+        TARNWICK_RESOLVE(XPutImage) && TARNWICK_RESOLVE(XQueryPointer) && TARNWICK_RESOLVE(XQueryTree) &&
+        TARNWICK_RESOLVE(XRaiseWindow) && TARNWICK_RESOLVE(XScreenNumberOfScreen) && TARNWICK_RESOLVE(XSendEvent) &&
+        TARNWICK_RESOLVE(XSetErrorHandler) && TARNWICK_RESOLVE(XSetInputFocus) &&
         TARNWICK_RESOLVE(XSetIOErrorHandler) && TARNWICK_RESOLVE(XSetWMNormalHints) && TARNWICK_RESOLVE(XSync) &&
         TARNWICK_RESOLVE(XTranslateCoordinates) && TARNWICK_RESOLVE(XUngrabKeyboard) &&
         TARNWICK_RESOLVE(XUngrabPointer);

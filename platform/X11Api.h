@@ -13,6 +13,7 @@ namespace tarnwick::platform::x11 {
 struct XlibApi {
   decltype(&::XChangeProperty) XChangeProperty = nullptr;
   decltype(&::XCloseDisplay) XCloseDisplay = nullptr;
+  decltype(&::XConvertSelection) XConvertSelection = nullptr;
   decltype(&::XCreateColormap) XCreateColormap = nullptr;
   decltype(&::XCreateGC) XCreateGC = nullptr;
   decltype(&::XCreateImage) XCreateImage = nullptr;

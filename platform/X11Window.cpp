@@ -14,6 +14,7 @@
 
 #include "platform/MessageBox.h"
 #include "platform/X11Api.h"
+#include "platform/X11Drop.h"
 #include "platform/X11Keys.h"
 #include "platform/X11Owner.h"
 #include "platform/X11Popup.h"
@@ -107,6 +108,12 @@ class X11Window final : public EditorWindow {
       const Read read = readEvent(false, down);
       if (read == Read::none) break;
       if (listener_ == nullptr) continue;
+      if (read == Read::drop) {
+        if (!deliverExposed(*keep)) return;
+        listener_->windowDrop(xdnd_.drag(), xdnd_.dropX(), xdnd_.dropY());
+        if (keep->windowClosed) return;
+        continue;
+      }
       if (read == Read::mouseDown || read == Read::key || read == Read::wheel) {
         if (!deliverExposed(*keep)) return;
         if (read == Read::mouseDown) {
@@ -222,7 +229,7 @@ class X11Window final : public EditorWindow {
   }
 
  private:
-  enum class Read { none, handled, pointer, button, mouseDown, key, wheel, escape };
+  enum class Read { none, handled, pointer, button, mouseDown, key, wheel, escape, drop };
   struct Wheel {
     int32_t x, y, steps;
   };
@@ -269,6 +276,7 @@ class X11Window final : public EditorWindow {
   MouseState mouse_;  // as the last event told
   KeyEvent key_;      // the key press readEvent just read
   x11::TopLevelAtoms atoms_;
+  x11::XdndTarget xdnd_;       // the editor's child window takes dropped files; top-level windows do not
   bool closePending_ = false;  // the close button, seen during a modal pass
   bool wantsFocus_ = false;
   ::Window previousFocus_ = 0;  // before takeKeyboardFocus
@@ -300,6 +308,7 @@ bool X11Window::open(::Window parent) {
                                   &attributes);
   if (s.window == 0) return false;
   gc_ = x11::makeGC(s.display, s.window);
+  xdnd_.attach(s);
   xlib().XMapWindow(s.display, s.window);
   xlib().XSync(s.display, False);
   s.noteTrap(trap);
@@ -420,7 +429,15 @@ X11Window::Read X11Window::readEvent(bool modal, MouseState& down) {
         read = Read::key;
       }
       break;
+    case SelectionNotify:
+      if (xdnd_.handle(s, event, modal ? nullptr : listener_) == x11::XdndTarget::Result::dropped) read = Read::drop;
+      break;
     case ClientMessage: {
+      const x11::XdndTarget::Result drop = xdnd_.handle(s, event, modal ? nullptr : listener_);
+      if (drop != x11::XdndTarget::Result::notMine) {
+        if (drop == x11::XdndTarget::Result::dropped) read = Read::drop;
+        break;
+      }
       const XClientMessageEvent& e = event.xclient;
       if (atoms_.protocols != 0 && e.message_type == atoms_.protocols && e.format == 32 &&
           static_cast<Atom>(e.data.l[0]) == atoms_.deleteWindow) {

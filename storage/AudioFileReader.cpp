@@ -152,4 +152,29 @@ StorageResult readAudioFileInBlocks(const char* path, ChannelPair& out, size_t b
   }
 }
 
+StorageResult probeAudioFile(const char* path, AudioFileInfo& info, uint64_t& frames) noexcept {
+  if (!path) return kStorageCannotOpen;
+  try {
+    std::error_code error;
+    const std::filesystem::path name = platform::fileSystemPath(path);
+    if (!std::filesystem::is_regular_file(name, error)) return kStorageCannotOpen;
+    const uint64_t size = std::filesystem::file_size(name, error);
+    if (error) return kStorageCannotOpen;
+    std::unique_ptr<std::FILE, FileCloser> file(platform::openFile(name, "rb"));
+    if (!file) return kStorageCannotOpen;
+    FileSource source(file.get(), size);
+    AudioLayout layout;
+    const StorageResult result = parseAudioHeader(source, layout);
+    if (result != kStorageOk) return result;
+    info.sampleRate = layout.sampleRate;
+    info.channels = layout.channels;
+    info.bits = layout.bits;
+    info.floatingPoint = isFloatEncoding(layout.encoding);
+    frames = layout.frameCount;
+    return kStorageOk;
+  } catch (...) {
+    return kStorageFileError;
+  }
+}
+
 }  // namespace tarnwick

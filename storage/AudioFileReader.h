@@ -34,6 +34,10 @@ StorageResult decodeAudioFile(const uint8_t* data, size_t size, ChannelPair& out
 // the file; on any failure out and info are left as they were.
 StorageResult readAudioFile(const char* path, ChannelPair& out, AudioFileInfo* info = nullptr) noexcept;
 
+// [any-thread] The headers alone: what a read of the file would find (the same checks, the same codes),
+// without reading its samples. frames: whole frames of sample data.
+StorageResult probeAudioFile(const char* path, AudioFileInfo& info, uint64_t& frames) noexcept;
+
 // Read block size (rounded down to whole frames): small enough to stay in the cache between the
 // read and the conversion, so the load needs no scratch area the size of the data.
 inline constexpr size_t kAudioReadBlockBytes = 256 * 1024;

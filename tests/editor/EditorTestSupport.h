@@ -114,6 +114,7 @@ struct FakeActions : EditorActions {
     recent[0] = path;
     return true;
   }
+  void previewRecording(const char* path) override { previews.push_back(path); }
   bool hostHasFileSelector() override { return hostSelector; }
   // As a host that cuts the path to the VST adapter's result buffer (2,047 characters and the terminator).
   bool runHostFileSelector(const FileSelectRequest& request, std::string& path) override {
@@ -132,7 +133,7 @@ struct FakeActions : EditorActions {
   }
 
   std::vector<MidiMessage> played, toHost;
-  std::vector<std::string> calls, selects, picks;
+  std::vector<std::string> calls, selects, picks, previews;
   std::string bank = "Tarnwick VSTi V1.0";
   StorageResult result = kStorageOk;
   std::vector<StorageResult> results;  // answered first, one per call, before `result`

@@ -184,5 +184,55 @@ TEST(ScreenshotCommand, DialogsLoadTheRecordingAndSaveAndLoadABank) {
   EXPECT_EQ(bytes(reloaded), state);
 }
 
+// Files dropped through the probe (tarnwick-host screenshot --drop): a recording over the wave display
+// loads and the state carries its path; elsewhere, and a text file anywhere, change nothing and the tool
+// prints why; a bank dropped anywhere loads.
+TEST(ScreenshotCommand, DroppedFilesLoadOrAreRefusedWithTheReason) {
+  namespace fs = std::filesystem;
+  const fs::path folder = fs::path(::testing::TempDir()) / "tarnwick-drops";
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  const std::string recording = tarnwick::test::writeTestWav("drops-recording.wav", 2000);
+  std::ofstream(folder / "notes.txt") << "no sound here\n";
+  const std::string tool = std::string("'") + TARNWICK_HOST_TOOL + "' screenshot '" + TARNWICK_PLUGIN_PATH + "'";
+  // The tool's standard output.
+  auto run = [&](std::initializer_list<std::string> arguments) {
+    std::string command = tool;
+    for (const std::string& a : arguments) command.append(" '").append(a).append("'");
+    std::string output;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+      char buffer[512];
+      while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) output += buffer;
+      EXPECT_EQ(pclose(pipe), 0) << command;
+    }
+    return output;
+  };
+  const auto bytes = [](const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::vector<char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  };
+  const fs::path png = folder / "drop.png", loaded = folder / "loaded.chunk", refused = folder / "refused.chunk";
+  const std::string over = run({png.string(), "--drop", recording + "@278,90", "--chunk-out", loaded.string()});
+  EXPECT_NE(over.find("sec audio]"), std::string::npos) << over;
+  const std::vector<char> state = bytes(loaded);
+  ASSERT_EQ(state.size(), tarnwick::kChunkSize);
+  EXPECT_EQ(std::string(state.data()), recording);
+
+  const std::string elsewhere = run({png.string(), "--drop", recording + "@200,200", "--chunk-out", refused.string()});
+  EXPECT_NE(elsewhere.find("cannot load drops-recording.wav: drop a recording on the wave display"), std::string::npos)
+      << elsewhere;
+  EXPECT_EQ(std::string(bytes(refused).data()), "");
+  const std::string text = run({png.string(), "--chunk", loaded.string(), "--drop",
+                                (folder / "notes.txt").string() + "@278,90", "--chunk-out", refused.string()});
+  EXPECT_NE(text.find("cannot load notes.txt: not a recording or bank file"), std::string::npos) << text;
+  EXPECT_EQ(bytes(refused), state);
+
+  run({png.string(), "--chunk", loaded.string(), "--select-file", (folder / "dropped").string(), "--click", "261,45"});
+  const std::string bank =
+      run({png.string(), "--drop", (folder / "dropped.vlb").string() + "@500,300", "--chunk-out", refused.string()});
+  EXPECT_NE(bank.find("dropped.vlb ["), std::string::npos) << bank;
+  EXPECT_EQ(bytes(refused), state);
+}
+
 }  // namespace
 }  // namespace tarnwick::host

@@ -50,6 +50,8 @@ constexpr const char* kScreenshotHelp =
     "  --select-file PATH  offer the host's file selector and answer its next request with PATH\n"
     "                      (repeatable, in order; a request with no answer left is cancelled); without\n"
     "                      it the editor's own file browser opens\n"
+    "  --drop FILE@X,Y     drop FILE on window pixel X,Y as a file manager would (repeatable, in order\n"
+    "                      with the clicks) and print the status line it leaves\n"
     "  --note KEY          play MIDI key KEY (0..127) for half a second before the picture\n"
     "  --chunk-out FILE    write the plug-in's state after the clicks\n"
     "Options take their value as --opt VALUE or --opt=VALUE.\n";

@@ -35,9 +35,15 @@ constexpr const char* kScreenshotCommand = "screenshot";
 constexpr int32_t kBlock = 512;
 constexpr std::size_t kMaxChunkFileBytes = 16u * 1024u * 1024u;
 
+// A click at (x, y), or a drop of the file at path there.
+struct WindowAction {
+  int32_t x = 0, y = 0;
+  std::string path;  // empty for a click
+};
+
 struct ScreenshotOptions {
   std::string pluginPath, outPath, chunkPath, samplePath, chunkOutPath;
-  std::vector<std::pair<int32_t, int32_t>> clicks;
+  std::vector<WindowAction> actions;  // in the order given
   std::vector<std::string> selectFiles;
   int32_t note = -1;
   bool help = false;
@@ -46,7 +52,18 @@ struct ScreenshotOptions {
 int failWith(int code, const std::string& message) { return commandError(kScreenshotCommand, code, message); }
 
 constexpr OptionRule kScreenshotOptions[] = {{"--chunk", true}, {"--sample", true},      {"--click", true},
-                                             {"--note", true},  {"--select-file", true}, {"--chunk-out", true}};
+                                             {"--note", true},  {"--select-file", true}, {"--chunk-out", true},
+                                             {"--drop", true}};
+
+// "X,Y" into x and y.
+bool parsePoint(const std::string& text, int32_t& x, int32_t& y) {
+  int px = 0, py = 0;
+  char tail = 0;
+  if (std::sscanf(text.c_str(), "%d,%d%c", &px, &py, &tail) != 2) return false;
+  x = px;
+  y = py;
+  return true;
+}
 
 bool parse(int argc, char** argv, ScreenshotOptions& o, std::string& error) {
   CommandLine line;
@@ -59,13 +76,23 @@ bool parse(int argc, char** argv, ScreenshotOptions& o, std::string& error) {
     if (name == "--chunk-out") o.chunkOutPath = value;
     if (name == "--select-file") o.selectFiles.push_back(value);
     if (name == "--click") {
-      int x = 0, y = 0;
-      char tail = 0;
-      if (std::sscanf(value.c_str(), "%d,%d%c", &x, &y, &tail) != 2) {
+      WindowAction click;
+      if (!parsePoint(value, click.x, click.y)) {
         error = "--click wants X,Y, not '" + value + "'";
         return false;
       }
-      o.clicks.emplace_back(x, y);
+      o.actions.push_back(click);
+    }
+    if (name == "--drop") {
+      // The last '@' ends the file's name, which may hold one itself.
+      const size_t at = value.rfind('@');
+      WindowAction drop;
+      if (at == std::string::npos || at == 0 || !parsePoint(value.substr(at + 1), drop.x, drop.y)) {
+        error = "--drop wants FILE@X,Y, not '" + value + "'";
+        return false;
+      }
+      drop.path = value.substr(0, at);
+      o.actions.push_back(drop);
     }
     if (name == "--note") {
       int64_t key = -1;
@@ -102,6 +129,26 @@ bool mouse(PluginHost& host, int32_t x, int32_t y, int32_t buttons) {
   r.y = y;
   r.buttons = buttons;
   return probe(host, kProbeMouse, r) == 1;
+}
+
+// Queues a drop of the file (made absolute, as a file manager hands it over) at (x, y).
+bool drop(PluginHost& host, const std::string& path, int32_t x, int32_t y) {
+  std::error_code ec;
+  const std::string absolute =
+      platform::utf8FromPath(std::filesystem::absolute(platform::fileSystemPath(path.c_str()), ec).lexically_normal());
+  EditorProbeRecord r;
+  r.x = x;
+  r.y = y;
+  r.path = ec ? path.c_str() : absolute.c_str();
+  return probe(host, kProbeDrop, r) == 1;
+}
+
+std::string statusLine(PluginHost& host) {
+  char text[512] = {};
+  EditorProbeRecord r;
+  r.text = text;
+  r.textCapacity = static_cast<int32_t>(sizeof text);
+  return probe(host, kProbeStatus, r) == 1 ? std::string(text) : std::string();
 }
 
 bool writePng(const std::string& path, const std::vector<uint32_t>& pixels, int32_t width, int32_t height) {
@@ -154,10 +201,19 @@ int runScreenshot(int argc, char** argv) {
   if (probe(*host, kProbeOpen, opened) != 1) return failWith(kExitPluginFailed, "the plug-in has no editor probe");
   idle(*host, 2);
   // Every click is queued before the editor runs: a menu a click opens takes the next click from the
-  // queue, as it would take the user's.
-  for (const auto& [x, y] : o.clicks) {
-    mouse(*host, x, y, 1);
-    mouse(*host, x, y, 0);
+  // queue, as it would take the user's. A drop comes after what was queued before it, and the status
+  // line tells what it did.
+  for (const WindowAction& action : o.actions) {
+    if (action.path.empty()) {
+      mouse(*host, action.x, action.y, 1);
+      mouse(*host, action.x, action.y, 0);
+      continue;
+    }
+    idle(*host, 2);
+    if (!drop(*host, action.path, action.x, action.y)) return failWith(kExitPluginFailed, "the editor took no drop");
+    mouse(*host, action.x, action.y, 0);  // the pointer is where the file was let go
+    idle(*host, 2);
+    std::printf("dropped %s at %d,%d: %s\n", action.path.c_str(), action.x, action.y, statusLine(*host).c_str());
   }
   // The mouse then leaves the window, so no highlight stays on the last click's control.
   mouse(*host, -10, -10, 0);
