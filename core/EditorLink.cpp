@@ -34,6 +34,7 @@ void EditorLink::endEdit(int32_t index) {
 }
 
 void EditorLink::idleHost() { core_.host().idle(); }
+bool EditorLink::sizeWindow(int32_t width, int32_t height) { return core_.host().sizeWindow(width, height); }
 
 // The editor's reads come from the user-interface side's model, brought up to the playing engine's
 // state first; the peak and the playing grain are the playing engine's atomics.

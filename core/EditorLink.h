@@ -31,6 +31,7 @@ class EditorLink final : public gui::EditorHost, public EditorModel, public Edit
   void beginEdit(int32_t index) override;
   void endEdit(int32_t index) override;
   void idleHost() override;
+  bool sizeWindow(int32_t width, int32_t height) override;
 
   // EditorModel
   void catchUp() override;

@@ -18,6 +18,7 @@ intptr_t EditorProbe::run(EditorLink& link, int32_t command, EditorProbeRecord* 
   ADEditor& editor = link.editor();
   switch (command) {
     case kProbeOpen: {
+      // The editor gives the window the size of its scale.
       auto window = std::make_unique<platform::OffscreenWindow>(layout::kWindowWidth, layout::kWindowHeight);
       platform::OffscreenWindow* raw = window.get();
       if (!editor.openOn(std::move(window))) return 0;

@@ -34,6 +34,8 @@ class HostServices {
   virtual void sendMidi(const MidiMessage& /*message*/) {}
   // [main-thread] Lets the host run its own idle work during a modal loop of the editor.
   virtual void idle() {}
+  // [main-thread] The editor's window changed its size (its scale changed): true when the host made room.
+  virtual bool sizeWindow(int32_t /*width*/, int32_t /*height*/) { return false; }
   // [main-thread] A notice or a question for the user; the platform's message box unless the host
   // shows notices its own way.
   virtual platform::MessageBoxAnswer notify(const char* title, const char* text, platform::MessageBoxButtons buttons) {

@@ -3,9 +3,11 @@
 
 #include "editor/FileSelection.h"
 #include "editor/Layout.h"
+#include "editor/ScalePreference.h"
 #include "gui/CBitmap.h"
 #include "gui/CFrame.h"
 #include "gui/COptionMenu.h"
+#include "platform/DesktopScale.h"
 #include "platform/EditorWindow.h"
 #include "platform/OffscreenWindow.h"
 #include "resources/BitmapResources.h"
@@ -24,18 +26,27 @@ bool instrumentBitmap(int32_t id, BitmapPixels& out) {
   return true;
 }
 
+// The same pictures drawn for 1.5x and 2x.
+bool scaledInstrumentBitmap(int32_t id, int32_t scaleHalves, BitmapPixels& out) {
+  const BitmapResource* resource = findBitmapResource(id, scaleHalves);
+  if (resource == nullptr) return false;
+  out = {resource->width, resource->height, resource->pixels};
+  return true;
+}
+
 }  // namespace
 
 ADEditor::ADEditor(EditorHost* host, EditorModel* model, EditorActions* actions)
     : AEffGUIEditor(host), model_(model), actions_(actions), waveScratch_(std::make_unique<WaveSummary>()) {
   setBitmapLookup(instrumentBitmap);
+  setScaledBitmapLookup(scaledInstrumentBitmap);
+  userScale_ = readScalePreference();
   for (auto& v : pendingValue_) v.store(0.0f, std::memory_order_relaxed);
   for (auto& bits : pendingBits_) bits.store(0u, std::memory_order_relaxed);
   backgroundBitmap_ = new CBitmap(layout::kBmpBackground);
   rect.top = 0;
   rect.left = 0;
-  rect.bottom = static_cast<int16_t>(backgroundBitmap_->getHeight());
-  rect.right = static_cast<int16_t>(backgroundBitmap_->getWidth());
+  updateRect(scaleHalves());
 }
 
 ADEditor::~ADEditor() {
@@ -45,10 +56,14 @@ ADEditor::~ADEditor() {
 
 bool ADEditor::open(void* parent) {
   // A real window or nothing: the offscreen stand-in means the host has no display for us.
-  std::unique_ptr<platform::EditorWindow> window =
-      platform::createEditorWindow(parent, layout::kWindowWidth, layout::kWindowHeight);
+  if (parent != nullptr) desktopScale_ = platform::desktopScaleHalves(parent);
+  const int32_t halves = scaleHalves();
+  std::unique_ptr<platform::EditorWindow> window = platform::createEditorWindow(
+      parent, (layout::kWindowWidth * halves + 1) / 2, (layout::kWindowHeight * halves + 1) / 2);
   if (!window || dynamic_cast<platform::OffscreenWindow*>(window.get()) != nullptr) return false;
-  return openOn(std::move(window), parent);
+  const bool opened = openOn(std::move(window), parent);
+  onDesktopWindow_ = opened;
+  return opened;
 }
 
 bool ADEditor::openOn(std::unique_ptr<platform::EditorWindow> window, void* parent) {
@@ -58,7 +73,11 @@ bool ADEditor::openOn(std::unique_ptr<platform::EditorWindow> window, void* pare
   // Echoes from now on are at least as new as the values the controls are built with.
   clearPending();
   accepting_.store(true, std::memory_order_seq_cst);
-  frame = new CFrame(CRect(0, 0, layout::kWindowWidth, layout::kWindowHeight), std::move(window), this);
+  onDesktopWindow_ = false;
+  scalePending_ = false;
+  const int32_t halves = scaleHalves();
+  updateRect(halves);
+  frame = new CFrame(CRect(0, 0, layout::kWindowWidth, layout::kWindowHeight), std::move(window), this, halves);
   frame->setDropTarget(this);
   frame->setBackground(backgroundBitmap_);
   buildControls();
@@ -79,7 +98,7 @@ void ADEditor::close() {
   // Destroys the frame and with it every control it holds.
   AEffGUIEditor::close();
   // The submenus live outside the frame: the editor holds their first reference.
-  COptionMenu** submenus[] = {&c_.delayRange, &c_.keyMapping, &c_.morphAlgorithm, &c_.reset};
+  COptionMenu** submenus[] = {&c_.delayRange, &c_.keyMapping, &c_.morphAlgorithm, &c_.reset, &c_.scale};
   for (COptionMenu** submenu : submenus) {
     if (*submenu) (*submenu)->forget();
     *submenu = nullptr;
@@ -88,6 +107,8 @@ void ADEditor::close() {
   highlightedControl_ = nullptr;
   savedBitmap_ = nullptr;
   clearPending();
+  onDesktopWindow_ = false;
+  scalePending_ = false;
 }
 
 }  // namespace tarnwick

@@ -75,7 +75,11 @@ struct EditorControls {
   gui::COptionMenu* keyMapping = nullptr;
   gui::COptionMenu* morphAlgorithm = nullptr;
   gui::COptionMenu* reset = nullptr;
+  gui::COptionMenu* scale = nullptr;
 };
+
+// The scale menu's tag: the editor's own, no parameter.
+inline constexpr int32_t kScaleMenuTag = 300;
 
 // Status-line colours.
 inline constexpr gui::CColor kErrorColour{198, 101, 102, 255};
@@ -95,9 +99,25 @@ class ADEditor : public gui::AEffGUIEditor,
   // Opens on the host's parent window; false (and nothing built) when no window can be made there, for
   // example without a display.
   bool open(void* parent) override;
-  // Opens on the given window (tests and the headless probe pass an OffscreenWindow).
+  // Opens on the given window (tests and the headless probe pass an OffscreenWindow); the window takes
+  // the size of the editor's scale.
   bool openOn(std::unique_ptr<platform::EditorWindow> window, void* parent = nullptr);
   void close() override;
+  // The window's extent in pixels at the scale it has (or would open at on a real window).
+  bool getRect(gui::EditorRect** rect) override;
+
+  // Scale: the user's choice in the main menu (remembered in the registry) comes first; on Auto the host's
+  // content scale when it gave one, else (on a real window) the desktop's, else 1x. A change while open
+  // resizes the window at the next idle and asks the host for the new size.
+  // [ui-thread] The host's content scale (1.0 = 1x; the nearest of 1x, 1.5x, 2x is used), from any format's
+  // adapter before or after open; 0 or less forgets it.
+  void setHostScale(double factor);
+  // [ui-thread] The user's choice in halves (0 = Auto, 2 = 100 %, 3 = 150 %, 4 = 200 %), as the menu sets it;
+  // remembered for later windows and instances.
+  void chooseScale(int32_t halves);
+  int32_t chosenScale() const { return userScale_; }
+  // The scale in halves (2 = 1x, 3 = 1.5x, 4 = 2x) the window has, or would open at now.
+  int32_t scaleHalves() const;
   // Applies pending values, delivers window input, refreshes the meter, the bar highlights, the buttons'
   // highlights and the edit row, and draws what changed.
   void idle() override;
@@ -158,6 +178,9 @@ class ADEditor : public gui::AEffGUIEditor,
   // Menus (ADEditorMenus.cpp).
   void buildSubmenus();
   void buildMainMenu();
+  // Scale (ADEditorScale.cpp): the window takes scaleHalves() when it differs; the host hears the new size.
+  void applyScale();
+  void updateRect(int32_t halves);
   // The bank menu: the dialog's entry, then (after a separator) one entry per recent bank file.
   void fillBankMenu(gui::COptionMenu* menu);
   // The recent bank file that bank menu entry `entry` shows; null for the other entries.
@@ -231,6 +254,11 @@ class ADEditor : public gui::AEffGUIEditor,
   std::unique_ptr<WaveSummary> waveScratch_;
   std::string dropKindPath_;  // the file a drag carries, read once per drag
   FileKind dropKind_ = FileKind::kOther;
+  int32_t userScale_ = 0;         // halves; 0 = Auto
+  int32_t hostScale_ = 0;         // halves; 0 = the host gave none
+  int32_t desktopScale_ = -1;     // halves; 0 = the desktop says nothing, -1 = not asked yet
+  bool onDesktopWindow_ = false;  // the frame is in a host's window (not the probe's or a test's)
+  bool scalePending_ = false;     // applyScale at the next idle
 
   // The echo table: the latest value per index and one pending bit per index.
   std::atomic<bool> accepting_{false};

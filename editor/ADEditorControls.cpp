@@ -9,6 +9,7 @@
 #include "editor/EditorActions.h"
 #include "editor/KeyNames.h"
 #include "editor/Layout.h"
+#include "editor/ScalePreference.h"
 #include "editor/StatusText.h"
 #include "gui/Toolkit.h"
 #include "storage/StorageResult.h"
@@ -52,6 +53,10 @@ void ADEditor::valueChanged(CDrawContext* context, CControl* control) {
   if (!control || !effect) return;
   const int32_t tag = control->getTag();
   const float value = control->getValue();
+  if (tag == kScaleMenuTag) {
+    chooseScale(scaleOfMenuEntry(static_cast<int32_t>(value)));
+    return;
+  }
   if (tag == kOverlayTag) {
     // The overlay hands its value to the bar under the mouse, which then reports as if dragged itself.
     const int32_t bar = c_.overlay ? c_.overlay->getBarIndex() : -1;

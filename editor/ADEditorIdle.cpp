@@ -22,7 +22,8 @@ void ADEditor::idle() {
   applyPending();
   frame->idle();  // window input first: a click runs its control here
   if (!frame) return;
-  pollDialog();  // a file selection that ended carries on here
+  if (scalePending_) applyScale();  // outside the click that chose it: the frame's pixels are made anew
+  pollDialog();                     // a file selection that ended carries on here
   if (!frame) return;
   showRecordingNotice();
   LiveState live;

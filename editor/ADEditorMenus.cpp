@@ -3,6 +3,7 @@
 
 #include "editor/ADEditor.h"
 #include "editor/Layout.h"
+#include "editor/ScalePreference.h"
 #include "engine/OptionTexts.h"
 #include "gui/CBitmap.h"
 #include "gui/CFrame.h"
@@ -50,6 +51,8 @@ void ADEditor::buildSubmenus() {
   c_.keyMapping->setValue(initial(kKeyMapping));
   c_.morphAlgorithm->setValue(initial(kMorphAlgorithm));
   c_.reset->setValue(initial(kResetAction));
+  c_.scale = makeSubmenu(this, kScaleMenuTag, kScaleMenuEntries, kChecked);
+  c_.scale->setValue(static_cast<float>(menuEntryOfScale(userScale_)));
 }
 
 void ADEditor::buildMainMenu() {
@@ -58,6 +61,7 @@ void ADEditor::buildMainMenu() {
   c_.mainMenu->addEntry(c_.delayRange, "Delay fader range");
   c_.mainMenu->addEntry(c_.keyMapping, "Keyboard mapping");
   c_.mainMenu->addEntry(c_.morphAlgorithm, "Morph Algorithm");
+  c_.mainMenu->addEntry(c_.scale, "Scale");
   c_.mainMenu->addSeparator();
   c_.mainMenu->addEntry(c_.reset, "Reset");
   c_.mainMenu->addSeparator();

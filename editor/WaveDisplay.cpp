@@ -97,6 +97,15 @@ void WaveDisplay::drawWave(CDrawContext* context) {
     }
     return;
   }
+  if (waveLayer->getScaleHalves() != context->getScaleHalves()) {
+    // The window's scale changed: both layers are drawn again at the new one.
+    waveLayer = std::make_unique<COffscreenContext>(nullptr, kLayerWidth, kLayerHeight, kWhiteCColor,
+                                                    context->getScaleHalves());
+    compositeLayer = std::make_unique<COffscreenContext>(nullptr, kLayerWidth, kLayerHeight, kWhiteCColor,
+                                                         context->getScaleHalves());
+    waveformDirty = true;
+    composed = false;
+  }
   if (!busy) {
     const bool rendered = waveformDirty;
     if (rendered) renderWaveform();

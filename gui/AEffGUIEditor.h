@@ -28,6 +28,9 @@ class EditorHost {
   virtual void endEdit(int32_t index) = 0;
   // Lets the host run its own idle work during a modal loop (the host's idle request). [ui-thread]
   virtual void idleHost() = 0;
+  // The editor's window now has this size in pixels (its scale changed): the host makes room for it.
+  // False when the host did not answer. [ui-thread]
+  virtual bool sizeWindow(int32_t /*width*/, int32_t /*height*/) { return false; }
 };
 
 // Knob modes: how a drag turns a knob.

@@ -21,6 +21,11 @@ struct BitmapPixels {
 using BitmapLookup = bool (*)(int32_t resourceId, BitmapPixels& out);
 // [any-thread] Registers the lookup used by CBitmap(resourceId); nullptr leaves every such bitmap empty.
 void setBitmapLookup(BitmapLookup lookup);
+// The same picture drawn for a larger scale (halves: 3 = 1.5x, 4 = 2x); false when there is none.
+using ScaledBitmapLookup = bool (*)(int32_t resourceId, int32_t scaleHalves, BitmapPixels& out);
+// [any-thread] Registers it; without one (or without a picture for the scale) a scaled context draws the
+// 1x pixels enlarged.
+void setScaledBitmapLookup(ScaledBitmapLookup lookup);
 
 // Pixels are 0xAARRGGBB with straight alpha, row by row from the top. Drawing blends them over the
 // target, so alpha 0 lets whatever lies beneath show through.
@@ -40,7 +45,8 @@ class CBitmap : public CReferenceCounter {
   uint32_t getPixel(int32_t x, int32_t y) const;  // 0 outside the bitmap
 
   // Draws the part of the bitmap that starts at `offset` into `rect` (context coordinates); the part
-  // is cut to the smaller of the rectangle and what remains of the bitmap.
+  // is cut to the smaller of the rectangle and what remains of the bitmap. Sizes and offsets are 1x
+  // pixels; a context at a larger scale gets the resource's picture drawn for that scale.
   void draw(CDrawContext* context, const CRect& rect, const CPoint& offset = CPoint(0, 0)) const;
   // The same: transparency comes from the pixels' alpha.
   void drawTransparent(CDrawContext* context, const CRect& rect, const CPoint& offset = CPoint(0, 0)) const;
@@ -53,6 +59,9 @@ class CBitmap : public CReferenceCounter {
   int32_t height_ = 0;
   const uint32_t* pixels_ = nullptr;  // the resource's pixels or owned_
   std::vector<uint32_t> owned_;
+  // The picture for the scale last drawn at other than 1x (scaledHalves_ 0: none looked up yet).
+  mutable int32_t scaledHalves_ = 0;
+  mutable BitmapPixels scaled_;
 };
 
 }  // namespace tarnwick::gui

@@ -8,10 +8,19 @@ namespace tarnwick::gui {
 namespace {
 
 std::atomic<BitmapLookup> gLookup{nullptr};
+std::atomic<ScaledBitmapLookup> gScaledLookup{nullptr};
 
 }  // namespace
 
 void setBitmapLookup(BitmapLookup lookup) { gLookup.store(lookup, std::memory_order_release); }
+void setScaledBitmapLookup(ScaledBitmapLookup lookup) { gScaledLookup.store(lookup, std::memory_order_release); }
+
+bool lookUpScaledBitmap(int32_t resourceId, int32_t scaleHalves, BitmapPixels& out) {
+  const ScaledBitmapLookup lookup = gScaledLookup.load(std::memory_order_acquire);
+  out = BitmapPixels{};
+  return lookup != nullptr && lookup(resourceId, scaleHalves, out) && out.pixels != nullptr && out.width > 0 &&
+         out.height > 0;
+}
 
 CBitmap::CBitmap(int32_t resourceId) : resourceId_(resourceId) {
   const BitmapLookup lookup = gLookup.load(std::memory_order_acquire);

@@ -33,21 +33,37 @@ void CDrawContext::attach(uint32_t* pixels, int32_t width, int32_t height, int32
   width_ = pixels ? std::max(width, 0) : 0;
   height_ = pixels ? std::max(height, 0) : 0;
   stride_ = stride;
-  clip_ = CRect(0, 0, width_, height_);
+  resetClipRect();
+}
+
+void CDrawContext::setScaleHalves(int32_t halves) {
+  scaleHalves_ = std::clamp(halves, 2, 8);
+  resetClipRect();
+}
+
+int32_t CDrawContext::toPixel(int64_t v) const { return limit(floorDiv(v * scaleHalves_, 2)); }
+
+int32_t CDrawContext::toDevice(int64_t p) const { return limit(floorDiv(p * 2, scaleHalves_)); }
+
+CRect CDrawContext::pixelClip() const {
+  const CRect c = deviceClip();
+  CRect p(toPixel(c.left), toPixel(c.top), toPixel(c.right), toPixel(c.bottom));
+  p.bound(CRect(0, 0, width_, height_));
+  return p;
 }
 
 void CDrawContext::setLineWidth(CCoord width) { lineWidth_ = std::clamp(width, CCoord{1}, CCoord{64}); }
 
 CRect CDrawContext::deviceClip() const {
   CRect c = clip_;
-  c.bound(CRect(0, 0, width_, height_));
+  c.bound(CRect(0, 0, deviceWidth(), deviceHeight()));
   return c;
 }
 
 void CDrawContext::setClipRect(const CRect& clip) {
   clip_ = clip;
   clip_.offset(offset_.x, offset_.y);
-  clip_.bound(CRect(0, 0, width_, height_));
+  clip_.bound(CRect(0, 0, deviceWidth(), deviceHeight()));
 }
 
 void CDrawContext::getClipRect(CRect& clip) const {
@@ -55,9 +71,13 @@ void CDrawContext::getClipRect(CRect& clip) const {
   clip.offset(-offset_.x, -offset_.y);
 }
 
-void CDrawContext::resetClipRect() { clip_ = CRect(0, 0, width_, height_); }
+void CDrawContext::resetClipRect() { clip_ = CRect(0, 0, deviceWidth(), deviceHeight()); }
 
 void CDrawContext::blendSpan(int32_t x0, int32_t x1, int32_t y, uint32_t argb) {
+  if (scaleHalves_ != 2) {
+    fillPixels(toPixel(x0), toPixel(y), toPixel(int64_t{x1} + 1) - 1, toPixel(int64_t{y} + 1) - 1, argb);
+    return;
+  }
   const CRect c = deviceClip();
   if (y < c.top || y >= c.bottom) return;
   x0 = std::max(x0, c.left);
@@ -71,8 +91,27 @@ void CDrawContext::blendSpan(int32_t x0, int32_t x1, int32_t y, uint32_t argb) {
   for (int32_t x = x0; x <= x1; ++x) row[x] = blend::over(argb, row[x]);
 }
 
+void CDrawContext::fillPixels(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t argb) {
+  const CRect c = pixelClip();
+  x0 = std::max(x0, c.left);
+  x1 = std::min(x1, c.right - 1);
+  y0 = std::max(y0, c.top);
+  y1 = std::min(y1, c.bottom - 1);
+  for (int32_t y = y0; y <= y1 && x0 <= x1; ++y) {
+    uint32_t* row = pixels_ + static_cast<ptrdiff_t>(y) * stride_;
+    if ((argb >> 24) == 255u)
+      std::fill(row + x0, row + x1 + 1, argb);
+    else
+      for (int32_t x = x0; x <= x1; ++x) row[x] = blend::over(argb, row[x]);
+  }
+}
+
 void CDrawContext::fillDevice(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t argb) {
   if ((argb >> 24) == 0u) return;
+  if (scaleHalves_ != 2) {
+    fillPixels(toPixel(x0), toPixel(y0), toPixel(int64_t{x1} + 1) - 1, toPixel(int64_t{y1} + 1) - 1, argb);
+    return;
+  }
   const CRect c = deviceClip();
   y0 = std::max(y0, c.top);
   y1 = std::min(y1, c.bottom - 1);
@@ -89,12 +128,34 @@ void CDrawContext::lineTo(const CPoint& point) {
 void CDrawContext::drawLine(const CPoint& from, const CPoint& to) {
   const uint32_t argb = frameColor_.toArgb();
   if ((argb >> 24) == 0u) return;
-  int64_t x0 = limit(int64_t{from.x} + offset_.x), y0 = limit(int64_t{from.y} + offset_.y);
-  int64_t x1 = limit(int64_t{to.x} + offset_.x), y1 = limit(int64_t{to.y} + offset_.y);
-  const int32_t before = (lineWidth_ - 1) / 2;
-  const int32_t after = lineWidth_ / 2;
-  const CRect c = deviceClip();
+  const int64_t x0 = limit(int64_t{from.x} + offset_.x), y0 = limit(int64_t{from.y} + offset_.y);
+  const int64_t x1 = limit(int64_t{to.x} + offset_.x), y1 = limit(int64_t{to.y} + offset_.y);
+  if (scaleHalves_ == 2) {
+    strokePixels(x0, y0, x1, y1, lineWidth_, deviceClip(), argb);
+    return;
+  }
+  // At a larger scale the line runs from the first pixel of its first point to the last pixel of its last
+  // point, along each axis, and is as much thicker.
+  auto ends = [this](int64_t a, int64_t b, int64_t& pa, int64_t& pb) {
+    pa = a <= b ? toPixel(a) : toPixel(a + 1) - 1;
+    pb = a == b ? pa : (a < b ? toPixel(b + 1) - 1 : toPixel(b));
+  };
+  int64_t px0, py0, px1, py1;
+  ends(x0, x1, px0, px1);
+  ends(y0, y1, py0, py1);
+  strokePixels(px0, py0, px1, py1, std::max(1, (lineWidth_ * scaleHalves_ + 1) / 2), pixelClip(), argb);
+}
+
+void CDrawContext::strokePixels(int64_t x0, int64_t y0, int64_t x1, int64_t y1, int32_t width, const CRect& c,
+                                uint32_t argb) {
+  const int32_t before = (width - 1) / 2;
+  const int32_t after = width / 2;
   if (c.isEmpty()) return;
+  // Every span below lies inside c, which lies inside the buffer.
+  auto span = [this, argb](int64_t left, int64_t right, int64_t y) {
+    uint32_t* row = pixels_ + static_cast<ptrdiff_t>(y) * stride_;
+    for (int64_t x = left; x <= right; ++x) row[x] = (argb >> 24) == 255u ? argb : blend::over(argb, row[x]);
+  };
   const bool acrossMajor = (x1 > x0 ? x1 - x0 : x0 - x1) >= (y1 > y0 ? y1 - y0 : y0 - y1);
   if (acrossMajor) {
     // One span of `width` rows per column; endpoints ordered so the pixels do not depend on direction.
@@ -107,8 +168,7 @@ void CDrawContext::drawLine(const CPoint& from, const CPoint& to) {
     for (int64_t x = first; x <= last; ++x) {
       const int64_t y = dx == 0 ? y0 : y0 + floorDiv(2 * (x - x0) * dy + dx, 2 * dx);
       const int64_t top = std::max<int64_t>(y - before, c.top), bottom = std::min<int64_t>(y + after, c.bottom - 1);
-      for (int64_t yy = top; yy <= bottom; ++yy)
-        blendSpan(static_cast<int32_t>(x), static_cast<int32_t>(x), static_cast<int32_t>(yy), argb);
+      for (int64_t yy = top; yy <= bottom; ++yy) span(x, x, yy);
     }
   } else {
     if (y1 < y0) {
@@ -119,9 +179,9 @@ void CDrawContext::drawLine(const CPoint& from, const CPoint& to) {
     const int64_t first = std::max<int64_t>(y0, c.top), last = std::min<int64_t>(y1, c.bottom - 1);
     for (int64_t y = first; y <= last; ++y) {
       const int64_t x = x0 + floorDiv(2 * (y - y0) * dx + dy, 2 * dy);
-      const int64_t left = std::max<int64_t>(x - before, c.left - 1), right = std::min<int64_t>(x + after, c.right);
+      const int64_t left = std::max<int64_t>(x - before, c.left), right = std::min<int64_t>(x + after, c.right - 1);
       if (left > right) continue;
-      blendSpan(static_cast<int32_t>(left), static_cast<int32_t>(right), static_cast<int32_t>(y), argb);
+      span(left, right, y);
     }
   }
 }
@@ -159,14 +219,18 @@ void CDrawContext::drawPoint(const CPoint& point, const CColor& color) {
 }
 
 CColor CDrawContext::getPoint(const CPoint& point) const {
-  const int32_t x = limit(int64_t{point.x} + offset_.x), y = limit(int64_t{point.y} + offset_.y);
+  const int32_t x = toPixel(int64_t{point.x} + offset_.x), y = toPixel(int64_t{point.y} + offset_.y);
   if (x < 0 || y < 0 || x >= width_ || y >= height_) return kTransparentCColor;
   return CColor::fromArgb(pixels_[static_cast<ptrdiff_t>(y) * stride_ + x]);
 }
 
 void CDrawContext::drawPixels(const uint32_t* src, int32_t srcWidth, int32_t srcHeight, int32_t srcStride,
-                              const CRect& dest, const CPoint& srcOffset, uint8_t alpha) {
+                              const CRect& dest, const CPoint& srcOffset, uint8_t alpha, int32_t srcScaleHalves) {
   if (src == nullptr || alpha == 0) return;
+  if (scaleHalves_ != 2 || srcScaleHalves != 2) {
+    drawScaledPixels(src, srcWidth, srcHeight, srcStride, dest, srcOffset, alpha, std::clamp(srcScaleHalves, 2, 8));
+    return;
+  }
   if (srcWidth <= 0 || srcHeight <= 0 || srcOffset.x >= srcWidth || srcOffset.y >= srcHeight) return;
   CRect d(limit(int64_t{dest.left} + offset_.x), limit(int64_t{dest.top} + offset_.y),
           limit(int64_t{dest.right} + offset_.x), limit(int64_t{dest.bottom} + offset_.y));
@@ -188,8 +252,44 @@ void CDrawContext::drawPixels(const uint32_t* src, int32_t srcWidth, int32_t src
   }
 }
 
+void CDrawContext::drawScaledPixels(const uint32_t* src, int32_t srcWidth, int32_t srcHeight, int32_t srcStride,
+                                    const CRect& dest, const CPoint& srcOffset, uint8_t alpha, int32_t m) {
+  // The source in its own layout units: srcWidth pixels at m halves cover ceil(srcWidth * 2 / m) units.
+  const int64_t unitsW = (int64_t{srcWidth} * 2 + m - 1) / m, unitsH = (int64_t{srcHeight} * 2 + m - 1) / m;
+  if (srcWidth <= 0 || srcHeight <= 0 || srcOffset.x >= unitsW || srcOffset.y >= unitsH) return;
+  CRect d(limit(int64_t{dest.left} + offset_.x), limit(int64_t{dest.top} + offset_.y),
+          limit(int64_t{dest.right} + offset_.x), limit(int64_t{dest.bottom} + offset_.y));
+  if (d.isEmpty()) return;
+  d.setWidth(static_cast<CCoord>(std::min<int64_t>(d.width(), unitsW - srcOffset.x)));
+  d.setHeight(static_cast<CCoord>(std::min<int64_t>(d.height(), unitsH - srcOffset.y)));
+  CRect visible = d;
+  visible.bound(CRect(d.left - std::min(srcOffset.x, 0), d.top - std::min(srcOffset.y, 0), d.right, d.bottom));
+  visible.bound(deviceClip());
+  if (visible.isEmpty()) return;
+  CRect p(toPixel(visible.left), toPixel(visible.top), toPixel(visible.right), toPixel(visible.bottom));
+  p.bound(pixelClip());
+  // Buffer pixel x shows source pixel first + (x - origin) * m / n, held at the last pixel of the copied
+  // part, so a part whose rounding gives it a pixel less than its place never shows its neighbour's.
+  const int32_t n = scaleHalves_;
+  const int64_t originX = toPixel(d.left), originY = toPixel(d.top);
+  const int64_t firstX = floorDiv(int64_t{srcOffset.x} * m, 2), firstY = floorDiv(int64_t{srcOffset.y} * m, 2);
+  const int64_t endX = std::min<int64_t>(srcWidth, floorDiv((int64_t{srcOffset.x} + d.width()) * m, 2));
+  const int64_t endY = std::min<int64_t>(srcHeight, floorDiv((int64_t{srcOffset.y} + d.height()) * m, 2));
+  if (endX <= 0 || endY <= 0) return;
+  for (int32_t y = p.top; y < p.bottom; ++y) {
+    const int64_t sy = std::clamp<int64_t>(firstY + floorDiv((y - originY) * m, n), 0, endY - 1);
+    const uint32_t* s = src + static_cast<ptrdiff_t>(sy) * srcStride;
+    uint32_t* row = pixels_ + static_cast<ptrdiff_t>(y) * stride_;
+    for (int32_t x = p.left; x < p.right; ++x) {
+      const int64_t sx = std::clamp<int64_t>(firstX + floorDiv((x - originX) * m, n), 0, endX - 1);
+      const uint32_t px = alpha == 255 ? s[sx] : blend::withCoverage(s[sx], alpha);
+      row[x] = blend::over(px, row[x]);
+    }
+  }
+}
+
 void CDrawContext::clear(const CColor& color) {
-  const CRect c = deviceClip();
+  const CRect c = pixelClip();
   const uint32_t argb = color.toArgb();
   for (int32_t y = c.top; y < c.bottom; ++y) {
     uint32_t* row = pixels_ + static_cast<ptrdiff_t>(y) * stride_;

@@ -48,6 +48,12 @@ CCoord fontPixelSize(int32_t font);
 // written is cut to the clip rectangle and the buffer. Pixels are 0xAARRGGBB, straight alpha; drawing
 // blends "over" what is there.
 //
+// Scale: a context may draw at 1.5x or 2x (setScaleHalves 3 or 4; 2 is 1x). Views still give layout
+// coordinates; device coordinate v covers the buffer's pixels from floor(v * scale) up to those of v + 1.
+// Fills, outlines and points cover whole such boxes; lines, text and bitmaps are drawn at the buffer's
+// resolution (text with the atlas's glyphs for that scale, bitmaps from their pictures for that scale).
+// At 1x a coordinate is a pixel and everything below holds as written.
+//
 // Geometry rules:
 //  - lineTo draws from the pen position to the point, both ends included, with the line width: a line
 //    that runs more across than down gets `width` pixels per column (from y - (width - 1) / 2 down),
@@ -112,12 +118,22 @@ class CDrawContext {
   CFrame* getFrame() const { return frame_; }
 
   // Blends srcWidth × srcHeight pixels, from srcOffset on, into dest (context coordinates); each source
-  // alpha is scaled by alpha (0..255). The copied part is cut to dest and to the source.
+  // alpha is scaled by alpha (0..255). The copied part is cut to dest and to the source. srcScaleHalves is
+  // the scale the source was drawn at (srcOffset is in its layout units): a source at the context's scale
+  // is copied pixel for pixel, another one is resampled to the nearest pixel.
   void drawPixels(const uint32_t* src, int32_t srcWidth, int32_t srcHeight, int32_t srcStride, const CRect& dest,
-                  const CPoint& srcOffset, uint8_t alpha = 255);
+                  const CPoint& srcOffset, uint8_t alpha = 255, int32_t srcScaleHalves = 2);
   // Replaces every pixel inside the clip with the colour (no blending).
   void clear(const CColor& color);
 
+  // The scale in halves: 2 = 1x, 3 = 1.5x, 4 = 2x. Setting it resets the clip.
+  void setScaleHalves(int32_t halves);
+  int32_t getScaleHalves() const { return scaleHalves_; }
+  // The first buffer pixel of device coordinate v, and the device coordinate that pixel p lies in.
+  int32_t toPixel(int64_t v) const;
+  int32_t toDevice(int64_t p) const;
+
+  // The buffer's size in pixels.
   int32_t getWidth() const { return width_; }
   int32_t getHeight() const { return height_; }
   int32_t getStride() const { return stride_; }
@@ -131,7 +147,15 @@ class CDrawContext {
  private:
   void blendSpan(int32_t x0, int32_t x1, int32_t y, uint32_t argb);                // device x0..x1 inclusive
   void fillDevice(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t argb);  // inclusive corners
+  void fillPixels(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t argb);  // buffer pixels, inclusive
+  // A line between two buffer pixels, `width` pixels thick, cut to clip (buffer pixels).
+  void strokePixels(int64_t x0, int64_t y0, int64_t x1, int64_t y1, int32_t width, const CRect& clip, uint32_t argb);
+  void drawScaledPixels(const uint32_t* src, int32_t srcWidth, int32_t srcHeight, int32_t srcStride, const CRect& dest,
+                        const CPoint& srcOffset, uint8_t alpha, int32_t srcScaleHalves);
   CRect deviceClip() const;  // the clip cut to the buffer, device coordinates
+  CRect pixelClip() const;   // the same in buffer pixels
+  int32_t deviceWidth() const { return toDevice(int64_t{width_} - 1) + 1; }
+  int32_t deviceHeight() const { return toDevice(int64_t{height_} - 1) + 1; }
 
   CFrame* frame_;
   uint32_t* pixels_;
@@ -148,6 +172,7 @@ class CDrawContext {
   CFont font_ = kSystemFont;
   CCoord fontSize_ = 12;
   int32_t fontFace_ = kNormalFace;
+  int32_t scaleHalves_ = 2;
 };
 
 }  // namespace tarnwick::gui

@@ -13,8 +13,8 @@ namespace {
 
 constexpr CCoord kFontSizes[kNumStandardFonts] = {12, 18, 14, 12, 11, 10, 9, 13};
 
-const font::Face& faceOf(CCoord size, int32_t face) {
-  return font::findFace(size, (face & kBoldFace ? 1 : 0) | (face & kItalicFace ? 2 : 0));
+const font::Face& faceOf(CCoord size, int32_t face, int32_t scaleHalves = 2) {
+  return font::findFace(size, (face & kBoldFace ? 1 : 0) | (face & kItalicFace ? 2 : 0), scaleHalves);
 }
 
 // Width of the string (UTF-8) in 1/64 pixel.
@@ -44,23 +44,23 @@ CCoord CDrawContext::getStringWidth(const char* string) const {
 void CDrawContext::drawString(const char* string, const CRect& rect, bool opaque, CHoriTxtAlign hAlign) {
   if (opaque) fillRect(CRect(rect.left - 1, rect.top - 1, rect.right, rect.bottom));
   if (string == nullptr || *string == '\0') return;
-  const font::Face& face = faceOf(fontSize_, fontFace_);
-  const CCoord width = getStringWidth(string);
-  CCoord x = rect.left;
-  if (hAlign == kCenterText) x = rect.left + (rect.width() - width) / 2;
-  if (hAlign == kRightText) x = rect.right - width;
-  const CCoord baseline = rect.top + (rect.height() - (face.ascent + face.descent)) / 2 + face.ascent;
+  // Laid out in buffer pixels with the glyphs drawn for this scale (at 1x a pixel is a device coordinate).
+  const font::Face& face = faceOf(fontSize_, fontFace_, scaleHalves_);
+  const CRect box(toPixel(int64_t{rect.left} + offset_.x), toPixel(int64_t{rect.top} + offset_.y),
+                  toPixel(int64_t{rect.right} + offset_.x), toPixel(int64_t{rect.bottom} + offset_.y));
+  const CCoord width = static_cast<CCoord>((advanceOf(face, string) + 63) / 64);
+  CCoord x = box.left;
+  if (hAlign == kCenterText) x = box.left + (box.width() - width) / 2;
+  if (hAlign == kRightText) x = box.right - width;
+  const CCoord baseline = box.top + (box.height() - (face.ascent + face.descent)) / 2 + face.ascent;
 
   // Text stays inside its rectangle as well as inside the clip.
-  const CRect savedClip = clip_;
-  CRect textClip = rect;
-  textClip.offset(offset_.x, offset_.y);
-  clip_.bound(textClip);
-  const CRect c = deviceClip();
+  CRect c = pixelClip();
+  c.bound(box);
   const uint32_t color = fontColor_.toArgb();
 
-  int64_t pen = int64_t{x + offset_.x} * 64;
-  const int32_t base = baseline + offset_.y;
+  int64_t pen = int64_t{x} * 64;
+  const int32_t base = baseline;
   for (const char* p = string; *p;) {
     const font::Glyph& g = font::glyphFor(face, nextCodePoint(p));
     const int32_t gx = static_cast<int32_t>((pen + 32) >> 6) + g.left;
@@ -79,10 +79,16 @@ void CDrawContext::drawString(const char* string, const CRect& rect, bool opaque
     pen += g.advance;
   }
   if (fontFace_ & kUnderlineFace) {
-    const int32_t ux = x + offset_.x;
-    blendSpan(ux, ux + width - 1, base + std::max(1, face.descent / 2), color);
+    const int32_t thickness = std::max(1, scaleHalves_ / 2);
+    for (int32_t k = 0; k < thickness; ++k) {
+      const int32_t y = base + std::max(1, face.descent / 2) + k;
+      if (y >= c.top && y < c.bottom) {
+        uint32_t* row = pixels_ + static_cast<ptrdiff_t>(y) * stride_;
+        for (int32_t px = std::max(x, c.left); px <= std::min(x + width - 1, c.right - 1); ++px)
+          row[px] = blend::over(color, row[px]);
+      }
+    }
   }
-  clip_ = savedClip;
 }
 
 }  // namespace tarnwick::gui

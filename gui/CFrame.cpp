@@ -9,19 +9,57 @@
 
 namespace tarnwick::gui {
 
-CFrame::CFrame(const CRect& rect, void* systemWindow, AEffGUIEditor* editor)
-    : CFrame(rect, platform::createEditorWindow(systemWindow, rect.width(), rect.height()), editor) {}
+namespace {
 
-CFrame::CFrame(const CRect& rect, std::unique_ptr<platform::EditorWindow> window, AEffGUIEditor* editor)
+int32_t validScale(int32_t halves) { return std::clamp(halves, 2, 8); }
+
+}  // namespace
+
+CFrame::CFrame(const CRect& rect, void* systemWindow, AEffGUIEditor* editor, int32_t scaleHalves)
+    : CFrame(rect,
+             platform::createEditorWindow(systemWindow, (rect.width() * validScale(scaleHalves) + 1) / 2,
+                                          (rect.height() * validScale(scaleHalves) + 1) / 2),
+             editor, scaleHalves) {}
+
+CFrame::CFrame(const CRect& rect, std::unique_ptr<platform::EditorWindow> window, AEffGUIEditor* editor,
+               int32_t scaleHalves)
     : CView(CRect(0, 0, std::clamp(rect.width(), 0, 8192), std::clamp(rect.height(), 0, 8192))),
       editor_(editor),
-      window_(std::move(window)) {
-  const int32_t w = size.width(), h = size.height();
-  pixels_.assign(static_cast<size_t>(w) * static_cast<size_t>(h), 0xFF000000u);
-  context_ = std::make_unique<CDrawContext>(this, pixels_.empty() ? nullptr : pixels_.data(), w, h, w);
+      window_(std::move(window)),
+      scaleHalves_(validScale(scaleHalves)) {
+  allocatePixels();
   views_.reserve(128);
+  if (window_ && (window_->width() != pixelWidth() || window_->height() != pixelHeight()))
+    window_->resize(pixelWidth(), pixelHeight());
   if (window_) window_->setListener(this);
   invalidate(size);
+}
+
+void CFrame::allocatePixels() {
+  const int32_t w = pixelWidth(), h = pixelHeight();
+  pixels_.assign(static_cast<size_t>(w) * static_cast<size_t>(h), 0xFF000000u);
+  context_ = std::make_unique<CDrawContext>(this, pixels_.empty() ? nullptr : pixels_.data(), w, h, w);
+  context_->setScaleHalves(scaleHalves_);
+}
+
+void CFrame::setScale(int32_t scaleHalves) {
+  scaleHalves = validScale(scaleHalves);
+  if (scaleHalves == scaleHalves_ || drawing_) return;
+  scaleHalves_ = scaleHalves;
+  allocatePixels();
+  if (window_) window_->resize(pixelWidth(), pixelHeight());
+  for (CView* view : views_) view->setDirty(true);
+  invalidate(size);
+}
+
+int32_t CFrame::toPixel(CCoord v) const {
+  const int64_t p = int64_t{v} * scaleHalves_;
+  return static_cast<int32_t>(p >= 0 ? p / 2 : -((-p + 1) / 2));
+}
+
+CCoord CFrame::fromPixel(int32_t p) const {
+  const int64_t v = int64_t{p} * 2;
+  return static_cast<CCoord>(v >= 0 ? v / scaleHalves_ : -((-v + scaleHalves_ - 1) / scaleHalves_));
 }
 
 CFrame::~CFrame() {
@@ -174,7 +212,12 @@ void CFrame::drawArea(const CRect& area) {
 void CFrame::present(const CRect& area) {
   CRect r = area;
   r.bound(size);
-  if (window_ && !r.isEmpty()) window_->present(pixels_.data(), size.width(), r.left, r.top, r.width(), r.height());
+  if (!r.isEmpty()) presentPixels(CRect(toPixel(r.left), toPixel(r.top), toPixel(r.right), toPixel(r.bottom)));
+}
+
+void CFrame::presentPixels(CRect r) {
+  r.bound(CRect(0, 0, pixelWidth(), pixelHeight()));
+  if (window_ && !r.isEmpty()) window_->present(pixels_.data(), pixelWidth(), r.left, r.top, r.width(), r.height());
 }
 
 bool CFrame::setModalView(CView* view) {
@@ -208,7 +251,7 @@ bool CFrame::onKeyDown(const KeyEvent& key) {
 bool CFrame::getCurrentMouseLocation(CPoint& where) const {
   if (!window_) return false;
   const platform::MouseState state = window_->mouseState();
-  where = CPoint(state.x, state.y);
+  where = CPoint(fromPixel(state.x), fromPixel(state.y));
   return true;
 }
 
@@ -256,7 +299,7 @@ void CFrame::mouse(CDrawContext* context, CPoint& where, int32_t buttons) {
 
 void CFrame::windowMouseDown(const platform::MouseState& state) {
   modalAbandoned_ = false;
-  CPoint where(state.x, state.y);
+  CPoint where(fromPixel(state.x), fromPixel(state.y));
   mouse(context_.get(), where, state.buttons);
 }
 
@@ -266,22 +309,22 @@ void CFrame::windowWheel(int32_t x, int32_t y, int32_t steps) {
   CView* target = modalView_;
   if (target == nullptr) return;
   target->remember();
-  target->onWheel(CPoint(x, y), steps);
+  target->onWheel(CPoint(fromPixel(x), fromPixel(y)), steps);
   target->forget();
 }
 
-// A modal view (a dialog, the about screen) takes no files.
+// A modal view (a dialog, the about screen) takes no files. Drops come in window pixels, as the mouse does.
 bool CFrame::windowDragOver(const platform::FileDrag& drag, int32_t x, int32_t y) {
-  return dropTarget_ != nullptr && modalView_ == nullptr && dropTarget_->acceptsDrop(drag, CPoint(x, y));
+  return dropTarget_ != nullptr && modalView_ == nullptr && dropTarget_->acceptsDrop(drag, CPoint(fromPixel(x), fromPixel(y)));
 }
 
 void CFrame::windowDrop(const platform::FileDrag& drag, int32_t x, int32_t y) {
-  if (dropTarget_ != nullptr) dropTarget_->dropFiles(drag, CPoint(x, y));
+  if (dropTarget_ != nullptr) dropTarget_->dropFiles(drag, CPoint(fromPixel(x), fromPixel(y)));
 }
 
 void CFrame::windowExposed(int32_t x, int32_t y, int32_t width, int32_t height) {
   drawDirty();
-  present(CRect(x, y, x + width, y + height));
+  presentPixels(CRect(x, y, x + width, y + height));
 }
 
 }  // namespace tarnwick::gui

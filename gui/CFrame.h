@@ -18,10 +18,13 @@ class FileDropTarget;
 // every view it still holds when it is destroyed (frame->forget() or delete).
 class CFrame : public CView, private platform::EditorWindowListener {
  public:
-  // A frame of size (left and top 0) on the host's parent window (see platform::createEditorWindow).
-  CFrame(const CRect& size, void* systemWindow, AEffGUIEditor* editor);
-  // A frame on a window the caller made (tests pass an OffscreenWindow).
-  CFrame(const CRect& size, std::unique_ptr<platform::EditorWindow> window, AEffGUIEditor* editor);
+  // A frame of size (left and top 0) on the host's parent window (see platform::createEditorWindow), drawn
+  // at a scale in halves (2 = 1x, 3 = 1.5x, 4 = 2x): the window has size × scale pixels, the views keep
+  // their coordinates, and the mouse comes back in them.
+  CFrame(const CRect& size, void* systemWindow, AEffGUIEditor* editor, int32_t scaleHalves = 2);
+  // A frame on a window the caller made (tests pass an OffscreenWindow of the scaled size).
+  CFrame(const CRect& size, std::unique_ptr<platform::EditorWindow> window, AEffGUIEditor* editor,
+         int32_t scaleHalves = 2);
   ~CFrame() override;
 
   // Later views lie on top of earlier ones. Adding a view that is already in a frame fails.
@@ -61,6 +64,18 @@ class CFrame : public CView, private platform::EditorWindowListener {
   // buttons then read as released.
   bool isModalAbandoned() const { return modalAbandoned_; }
 
+  // Draws at another scale from now on: the pixels are made anew, the window takes their size and
+  // everything is drawn again at the next idle.
+  void setScale(int32_t scaleHalves);
+  int32_t getScaleHalves() const { return scaleHalves_; }
+  // The window's pixels for the frame's coordinates, and back (the first pixel of a coordinate, the
+  // coordinate a pixel lies in).
+  int32_t toPixel(CCoord v) const;
+  CCoord fromPixel(int32_t p) const;
+  // The window's size in pixels: the frame's size times the scale, rounded up.
+  int32_t pixelWidth() const { return (size.width() * scaleHalves_ + 1) / 2; }
+  int32_t pixelHeight() const { return (size.height() * scaleHalves_ + 1) / 2; }
+
   AEffGUIEditor* getEditor() const { return editor_; }
   // Files dragged onto the window go to target (null: every drop is refused). Not owned.
   void setDropTarget(FileDropTarget* target) { dropTarget_ = target; }
@@ -88,6 +103,8 @@ class CFrame : public CView, private platform::EditorWindowListener {
   void addArea(const CRect& rect);
   void drawArea(const CRect& area);
   void present(const CRect& area);
+  void presentPixels(CRect pixels);
+  void allocatePixels();
 
   AEffGUIEditor* editor_;
   std::unique_ptr<platform::EditorWindow> window_;
@@ -102,6 +119,7 @@ class CFrame : public CView, private platform::EditorWindowListener {
   bool drawing_ = false;
   bool modalAbandoned_ = false;
   bool closeRequested_ = false;
+  int32_t scaleHalves_ = 2;
 };
 
 }  // namespace tarnwick::gui

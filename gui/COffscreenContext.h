@@ -9,9 +9,11 @@ namespace tarnwick::gui {
 
 class COffscreenContext : public CDrawContext {
  public:
-  // width × height pixels filled with the background colour (alpha 0 makes a transparent offscreen).
-  // The frame, when given, answers the mouse queries.
-  COffscreenContext(CFrame* frame, CCoord width, CCoord height, const CColor& background = kBlackCColor);
+  // width × height device coordinates filled with the background colour (alpha 0 makes a transparent
+  // offscreen), at a scale in halves (2 = 1x: width × height pixels). The frame, when given, answers the
+  // mouse queries.
+  COffscreenContext(CFrame* frame, CCoord width, CCoord height, const CColor& background = kBlackCColor,
+                    int32_t scaleHalves = 2);
 
   // Blends this offscreen's pixels, from srcOffset on, into dest (destRect in dest's coordinates).
   void copyFrom(CDrawContext* dest, const CRect& destRect, const CPoint& srcOffset = CPoint(0, 0)) const;

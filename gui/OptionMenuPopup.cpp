@@ -43,7 +43,8 @@ bool selectable(const COptionMenu* menu, int32_t index) {
 
 struct Level {
   COptionMenu* menu = nullptr;
-  CRect rect;  // window coordinates, as the backend placed the surface
+  CRect rect;  // frame coordinates, as the backend placed the surface
+  CCoord width = 0, height = 0;
   std::unique_ptr<platform::PopupSurface> surface;
   std::unique_ptr<COffscreenContext> image;
   int32_t hover = -1;
@@ -64,7 +65,7 @@ void drawArrow(COffscreenContext& ctx, CCoord right, CCoord top) {
 
 void drawLevel(Level& level) {
   COffscreenContext& ctx = *level.image;
-  const CCoord w = ctx.getWidth(), h = ctx.getHeight();
+  const CCoord w = level.width, h = level.height;
   ctx.clear(kListBack);
   ctx.setLineWidth(1);
   ctx.setFrameColor(kListBorder);
@@ -104,11 +105,17 @@ bool openLevel(CFrame* frame, std::vector<Level>& levels, COptionMenu* menu, con
   Level level;
   level.menu = menu;
   const CCoord w = listWidth(menu, minWidth), h = listHeight(menu);
+  // The surface lies in the window's pixels, as large as the list drawn at the frame's scale.
+  level.image = std::make_unique<COffscreenContext>(nullptr, w, h, kListBack, frame->getScaleHalves());
+  const int32_t pw = level.image->getWidth(), ph = level.image->getHeight();
   level.surface = frame->getPlatformWindow()->openPopup(
-      platform::PopupPlace{anchor.x, anchor.y, w, h, anchor.altRight - w, anchor.altBottom - h});
+      platform::PopupPlace{frame->toPixel(anchor.x), frame->toPixel(anchor.y), pw, ph,
+                           frame->toPixel(anchor.altRight) - pw, frame->toPixel(anchor.altBottom) - ph});
   if (!level.surface) return false;
-  level.rect = CRect(level.surface->x(), level.surface->y(), level.surface->x() + w, level.surface->y() + h);
-  level.image = std::make_unique<COffscreenContext>(nullptr, w, h, kListBack);
+  const CCoord x = frame->fromPixel(level.surface->x()), y = frame->fromPixel(level.surface->y());
+  level.rect = CRect(x, y, x + w, y + h);
+  level.width = w;
+  level.height = h;
   drawLevel(level);
   levels.push_back(std::move(level));
   return true;

@@ -152,6 +152,8 @@ class EditorWindow {
   virtual void dispatchEvents() = 0;
   virtual bool pumpModal() = 0;
   virtual MouseState mouseState() const = 0;
+  // Takes a new size in pixels (the editor's scale changed); what it shows is presented anew afterwards.
+  virtual void resize(int32_t /*width*/, int32_t /*height*/) {}
   // Waits until the window system has carried out everything asked of it so far (what it shows, grabs,
   // closed popups); for whoever compares the screen with the pixels presented.
   virtual void sync() {}

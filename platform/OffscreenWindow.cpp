@@ -47,6 +47,12 @@ OffscreenWindow::OffscreenWindow(int32_t width, int32_t height)
 
 OffscreenWindow::~OffscreenWindow() = default;
 
+void OffscreenWindow::resize(int32_t width, int32_t height) {
+  width_ = std::max(width, 0);
+  height_ = std::max(height, 0);
+  screen_.assign(static_cast<size_t>(width_) * static_cast<size_t>(height_), 0u);
+}
+
 void OffscreenWindow::present(const uint32_t* pixels, int32_t stride, int32_t x, int32_t y, int32_t w, int32_t h) {
   if (pixels == nullptr) return;
   const int32_t x0 = std::max(x, 0), y0 = std::max(y, 0);

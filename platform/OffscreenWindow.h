@@ -29,6 +29,8 @@ class OffscreenWindow : public EditorWindow {
   // more will ever happen).
   bool pumpModal() override;
   void takeKeyboardFocus() override { ++focusRequests_; }
+  // A new size; the pixels start over at 0.
+  void resize(int32_t width, int32_t height) override;
   // Never waits; false once the script is used up.
   bool waitForEvents(int32_t /*milliseconds*/) override { return !script_.empty(); }
   MouseState mouseState() const override { return mouse_; }

@@ -88,6 +88,15 @@ class Win32Window final : public EditorWindow, public win32::MessageTarget {
     }
   }
 
+  void resize(int32_t width, int32_t height) override {
+    Session& s = *session_;
+    if (!s.usable() || width <= 0 || height <= 0) return;
+    if (!SetWindowPos(s.window, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE)) return;
+    width_ = width;
+    height_ = height;
+    pixels_.reset(width, height, kUnpainted);
+  }
+
   void dispatchEvents() override;
   bool pumpModal() override;
 

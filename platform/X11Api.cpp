@@ -47,6 +47,7 @@ struct LoadedXlib {
       return;
     }
     TARNWICK_RESOLVE(XSetIOErrorExitHandler);
+    TARNWICK_RESOLVE(XResizeWindow);
 #undef TARNWICK_RESOLVE
     api = table;
     complete = true;

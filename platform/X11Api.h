@@ -54,6 +54,9 @@ struct XlibApi {
   decltype(&::XUngrabKeyboard) XUngrabKeyboard = nullptr;
   decltype(&::XUngrabPointer) XUngrabPointer = nullptr;
 
+  // Optional: a window that cannot change its size keeps it (the editor then stays at its first scale).
+  decltype(&::XResizeWindow) XResizeWindow = nullptr;
+
   // Optional: libX11 1.7 and later (declared here, as older headers lack it); null on older libraries.
   using IOErrorExitHandler = void (*)(Display* display, void* userData);
   void (*XSetIOErrorExitHandler)(Display* display, IOErrorExitHandler handler, void* userData) = nullptr;

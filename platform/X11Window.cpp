@@ -96,6 +96,18 @@ class X11Window final : public EditorWindow {
     s.noteTrap(trap);
   }
 
+  void resize(int32_t width, int32_t height) override {
+    Session& s = *session_;
+    if (!s.usable() || s.window == 0 || xlib().XResizeWindow == nullptr || width <= 0 || height <= 0) return;
+    ErrorTrap trap(s.display);
+    xlib().XResizeWindow(s.display, s.window, static_cast<unsigned int>(width), static_cast<unsigned int>(height));
+    s.noteTrap(trap);
+    if (!trap.failed() && image_.init(s, width, height)) {
+      width_ = width;
+      height_ = height;
+    }
+  }
+
   void dispatchEvents() override {
     const std::shared_ptr<Session> keep = session_;  // the listener may destroy this window
     for (int n = 0; n < kMaxEventsPerPass; ++n) {

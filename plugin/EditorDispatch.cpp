@@ -35,6 +35,12 @@ intptr_t aPlug::dispatchEditor(int32_t opcode, int32_t index, intptr_t value, vo
     case effEditKeyUp: return editor.onKeyUp(index, static_cast<int32_t>(value), static_cast<int32_t>(opt)) ? 1 : 0;
     case effSetEditKnobMode: return editor.setKnobMode(static_cast<int32_t>(value)) ? 1 : 0;
     case effVendorSpecific:
+      if (index == kContentScaleIndex && value == kContentScaleValue) {
+        // A high-resolution host's content scale factor, in opt.
+        if (!(opt > 0.0f)) return 0;
+        editor.setHostScale(opt);
+        return 1;
+      }
       if (index != kEditorProbeIndex) return 0;
       return probe_.run(*link, static_cast<int32_t>(value), static_cast<EditorProbeRecord*>(ptr));
     default: return 0;

@@ -110,6 +110,10 @@ void aPlug::beginEdit(int32_t index) { callHost(audioMasterBeginEdit, index, 0, 
 void aPlug::endEdit(int32_t index) { callHost(audioMasterEndEdit, index, 0, nullptr, 0.0f); }
 void aPlug::idle() { callHost(audioMasterIdle, 0, 0, nullptr, 0.0f); }
 
+bool aPlug::sizeWindow(int32_t width, int32_t height) {
+  return callHost(audioMasterSizeWindow, width, height, nullptr, 0.0f) != 0;
+}
+
 void aPlug::sendMidi(const MidiMessage& message) {
   VstMidiEvent event{};
   event.type = kVstMidiType;

@@ -46,6 +46,7 @@ class aPlug final : public HostServices {
   bool runFileSelector(const FileSelectRequest& request, std::string& path) override;
   void sendMidi(const MidiMessage& message) override;
   void idle() override;
+  bool sizeWindow(int32_t width, int32_t height) override;
 
  private:
   intptr_t callHost(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);

@@ -18,18 +18,23 @@ struct Slot {
   bool valid = false;
 };
 
-// One slot per compiled-in bitmap; freed with the library, nothing else happens at unload.
+// One slot per compiled-in bitmap (1x, then each further scale); freed with the library, nothing else
+// happens at unload.
 Slot* slots() {
-  static const std::unique_ptr<Slot[]> table(new Slot[static_cast<std::size_t>(kEncodedBitmapCount)]);
+  static const std::unique_ptr<Slot[]> table([] {
+    std::size_t count = static_cast<std::size_t>(kEncodedBitmapCount);
+    for (int32_t s = 0; s < kEncodedScaleCount; ++s) count += static_cast<std::size_t>(kEncodedScales[s].count);
+    return new Slot[count];
+  }());
   return table.get();
 }
 
-int32_t indexOf(int32_t id) {
-  int32_t low = 0, high = kEncodedBitmapCount - 1;
+int32_t indexOf(const EncodedBitmap* table, int32_t count, int32_t id) {
+  int32_t low = 0, high = count - 1;
   while (low <= high) {
     const int32_t mid = low + (high - low) / 2;
-    if (kEncodedBitmaps[mid].id == id) return mid;
-    if (kEncodedBitmaps[mid].id < id)
+    if (table[mid].id == id) return mid;
+    if (table[mid].id < id)
       low = mid + 1;
     else
       high = mid - 1;
@@ -39,12 +44,24 @@ int32_t indexOf(int32_t id) {
 
 }  // namespace
 
-const BitmapResource* findBitmapResource(int32_t id) {
-  const int32_t index = indexOf(id);
+const BitmapResource* findBitmapResource(int32_t id) { return findBitmapResource(id, 2); }
+
+const BitmapResource* findBitmapResource(int32_t id, int32_t scaleHalves) {
+  const EncodedBitmap* table = kEncodedBitmaps;
+  int32_t count = kEncodedBitmapCount, first = 0;
+  if (scaleHalves != 2) {
+    first = count;
+    int32_t s = 0;
+    while (s < kEncodedScaleCount && kEncodedScales[s].halves != scaleHalves) first += kEncodedScales[s++].count;
+    if (s == kEncodedScaleCount) return nullptr;
+    table = kEncodedScales[s].bitmaps;
+    count = kEncodedScales[s].count;
+  }
+  const int32_t index = indexOf(table, count, id);
   if (index < 0) return nullptr;
-  Slot& slot = slots()[index];
-  std::call_once(slot.decoded, [&slot, index] {
-    const EncodedBitmap& e = kEncodedBitmaps[index];
+  Slot& slot = slots()[first + index];
+  std::call_once(slot.decoded, [&slot, table, index] {
+    const EncodedBitmap& e = table[index];
     if (!decodeBitmap(e, slot.pixels)) return;
     slot.resource = BitmapResource{e.id, e.width, e.height, slot.pixels.data()};
     slot.valid = true;

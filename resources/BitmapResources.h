@@ -18,5 +18,8 @@ struct BitmapResource {
 // [any-thread] The resource with this identifier, or null when there is none. The pixels are
 // decoded once per process on first use and stay valid until the library is unloaded.
 const BitmapResource* findBitmapResource(int32_t id);
+// [any-thread] The same picture drawn at a scale given in halves (2 = 1x, 3 = 1.5x, 4 = 2x); null for a
+// scale the plug-in does not carry.
+const BitmapResource* findBitmapResource(int32_t id, int32_t scaleHalves);
 
 }  // namespace tarnwick

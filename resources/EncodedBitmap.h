@@ -23,6 +23,16 @@ struct EncodedBitmap {
 extern const EncodedBitmap kEncodedBitmaps[];
 extern const int32_t kEncodedBitmapCount;
 
+// The same bitmaps drawn at a larger scale (halves: 3 = 1.5x, 4 = 2x), sorted by id; their sizes are the
+// 1x sizes times the scale, rounded up.
+struct EncodedScale {
+  int32_t halves;
+  const EncodedBitmap* bitmaps;
+  int32_t count;
+};
+extern const EncodedScale kEncodedScales[];
+extern const int32_t kEncodedScaleCount;
+
 // Expands the runs into width × height pixels. False, with `pixels` cleared, when the data does not describe
 // exactly that many pixels (a run past the end of a row, an index outside the palette, a repeat in the first row,
 // truncated or extra bytes).

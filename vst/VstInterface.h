@@ -156,6 +156,11 @@ enum VstEffectOpcode : int32_t {
   effGetNumMidiOutputChannels = 79,
 };
 
+// The content scale request of high-resolution hosts: effVendorSpecific with this index and value, the
+// scale factor (1.0 = 100 %) in opt; the editor answers 1 when it takes it.
+inline constexpr int32_t kContentScaleIndex = 0x50726553;   // 'PreS'
+inline constexpr intptr_t kContentScaleValue = 0x41654373;  // 'AeCs'
+
 // Requests from the plug-in to the host (the host callback's opcode argument).
 enum VstHostOpcode : int32_t {
   audioMasterAutomate = 0,

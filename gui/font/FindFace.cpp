@@ -5,12 +5,15 @@
 
 namespace tarnwick::gui::font {
 
-const Face& findFace(int32_t pixelSize, int32_t style) {
+const Face& findFace(int32_t pixelSize, int32_t style, int32_t scaleHalves) {
   style &= 3;
+  bool scaleCarried = false;
+  for (int32_t i = 0; i < kFaceCount && !scaleCarried; ++i) scaleCarried = kFaces[i].scaleHalves == scaleHalves;
+  if (!scaleCarried) scaleHalves = 2;
   const Face* best = nullptr;
   for (int32_t i = 0; i < kFaceCount; ++i) {
     const Face& f = kFaces[i];
-    if (f.style != style) continue;
+    if (f.style != style || f.scaleHalves != scaleHalves) continue;
     if (best == nullptr) {
       best = &f;
       continue;

@@ -22,21 +22,24 @@ struct Glyph {
   uint32_t offset;  // first coverage byte in Face::coverage
 };
 
+// Every size is also carried at the editor's larger scales: its glyphs then have size × scale pixels and
+// all metrics below are in those pixels.
 struct Face {
-  int32_t pixelSize;        // em height in pixels
+  int32_t pixelSize;        // em height in pixels at 1x
   int32_t style;            // bit 0 bold, bit 1 oblique
   int32_t ascent;           // pixels above the baseline (rounded up)
   int32_t descent;          // pixels below the baseline (rounded up)
   const Glyph* glyphs;      // kGlyphCount entries
   const uint8_t* coverage;  // 0..255 per pixel, row by row per glyph
+  int32_t scaleHalves;      // 2 = 1x, 3 = 1.5x, 4 = 2x
 };
 
 extern const Face kFaces[];
 extern const int32_t kFaceCount;
 
 // The face of the given style (bit 0 bold, bit 1 oblique) whose size is nearest pixelSize (the smaller
-// one on a tie).
-const Face& findFace(int32_t pixelSize, int32_t style);
+// one on a tie), drawn at the scale in halves (2 = 1x; a scale the atlas lacks gives 1x).
+const Face& findFace(int32_t pixelSize, int32_t style, int32_t scaleHalves = 2);
 
 // The glyph for a code point; characters the atlas lacks (and kInvalidUtf8) are drawn as '?'.
 inline const Glyph& glyphFor(const Face& face, char32_t c) {

@@ -15,6 +15,8 @@
 namespace {
 
 constexpr int kSizes[] = {9, 10, 11, 12, 13, 14, 18};
+// The editor's scales in halves (1x, 1.5x, 2x): every size is rasterised again at size × scale pixels.
+constexpr int kScales[] = {2, 3, 4};
 // The code point ranges of FontAtlas.h, in its order; the generated file checks the count against it.
 constexpr int kRanges[][2] = {{32, 126}, {160, 383}};
 
@@ -59,48 +61,51 @@ int main(int argc, char** argv) {
     }
     int ascent, descent, lineGap;
     stbtt_GetFontVMetrics(&info, &ascent, &descent, &lineGap);
-    for (int size : kSizes) {
-      const float scale = stbtt_ScaleForMappingEmToPixels(&info, static_cast<float>(size));
-      std::vector<GlyphOut> glyphs;
-      std::vector<unsigned char> coverage;
-      for (int c : codePoints) {
-        int advance, bearing;
-        stbtt_GetCodepointHMetrics(&info, c, &advance, &bearing);
-        int x0, y0, x1, y1;
-        stbtt_GetCodepointBitmapBox(&info, c, scale, scale, &x0, &y0, &x1, &y1);
-        GlyphOut g{x0,
-                   y0,
-                   std::max(0, x1 - x0),
-                   std::max(0, y1 - y0),
-                   static_cast<int>(std::lround(advance * scale * 64.0f)),
-                   coverage.size()};
-        if (g.width > 0 && g.height > 0) {
-          std::vector<unsigned char> pixels(static_cast<size_t>(g.width) * g.height);
-          stbtt_MakeCodepointBitmap(&info, pixels.data(), g.width, g.height, g.width, scale, scale, c);
-          coverage.insert(coverage.end(), pixels.begin(), pixels.end());
+    for (int halves : kScales)
+      for (int size : kSizes) {
+        const float scale = stbtt_ScaleForMappingEmToPixels(&info, static_cast<float>(size * halves) / 2.0f);
+        std::vector<GlyphOut> glyphs;
+        std::vector<unsigned char> coverage;
+        for (int c : codePoints) {
+          int advance, bearing;
+          stbtt_GetCodepointHMetrics(&info, c, &advance, &bearing);
+          int x0, y0, x1, y1;
+          stbtt_GetCodepointBitmapBox(&info, c, scale, scale, &x0, &y0, &x1, &y1);
+          GlyphOut g{x0,
+                     y0,
+                     std::max(0, x1 - x0),
+                     std::max(0, y1 - y0),
+                     static_cast<int>(std::lround(advance * scale * 64.0f)),
+                     coverage.size()};
+          if (g.width > 0 && g.height > 0) {
+            std::vector<unsigned char> pixels(static_cast<size_t>(g.width) * g.height);
+            stbtt_MakeCodepointBitmap(&info, pixels.data(), g.width, g.height, g.width, scale, scale, c);
+            coverage.insert(coverage.end(), pixels.begin(), pixels.end());
+          }
+          glyphs.push_back(g);
         }
-        glyphs.push_back(g);
+        std::string name = std::string("f").append(std::to_string(style)).append("s").append(std::to_string(size));
+        if (halves != 2) name.append("x").append(std::to_string(halves));
+        out += "const Glyph " + name + "Glyphs[] = {\n";
+        for (const GlyphOut& g : glyphs) {
+          out += "  {" + std::to_string(g.left) + ", " + std::to_string(g.top) + ", " + std::to_string(g.width) + ", " +
+                 std::to_string(g.height) + ", " + std::to_string(g.advance) + ", " + std::to_string(g.offset) + "},\n";
+        }
+        out += "};\nstatic_assert(sizeof(" + name + "Glyphs) / sizeof(Glyph) == kGlyphCount);\n";
+        out += "const uint8_t " + name + "Coverage[] = {";
+        for (size_t i = 0; i < coverage.size(); ++i) {
+          if (i % 24 == 0) out += "\n ";
+          out.append(" ").append(std::to_string(coverage[i])).append(",");
+        }
+        if (coverage.empty()) out += "0";
+        out += "\n};\n\n";
+        const int up = static_cast<int>(std::ceil(ascent * scale));
+        const int down = static_cast<int>(std::ceil(-descent * scale));
+        faces += "    {" + std::to_string(size) + ", " + std::to_string(style) + ", " + std::to_string(up) + ", " +
+                 std::to_string(down) + ", " + name + "Glyphs, " + name + "Coverage, " + std::to_string(halves) +
+                 "},\n";
+        ++faceCount;
       }
-      const std::string name = std::string("f").append(std::to_string(style)).append("s").append(std::to_string(size));
-      out += "const Glyph " + name + "Glyphs[] = {\n";
-      for (const GlyphOut& g : glyphs) {
-        out += "  {" + std::to_string(g.left) + ", " + std::to_string(g.top) + ", " + std::to_string(g.width) + ", " +
-               std::to_string(g.height) + ", " + std::to_string(g.advance) + ", " + std::to_string(g.offset) + "},\n";
-      }
-      out += "};\nstatic_assert(sizeof(" + name + "Glyphs) / sizeof(Glyph) == kGlyphCount);\n";
-      out += "const uint8_t " + name + "Coverage[] = {";
-      for (size_t i = 0; i < coverage.size(); ++i) {
-        if (i % 24 == 0) out += "\n ";
-        out.append(" ").append(std::to_string(coverage[i])).append(",");
-      }
-      if (coverage.empty()) out += "0";
-      out += "\n};\n\n";
-      const int up = static_cast<int>(std::ceil(ascent * scale));
-      const int down = static_cast<int>(std::ceil(-descent * scale));
-      faces += "    {" + std::to_string(size) + ", " + std::to_string(style) + ", " + std::to_string(up) + ", " +
-               std::to_string(down) + ", " + name + "Glyphs, " + name + "Coverage},\n";
-      ++faceCount;
-    }
   }
   out += "}  // namespace\n\nconst Face kFaces[] = {\n" + faces +
          "};\nconst int32_t kFaceCount = " + std::to_string(faceCount) + ";\n\n}  // namespace tarnwick::gui::font\n";

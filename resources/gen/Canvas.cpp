@@ -19,45 +19,71 @@ Colour unpackArgb(uint32_t p) {
                 static_cast<uint8_t>(p >> 24)};
 }
 
+namespace {
+
+int gScaleHalves = 2;
+
+int floorHalf(long long v) { return static_cast<int>(v >= 0 ? v / 2 : -((-v + 1) / 2)); }
+
+}  // namespace
+
+int drawingScale() { return gScaleHalves; }
+ScaleScope::ScaleScope(int halves) : saved_(gScaleHalves) { gScaleHalves = std::clamp(halves, 2, 8); }
+ScaleScope::~ScaleScope() { gScaleHalves = saved_; }
+
 Image::Image(int width, int height, Colour fillColour)
     : w_(width),
       h_(height),
-      px_(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), packArgb(fillColour)) {}
+      n_(gScaleHalves),
+      pw_((width * gScaleHalves + 1) / 2),
+      ph_((height * gScaleHalves + 1) / 2),
+      px_(static_cast<std::size_t>(pw_) * static_cast<std::size_t>(ph_), packArgb(fillColour)) {}
 
-Colour Image::get(int x, int y) const {
-  if (!contains(x, y)) return Colour{0, 0, 0, 0};
-  return unpackArgb(px_[static_cast<std::size_t>(y) * static_cast<std::size_t>(w_) + static_cast<std::size_t>(x)]);
+int Image::toPixel(int v) const { return floorHalf(static_cast<long long>(v) * n_); }
+
+Colour Image::pixel(int px, int py) const {
+  if (!containsPixel(px, py)) return Colour{0, 0, 0, 0};
+  return unpackArgb(px_[static_cast<std::size_t>(py) * static_cast<std::size_t>(pw_) + static_cast<std::size_t>(px)]);
 }
 
-void Image::set(int x, int y, Colour c) {
-  if (!contains(x, y)) return;
-  px_[static_cast<std::size_t>(y) * static_cast<std::size_t>(w_) + static_cast<std::size_t>(x)] = packArgb(c);
+void Image::setPixel(int px, int py, Colour c) {
+  if (!containsPixel(px, py)) return;
+  px_[static_cast<std::size_t>(py) * static_cast<std::size_t>(pw_) + static_cast<std::size_t>(px)] = packArgb(c);
 }
 
-void Image::blend(int x, int y, Colour c, int coverage) {
-  if (!contains(x, y) || coverage <= 0) return;
+void Image::blendPixel(int px, int py, Colour c, int coverage) {
+  if (!containsPixel(px, py) || coverage <= 0) return;
   const int sa = (c.a * std::min(coverage, 255) + 127) / 255;
   if (sa == 0) return;
   if (sa == 255) {
-    set(x, y, c);
+    setPixel(px, py, c);
     return;
   }
-  const Colour d = get(x, y);
+  const Colour d = pixel(px, py);
   // Straight-alpha source-over, scaled by 255 × 255 to stay in integers.
   const int da = d.a * (255 - sa);
   const int outA = sa * 255 + da;
   auto ch = [&](int s, int t) { return static_cast<uint8_t>((s * sa * 255 + t * da + outA / 2) / outA); };
-  set(x, y, Colour{ch(c.r, d.r), ch(c.g, d.g), ch(c.b, d.b), static_cast<uint8_t>((outA + 127) / 255)});
+  setPixel(px, py, Colour{ch(c.r, d.r), ch(c.g, d.g), ch(c.b, d.b), static_cast<uint8_t>((outA + 127) / 255)});
+}
+
+Colour Image::get(int x, int y) const { return pixel(toPixel(x), toPixel(y)); }
+
+void Image::set(int x, int y, Colour c) { fill(x, y, x + 1, y + 1, c); }
+
+void Image::blend(int x, int y, Colour c, int coverage) {
+  for (int py = toPixel(y); py < toPixel(y + 1); ++py)
+    for (int px = toPixel(x); px < toPixel(x + 1); ++px) blendPixel(px, py, c, coverage);
 }
 
 void Image::fill(int x0, int y0, int x1, int y1, Colour c) {
-  for (int y = std::max(y0, 0); y < std::min(y1, h_); ++y)
-    for (int x = std::max(x0, 0); x < std::min(x1, w_); ++x) set(x, y, c);
+  for (int y = std::max(toPixel(y0), 0); y < std::min(toPixel(y1), ph_); ++y)
+    for (int x = std::max(toPixel(x0), 0); x < std::min(toPixel(x1), pw_); ++x) setPixel(x, y, c);
 }
 
 void Image::blendRect(int x0, int y0, int x1, int y1, Colour c) {
-  for (int y = std::max(y0, 0); y < std::min(y1, h_); ++y)
-    for (int x = std::max(x0, 0); x < std::min(x1, w_); ++x) blend(x, y, c);
+  for (int y = std::max(toPixel(y0), 0); y < std::min(toPixel(y1), ph_); ++y)
+    for (int x = std::max(toPixel(x0), 0); x < std::min(toPixel(x1), pw_); ++x) blendPixel(x, y, c);
 }
 
 void Image::hLine(int x0, int x1, int y, Colour c) { blendRect(x0, y, x1, y + 1, c); }
@@ -71,24 +97,31 @@ void Image::frame(int x0, int y0, int x1, int y1, Colour c) {
 }
 
 void Image::verticalGradient(int x0, int y0, int x1, int y1, Colour top, Colour bottom) {
-  const int span = std::max(1, y1 - y0 - 1);
-  for (int y = y0; y < y1; ++y) blendRect(x0, y, x1, y + 1, mix(top, bottom, (y - y0) * 256 / span));
+  // One step per pixel row, so a larger scale shades as finely as it draws.
+  const int p0 = toPixel(y0), p1 = toPixel(y1), l = toPixel(x0), r = toPixel(x1);
+  const int span = std::max(1, p1 - p0 - 1);
+  for (int y = p0; y < p1; ++y)
+    for (int x = l; x < r; ++x) blendPixel(x, y, mix(top, bottom, (y - p0) * 256 / span));
 }
 
 void Image::draw(const Image& src, int x, int y) {
-  for (int sy = 0; sy < src.height(); ++sy)
-    for (int sx = 0; sx < src.width(); ++sx) blend(x + sx, y + sy, src.get(sx, sy));
+  const int px = toPixel(x), py = toPixel(y);
+  for (int sy = 0; sy < src.pixelHeight(); ++sy)
+    for (int sx = 0; sx < src.pixelWidth(); ++sx) blendPixel(px + sx, py + sy, src.pixel(sx, sy));
 }
 
 void Image::paste(const Image& src, int x, int y) {
-  for (int sy = 0; sy < src.height(); ++sy)
-    for (int sx = 0; sx < src.width(); ++sx) set(x + sx, y + sy, src.get(sx, sy));
+  const int px = toPixel(x), py = toPixel(y);
+  for (int sy = 0; sy < src.pixelHeight(); ++sy)
+    for (int sx = 0; sx < src.pixelWidth(); ++sx) setPixel(px + sx, py + sy, src.pixel(sx, sy));
 }
 
 Image Image::crop(int x, int y, int width, int height) const {
+  const ScaleScope same(n_);
   Image out(width, height);
-  for (int sy = 0; sy < height; ++sy)
-    for (int sx = 0; sx < width; ++sx) out.set(sx, sy, get(x + sx, y + sy));
+  const int px = toPixel(x), py = toPixel(y);
+  for (int sy = 0; sy < out.pixelHeight(); ++sy)
+    for (int sx = 0; sx < out.pixelWidth(); ++sx) out.setPixel(sx, sy, pixel(px + sx, py + sy));
   return out;
 }
 
@@ -99,6 +132,7 @@ void Image::hardenAlpha() {
 Image stack(const std::vector<Image>& parts) {
   int h = 0, w = parts.empty() ? 0 : parts.front().width();
   for (const Image& p : parts) h += p.height();
+  const ScaleScope same(parts.empty() ? drawingScale() : parts.front().scaleHalves());
   Image out(w, h);
   int y = 0;
   for (const Image& p : parts) {
@@ -110,18 +144,24 @@ Image stack(const std::vector<Image>& parts) {
 
 namespace {
 
-// Coverage of every pixel of a bounding box from 16 samples of an inside test.
+// Coverage of every pixel of a bounding box (layout units) from 16 samples of an inside test (layout units).
 template <class Inside>
-void coverageFill(Image& img, double bx0, double by0, double bx1, double by1, Colour c, Inside inside) {
-  const int x0 = static_cast<int>(std::floor(bx0)), y0 = static_cast<int>(std::floor(by0));
-  const int x1 = static_cast<int>(std::ceil(bx1)), y1 = static_cast<int>(std::ceil(by1));
+void coverageFillPixels(Image& img, int x0, int y0, int x1, int y1, Colour c, Inside inside) {
+  const double s = img.scale();
   for (int y = y0; y < y1; ++y)
     for (int x = x0; x < x1; ++x) {
       int hits = 0;
       for (int j = 0; j < 4; ++j)
-        for (int i = 0; i < 4; ++i) hits += inside(x + (i + 0.5) / 4.0, y + (j + 0.5) / 4.0) ? 1 : 0;
-      if (hits) img.blend(x, y, c, hits == 16 ? 255 : hits * 16);
+        for (int i = 0; i < 4; ++i) hits += inside((x + (i + 0.5) / 4.0) / s, (y + (j + 0.5) / 4.0) / s) ? 1 : 0;
+      if (hits) img.blendPixel(x, y, c, hits == 16 ? 255 : hits * 16);
     }
+}
+
+template <class Inside>
+void coverageFill(Image& img, double bx0, double by0, double bx1, double by1, Colour c, Inside inside) {
+  const double s = img.scale();
+  coverageFillPixels(img, static_cast<int>(std::floor(bx0 * s)), static_cast<int>(std::floor(by0 * s)),
+                     static_cast<int>(std::ceil(bx1 * s)), static_cast<int>(std::ceil(by1 * s)), c, inside);
 }
 
 }  // namespace
@@ -137,13 +177,15 @@ void fillRoundRect(Image& img, int x0, int y0, int x1, int y1, int radius, Colou
 
 void fillRoundRectGradient(Image& img, int x0, int y0, int x1, int y1, int radius, Colour top, Colour bottom) {
   const double r = radius;
-  const int span = std::max(1, y1 - y0 - 1);
-  for (int row = y0; row < y1; ++row)
-    coverageFill(img, x0, row, x1, row + 1, mix(top, bottom, (row - y0) * 256 / span), [&](double x, double y) {
-      const double cx = std::clamp(x, x0 + r, x1 - r), cy = std::clamp(y, y0 + r, y1 - r);
-      const double dx = x - cx, dy = y - cy;
-      return dx * dx + dy * dy <= r * r;
-    });
+  const int p0 = img.toPixel(y0), p1 = img.toPixel(y1);
+  const int span = std::max(1, p1 - p0 - 1);
+  for (int row = p0; row < p1; ++row)
+    coverageFillPixels(img, img.toPixel(x0), row, img.toPixel(x1), row + 1, mix(top, bottom, (row - p0) * 256 / span),
+                       [&](double x, double y) {
+                         const double cx = std::clamp(x, x0 + r, x1 - r), cy = std::clamp(y, y0 + r, y1 - r);
+                         const double dx = x - cx, dy = y - cy;
+                         return dx * dx + dy * dy <= r * r;
+                       });
 }
 
 void fillEllipse(Image& img, double cx, double cy, double rx, double ry, Colour c) {
@@ -154,11 +196,13 @@ void fillEllipse(Image& img, double cx, double cy, double rx, double ry, Colour 
 }
 
 void fillCircleGradient(Image& img, double cx, double cy, double r, Colour top, Colour bottom) {
-  const int y0 = static_cast<int>(std::floor(cy - r)), y1 = static_cast<int>(std::ceil(cy + r));
+  const double s = img.scale();
+  const int y0 = static_cast<int>(std::floor((cy - r) * s)), y1 = static_cast<int>(std::ceil((cy + r) * s));
   const int span = std::max(1, y1 - y0 - 1);
   for (int row = y0; row < y1; ++row)
-    coverageFill(img, cx - r, row, cx + r, row + 1, mix(top, bottom, (row - y0) * 256 / span),
-                 [&](double x, double y) { return (x - cx) * (x - cx) + (y - cy) * (y - cy) <= r * r; });
+    coverageFillPixels(img, static_cast<int>(std::floor((cx - r) * s)), row, static_cast<int>(std::ceil((cx + r) * s)),
+                       row + 1, mix(top, bottom, (row - y0) * 256 / span),
+                       [&](double x, double y) { return (x - cx) * (x - cx) + (y - cy) * (y - cy) <= r * r; });
 }
 
 void fillRing(Image& img, double cx, double cy, double rOuter, double rInner, Colour c) {

@@ -20,20 +20,48 @@ Colour mix(Colour a, Colour b, int t256);
 uint32_t packArgb(Colour c);
 Colour unpackArgb(uint32_t p);
 
+// The scale the art is drawn at, in halves (2 = 1x, 3 = 1.5x, 4 = 2x): images made while it is set have
+// that many pixels per two units of the window's layout. Every drawing call takes layout units; a unit
+// covers the pixels from floor(v * halves / 2) up to the next unit's.
+int drawingScale();
+class ScaleScope {
+ public:
+  explicit ScaleScope(int halves);
+  ~ScaleScope();
+  ScaleScope(const ScaleScope&) = delete;
+  ScaleScope& operator=(const ScaleScope&) = delete;
+
+ private:
+  int saved_;
+};
+
 class Image {
  public:
   Image() = default;
+  // width × height layout units at the current drawing scale.
   Image(int width, int height, Colour fill = Colour{0, 0, 0, 0});
 
   int width() const { return w_; }
   int height() const { return h_; }
+  int scaleHalves() const { return n_; }
+  double scale() const { return n_ / 2.0; }
+  // The pixels: pixelWidth() × pixelHeight().
+  int pixelWidth() const { return pw_; }
+  int pixelHeight() const { return ph_; }
   const std::vector<uint32_t>& pixels() const { return px_; }
-  bool contains(int x, int y) const { return x >= 0 && y >= 0 && x < w_ && y < h_; }
+  // The first pixel of layout unit v.
+  int toPixel(int v) const;
 
+  // Layout units: a unit's whole box of pixels (get reads its first pixel).
   Colour get(int x, int y) const;
   void set(int x, int y, Colour c);  // replaces, clipped
   // Source-over with straight alpha; coverage 0..255 scales the source alpha.
   void blend(int x, int y, Colour c, int coverage = 255);
+  // Single pixels.
+  bool containsPixel(int px, int py) const { return px >= 0 && py >= 0 && px < pw_ && py < ph_; }
+  Colour pixel(int px, int py) const;
+  void setPixel(int px, int py, Colour c);
+  void blendPixel(int px, int py, Colour c, int coverage = 255);
 
   // Rectangles are half-open: [x0, x1) × [y0, y1).
   void fill(int x0, int y0, int x1, int y1, Colour c);
@@ -51,7 +79,7 @@ class Image {
   void hardenAlpha();
 
  private:
-  int w_ = 0, h_ = 0;
+  int w_ = 0, h_ = 0, n_ = 2, pw_ = 0, ph_ = 0;
   std::vector<uint32_t> px_;
 };
 

@@ -16,8 +16,10 @@ struct Bitmap {
 
 using Catalogue = std::vector<Bitmap>;
 
-// All bitmaps in ascending id order.
+// All bitmaps in ascending id order, at the current drawing scale (ScaleScope).
 Catalogue drawAll(const FontSet& fonts);
+// The scales the plug-in carries besides 1x, in halves (1.5x and 2x).
+inline constexpr int kExtraScales[] = {3, 4};
 
 void addButtons(const FontSet& fonts, Catalogue& out);
 void addHandles(Catalogue& out);

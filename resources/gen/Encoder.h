@@ -17,7 +17,13 @@ struct EncodedImage {
   std::vector<uint8_t> runs;
 };
 
+// The bitmaps drawn again at a larger scale (halves: 3 = 1.5x, 4 = 2x), same ids in the same order.
+struct ScaledCatalogue {
+  int halves;
+  Catalogue bitmaps;
+};
+
 EncodedImage encode(const Image& img);
-std::string generatedSource(const Catalogue& all);
+std::string generatedSource(const Catalogue& all, const std::vector<ScaledCatalogue>& scaled = {});
 
 }  // namespace tarnwick::art

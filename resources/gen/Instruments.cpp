@@ -95,10 +95,10 @@ void addBarGraph(Catalogue& out) {
   Image colour(barArea.width(), barArea.height());
   drawBarField(colour, 0, 0);
   Image bits(colour.width(), colour.height());
-  for (int y = 0; y < bits.height(); ++y)
-    for (int x = 0; x < bits.width(); ++x) {
-      const Colour c = colour.get(x, y);
-      bits.set(x, y, c.r == palette::field.r && c.g == palette::field.g ? palette::black : palette::white);
+  for (int y = 0; y < bits.pixelHeight(); ++y)
+    for (int x = 0; x < bits.pixelWidth(); ++x) {
+      const Colour c = colour.pixel(x, y);
+      bits.setPixel(x, y, c.r == palette::field.r && c.g == palette::field.g ? palette::black : palette::white);
     }
   out.push_back({178, "bar-background", bits});
   // 136: the field with a two-pixel frame, kept by the editor and never drawn.

@@ -92,7 +92,7 @@ bool writePng(const std::string& path, const Image& img) {
     const Colour c = unpackArgb(p);
     rgba.insert(rgba.end(), {c.r, c.g, c.b, c.a});
   }
-  return stbi_write_png(path.c_str(), img.width(), img.height(), 4, rgba.data(), img.width() * 4) != 0;
+  return stbi_write_png(path.c_str(), img.pixelWidth(), img.pixelHeight(), 4, rgba.data(), img.pixelWidth() * 4) != 0;
 }
 
 Image zoom(const Image& img, int x, int y, int w, int h, int factor) {

@@ -82,9 +82,15 @@ int Font::capHeight(double px) const {
 
 void Font::draw(Image& img, const std::string& utf8, double px, int x, int baseline, Colour c, Align align,
                 double tracking) const {
+  // In the image's pixels: the em size, the spacing and the start grow with its scale.
+  const double s = img.scale();
+  px *= s;
+  tracking *= s;
+  const double left = x * s;
+  baseline = img.toPixel(baseline);
   const float scale = stbtt_ScaleForMappingEmToPixels(info_, static_cast<float>(px));
   const int width = measure(utf8, px, tracking);
-  double pen = align == Align::left ? x : align == Align::centre ? x - width / 2 : x - width;
+  double pen = align == Align::left ? left : align == Align::centre ? left - width / 2 : left - width;
   const std::vector<int> cps = decodeUtf8(utf8);
   for (std::size_t i = 0; i < cps.size(); ++i) {
     // Whole-pixel origin plus the glyph's own fraction: even spacing without smearing every stem.
@@ -95,7 +101,7 @@ void Font::draw(Image& img, const std::string& utf8, double px, int x, int basel
         stbtt_GetCodepointBitmapSubpixel(info_, scale, scale, shift, 0.0f, cps[i], &w, &h, &xoff, &yoff);
     const int gx = static_cast<int>(origin) + xoff, gy = baseline + yoff;
     for (int yy = 0; yy < h; ++yy)
-      for (int xx = 0; xx < w; ++xx) img.blend(gx + xx, gy + yy, c, contrast(glyph[yy * w + xx]));
+      for (int xx = 0; xx < w; ++xx) img.blendPixel(gx + xx, gy + yy, c, contrast(glyph[yy * w + xx]));
     stbtt_FreeBitmap(glyph, nullptr);
     int advance = 0, lsb = 0;
     stbtt_GetCodepointHMetrics(info_, cps[i], &advance, &lsb);
@@ -107,15 +113,17 @@ void Font::draw(Image& img, const std::string& utf8, double px, int x, int basel
 void Font::drawUpward(Image& img, const std::string& utf8, double px, int cx, int cy, Colour c, double tracking) const {
   const int width = measure(utf8, px, tracking), cap = capHeight(px);
   const int descent = static_cast<int>(std::ceil(px * 0.25));
+  const ScaleScope same(img.scaleHalves());
   Image strip(width + 2, cap + descent + 2);
   strip.fill(0, 0, strip.width(), strip.height(), withAlpha(c, 0));
   draw(strip, utf8, px, 1, cap + 1, c, Align::left, tracking);
-  // Turned a quarter to the left: strip (x, y) lands at (y, width - 1 - x); centred on the cap height.
-  const int left = cx - (cap + 2) / 2, top = cy - strip.width() / 2;
-  for (int y = 0; y < strip.height(); ++y)
-    for (int x = 0; x < strip.width(); ++x) {
-      const Colour p = strip.get(x, y);
-      img.blend(left + y, top + strip.width() - 1 - x, withAlpha(c, 255), p.a);
+  // Turned a quarter to the left: strip pixel (x, y) lands at (y, width - 1 - x); centred on the cap height.
+  const int left = img.toPixel(cx - (cap + 2) / 2), top = img.toPixel(cy - strip.width() / 2);
+  const int w = strip.pixelWidth();
+  for (int y = 0; y < strip.pixelHeight(); ++y)
+    for (int x = 0; x < w; ++x) {
+      const Colour p = strip.pixel(x, y);
+      img.blendPixel(left + y, top + w - 1 - x, withAlpha(c, 255), p.a);
     }
 }
 

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "resources/gen/Catalogue.h"
 #include "resources/gen/Encoder.h"
@@ -61,7 +62,14 @@ int main(int argc, char** argv) {
   tarnwick::art::FontSet fonts;
   if (!fonts.load(fontDir)) return 1;
   const tarnwick::art::Catalogue all = tarnwick::art::drawAll(fonts);
-  if (!source.empty() && !writeText(source, tarnwick::art::generatedSource(all))) {
+  std::vector<tarnwick::art::ScaledCatalogue> scaled;
+  if (!source.empty()) {
+    for (int halves : tarnwick::art::kExtraScales) {
+      const tarnwick::art::ScaleScope scope(halves);
+      scaled.push_back({halves, tarnwick::art::drawAll(fonts)});
+    }
+  }
+  if (!source.empty() && !writeText(source, tarnwick::art::generatedSource(all, scaled))) {
     std::fprintf(stderr, "tarnwick-bitmaps: cannot write %s\n", source.c_str());
     return 1;
   }

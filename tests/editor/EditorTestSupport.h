@@ -43,11 +43,16 @@ struct FakeHost : EditorHost {
   void beginEdit(int32_t index) override { edits.push_back("begin " + std::to_string(index)); }
   void endEdit(int32_t index) override { edits.push_back("end " + std::to_string(index)); }
   void idleHost() override { ++idleCount; }
+  bool sizeWindow(int32_t width, int32_t height) override {
+    sizes.emplace_back(width, height);
+    return true;
+  }
 
   std::map<int32_t, float> values;
   std::vector<std::pair<int32_t, float>> automated;
   std::vector<std::pair<int32_t, float>> plain;
   std::vector<std::string> edits;
+  std::vector<std::pair<int32_t, int32_t>> sizes;  // sizeWindow requests
   int idleCount = 0;
 };
 

@@ -1,6 +1,8 @@
-// The option menus: the main menu with its four submenus and their check marks, and the bank menu.
+// The option menus: the main menu with its five submenus and their check marks, the bank menu, the scale.
 #include <cstring>
+#include <filesystem>
 
+#include "platform/Registry.h"
 #include "tests/editor/EditorTestSupport.h"
 
 namespace tarnwick::test {
@@ -16,14 +18,16 @@ TEST_F(EditorFixture, MainMenuHoldsTheSubmenusAndAbout) {
   host.values = {{265, 2.0f}, {266, 4.0f}, {268, 1.0f}, {267, 3.0f}};
   openEditor();
   const COptionMenu* main = c().mainMenu;
-  EXPECT_EQ(entries(main), (std::vector<std::string>{"Delay fader range", "Keyboard mapping", "Morph Algorithm", "-",
-                                                     "Reset", "-", "About"}));
+  EXPECT_EQ(entries(main), (std::vector<std::string>{"Delay fader range", "Keyboard mapping", "Morph Algorithm",
+                                                     "Scale", "-", "Reset", "-", "About"}));
   EXPECT_EQ(main->getSubMenu(0), c().delayRange);
   EXPECT_EQ(main->getSubMenu(1), c().keyMapping);
   EXPECT_EQ(main->getSubMenu(2), c().morphAlgorithm);
-  EXPECT_EQ(main->getSubMenu(4), c().reset);
-  EXPECT_TRUE(main->isSeparator(3));
-  EXPECT_TRUE(main->isSeparator(5));
+  EXPECT_EQ(main->getSubMenu(3), c().scale);
+  EXPECT_EQ(main->getSubMenu(5), c().reset);
+  EXPECT_TRUE(main->isSeparator(4));
+  EXPECT_TRUE(main->isSeparator(6));
+  EXPECT_EQ(entries(c().scale), (std::vector<std::string>{"Auto", "100%", "150%", "200%"}));
   EXPECT_EQ(main->getStyle(), kNoTextStyle);
 
   EXPECT_EQ(entries(c().delayRange), (std::vector<std::string>{" 16ms  ->  200ms", " 32ms  ->  400ms",
@@ -90,6 +94,45 @@ TEST(RecentFileMenuText, KeepsShortPathsAndTheTailOfLongOnes) {
   const std::string p1023(1023, 'k');
   recentFileMenuText(p1023.c_str(), out);
   EXPECT_EQ(std::strlen(out), 75u);
+}
+
+}  // namespace
+}  // namespace tarnwick::test
+
+namespace tarnwick::test {
+namespace {
+
+// The scale menu: the window takes the chosen scale at the next idle, the host hears its new size, and the
+// choice is remembered in the registry for the next editor; Auto goes back to the host's scale.
+TEST_F(EditorFixture, ScaleMenuResizesTheWindowAndRemembersTheChoice) {
+  const std::filesystem::path hive = std::filesystem::temp_directory_path() / "tarnwick-scale-hive";
+  std::filesystem::remove_all(hive);
+  std::filesystem::create_directories(hive / "Software" / "Pemberlo Audio" / "Tarnwick");
+  platform::setRegistryRootForTesting(hive.string().c_str());
+  openEditor();
+  ASSERT_EQ(window->width(), 554);
+  c().scale->setValue(3.0f);  // "200%", as the popup picks it
+  editor->valueChanged(nullptr, c().scale);
+  editor->idle();
+  EXPECT_EQ(window->width(), 1108);
+  EXPECT_EQ(window->height(), 712);
+  EXPECT_EQ(host.sizes, (std::vector<std::pair<int32_t, int32_t>>{{1108, 712}}));
+  gui::EditorRect* rect = nullptr;
+  ASSERT_TRUE(editor->getRect(&rect));
+  EXPECT_EQ(rect->right, 1108);
+  // A click at twice a button's coordinates reaches it.
+  click(2 * 330, 2 * 46);
+  EXPECT_EQ(host.values[5], 1.0f);
+
+  ADEditor later(&host, &model, &actions);
+  EXPECT_EQ(later.chosenScale(), 4);
+  editor->setHostScale(1.5);
+  editor->chooseScale(0);  // Auto: the host's scale
+  editor->idle();
+  EXPECT_EQ(window->width(), 831);
+  EXPECT_EQ(host.sizes.back(), (std::pair<int32_t, int32_t>{831, 534}));
+  platform::setRegistryRootForTesting(nullptr);
+  std::filesystem::remove_all(hive);
 }
 
 }  // namespace

@@ -114,6 +114,74 @@ TEST(PluginEditor, ProbeOpensClicksAndReadsTheWindow) {
   host->close();
 }
 
+// The window's pixels after opening through the probe (and the host's content scale first when given).
+std::vector<uint32_t> probePicture(PluginHost& host, int32_t& width, int32_t& height) {
+  EditorProbeRecord open, idle, read;
+  if (probe(host, kProbeOpen, open) != 1) return {};
+  idle.count = 2;
+  probe(host, kProbeIdle, idle);
+  width = open.width;
+  height = open.height;
+  std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
+  read.pixels = pixels.data();
+  read.pixelCapacity = static_cast<int32_t>(pixels.size());
+  if (probe(host, kProbeRead, read) != 1) return {};
+  return pixels;
+}
+
+TEST(PluginEditor, TheHostsContentScaleDrawsTheWindowAtTwiceItsResolution) {
+  auto host = loadPlugin();
+  ASSERT_TRUE(host);
+  int32_t w1 = 0, h1 = 0, w2 = 0, h2 = 0;
+  const std::vector<uint32_t> one = probePicture(*host, w1, h1);
+  ASSERT_EQ(w1, 554);
+  EditorProbeRecord close;
+  probe(*host, kProbeClose, close);  // the host's scale comes before the window opens
+  EXPECT_EQ(host->dispatch(effVendorSpecific, 0x50726553, 0x41654373, nullptr, 0.0f), 0);  // no factor
+  ASSERT_EQ(host->dispatch(effVendorSpecific, 0x50726553, 0x41654373, nullptr, 2.0f), 1);
+  // The rectangle the host sizes its window by, and the window itself.
+  ERect* rect = nullptr;
+  ASSERT_EQ(host->dispatch(effEditGetRect, 0, 0, &rect), 1);
+  ASSERT_NE(rect, nullptr);
+  EXPECT_EQ(rect->right - rect->left, 1108);
+  EXPECT_EQ(rect->bottom - rect->top, 712);
+  const std::vector<uint32_t> two = probePicture(*host, w2, h2);
+  ASSERT_EQ(w2, 1108);
+  ASSERT_EQ(h2, 712);
+
+  // Not the 1x picture with every pixel doubled: text, outlines and curves have their own pixels inside
+  // most 2 x 2 blocks; yet both show the same window (the panel colour at the same places).
+  int32_t mixedBlocks = 0, samePlaces = 0;
+  for (int32_t y = 0; y < h1; ++y)
+    for (int32_t x = 0; x < w1; ++x) {
+      const uint32_t* p = &two[static_cast<size_t>(2 * y) * 1108 + static_cast<size_t>(2 * x)];
+      mixedBlocks += p[0] != p[1] || p[0] != p[1108] || p[0] != p[1109];
+      samePlaces += p[0] == one[static_cast<size_t>(y) * 554 + static_cast<size_t>(x)];
+    }
+  EXPECT_GT(mixedBlocks, 4000);
+  EXPECT_GT(samePlaces, w1 * h1 / 2);
+  // The title's text in the status line is drawn, in its colour, at this size.
+  int title = 0;
+  for (int y = 26; y < 58; ++y)
+    for (int x = 30; x < 940; ++x) title += (two[static_cast<size_t>(y) * 1108 + x] & 0xFFFFFFu) == 0xC8C8C8u;
+  EXPECT_GT(title, 200);
+
+  // A click at twice the move button's coordinates switches move on.
+  for (int32_t buttons : {1, 0}) {
+    EditorProbeRecord m;
+    m.x = 2 * 330;
+    m.y = 2 * 46;
+    m.buttons = buttons;
+    ASSERT_EQ(probe(*host, kProbeMouse, m), 1);
+  }
+  EditorProbeRecord idle;
+  idle.count = 1;
+  ASSERT_EQ(probe(*host, kProbeIdle, idle), 1);
+  EXPECT_EQ(host->getParameter(5), 1.0f);
+  probe(*host, kProbeClose, close);
+  host->close();
+}
+
 uint32_t bigEndian(const unsigned char* p) {
   return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | uint32_t{p[3]};
 }

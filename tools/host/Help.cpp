@@ -54,6 +54,9 @@ constexpr const char* kScreenshotHelp =
     "                      with the clicks) and print the status line it leaves\n"
     "  --note KEY          play MIDI key KEY (0..127) for half a second before the picture\n"
     "  --chunk-out FILE    write the plug-in's state after the clicks\n"
+    "  --scale S           give the editor the host's content scale S (1, 1.5 or 2; the nearest is\n"
+    "                      used) before it opens: the picture has that many pixels per window pixel,\n"
+    "                      drawn at that resolution, and --click takes the picture's pixels\n"
     "Options take their value as --opt VALUE or --opt=VALUE.\n";
 
 }  // namespace

@@ -1,6 +1,7 @@
 // tarnwick-host screenshot: opens the plug-in's editor without a display (the editor probe), optionally
 // after restoring a session and playing a note, clicks where asked, and writes the window as a PNG.
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -27,6 +28,7 @@
 #include "tools/host/SessionChunk.h"
 #include "tools/hostlib/PluginHost.h"
 #include "vst/EditorProbe.h"
+#include "vst/VstInterface.h"
 
 namespace tarnwick::host {
 namespace {
@@ -46,6 +48,7 @@ struct ScreenshotOptions {
   std::vector<WindowAction> actions;  // in the order given
   std::vector<std::string> selectFiles;
   int32_t note = -1;
+  double scale = 0.0;  // 0: the host gives no content scale
   bool help = false;
 };
 
@@ -53,7 +56,7 @@ int failWith(int code, const std::string& message) { return commandError(kScreen
 
 constexpr OptionRule kScreenshotOptions[] = {{"--chunk", true}, {"--sample", true},      {"--click", true},
                                              {"--note", true},  {"--select-file", true}, {"--chunk-out", true},
-                                             {"--drop", true}};
+                                             {"--drop", true}, {"--scale", true}};
 
 // "X,Y" into x and y.
 bool parsePoint(const std::string& text, int32_t& x, int32_t& y) {
@@ -93,6 +96,14 @@ bool parse(int argc, char** argv, ScreenshotOptions& o, std::string& error) {
       }
       drop.path = value.substr(0, at);
       o.actions.push_back(drop);
+    }
+    if (name == "--scale") {
+      char* end = nullptr;
+      o.scale = std::strtod(value.c_str(), &end);
+      if (value.empty() || end == nullptr || *end != '\0' || !(o.scale >= 0.5 && o.scale <= 4.0)) {
+        error = "--scale wants a factor 0.5..4 (1, 1.5, 2), not '" + value + "'";
+        return false;
+      }
     }
     if (name == "--note") {
       int64_t key = -1;
@@ -197,6 +208,10 @@ int runScreenshot(int argc, char** argv) {
     return failWith(kExitBadInput, "the plug-in refused the chunk");
   if (!chunk.empty() && !recordingLoaded(*host, &error)) return failWith(kExitBadInput, error);
 
+  // As a high-resolution host does: the content scale before the editor opens.
+  if (o.scale > 0.0 && host->dispatch(effVendorSpecific, kContentScaleIndex, kContentScaleValue, nullptr,
+                                      static_cast<float>(o.scale)) != 1)
+    return failWith(kExitPluginFailed, "the plug-in does not take a content scale");
   EditorProbeRecord opened;
   if (probe(*host, kProbeOpen, opened) != 1) return failWith(kExitPluginFailed, "the plug-in has no editor probe");
   idle(*host, 2);
