@@ -44,6 +44,7 @@ class FrameReader {
 }  // namespace
 
 MorphState::MorphState() : m_(std::make_unique<Memory>()) {
+  m_->pairs.shares = m_->scratch.data;
   RealFft4096::prepare();  // the transform's tables are built here, not at the first note
 }
 
