@@ -25,8 +25,8 @@ std::atomic<long long> gPeak{0};
 
 void added(void* p) {
   if (!p) return;
-  const long long now = gLive.fetch_add(static_cast<long long>(malloc_usable_size(p))) +
-                        static_cast<long long>(malloc_usable_size(p));
+  const long long now =
+      gLive.fetch_add(static_cast<long long>(malloc_usable_size(p))) + static_cast<long long>(malloc_usable_size(p));
   long long peak = gPeak.load();
   while (now > peak && !gPeak.compare_exchange_weak(peak, now)) {
   }
