@@ -159,9 +159,23 @@ void Engine::echoEditRow() {
 
 namespace {
 
+// True when some sample is NaN or beyond the limit: one read of the array, which vectorises (both
+// comparisons always evaluated, the outcomes folded into an integer).
+bool anyUnplayable(const float* samples, int32_t count) {
+  int32_t outside = 0;
+  for (int32_t i = 0; i < count; ++i) {
+    const float v = samples[i];
+    const int32_t inside = static_cast<int32_t>(v >= -kSampleLimit) & static_cast<int32_t>(v <= kSampleLimit);
+    outside |= inside ^ 1;
+  }
+  return outside != 0;
+}
+
 // Samples from a file may be any bit patterns: what the render cannot sum without overflowing (NaN,
-// infinities, absurd magnitudes) is brought into range; recordings never come near the limit.
+// infinities, absurd magnitudes) is brought into range; recordings never come near the limit, so the
+// array is only read unless something is out of range.
 void keepPlayable(float* samples, int32_t count) {
+  if (!anyUnplayable(samples, count)) return;
   for (int32_t i = 0; i < count; ++i) {
     const float v = samples[i];
     if (!(v >= -kSampleLimit && v <= kSampleLimit)) {

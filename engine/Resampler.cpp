@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/ResamplerKernels.h"
+#include "engine/SampleArrays.h"
 
 namespace tarnwick {
 
@@ -231,8 +232,8 @@ bool Resampler::convert(const ChannelPair& in, ChannelPair& out) const noexcept 
   if (total >= INT32_MAX) return false;
   const auto entries = size_t(total) + 1;
   ChannelPair fresh;
-  fresh.left.reset(new (std::nothrow) float[entries]);
-  fresh.right.reset(new (std::nothrow) float[entries]);
+  fresh.left = newSampleArray(entries);
+  fresh.right = newSampleArray(entries);
   if (!fresh.left || !fresh.right) return false;
   try {
     process(in.left.get(), in.right.get(), in.frameCount, fresh.left.get(), fresh.right.get());

@@ -9,6 +9,7 @@
 #include <new>
 #include <system_error>
 
+#include "engine/SampleArrays.h"
 #include "platform/Paths.h"
 #include "storage/AudioHeader.h"
 #include "storage/SampleConversion.h"
@@ -71,8 +72,8 @@ size_t sampleBytes(const AudioLayout& layout) {
 
 StorageResult allocateChannels(const AudioLayout& layout, ChannelPair& audio) {
   const size_t entries = size_t(layout.frameCount) + 1;
-  audio.left.reset(new (std::nothrow) float[entries]);
-  audio.right.reset(new (std::nothrow) float[entries]);
+  audio.left = newSampleArray(entries);
+  audio.right = newSampleArray(entries);
   if (!audio.left || !audio.right) return kStorageOutOfMemory;
   audio.left[entries - 1] = 0.0f;
   audio.right[entries - 1] = 0.0f;

@@ -11,6 +11,7 @@
 #include <string>
 #include <system_error>
 
+#include "engine/SampleArrays.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
 #include "storage/ByteCursor.h"
@@ -240,9 +241,9 @@ StorageResult BankReader::readSamples(ChannelPair& out) noexcept {
     return kStorageOk;
   }
   const size_t count = static_cast<size_t>(frames);
-  std::unique_ptr<float[]> left(new (std::nothrow) float[count + 1]);
+  std::unique_ptr<float[]> left = newSampleArray(count + 1);
   if (!left) return kStorageOutOfMemory;
-  std::unique_ptr<float[]> right(new (std::nothrow) float[count + 1]);
+  std::unique_ptr<float[]> right = newSampleArray(count + 1);
   if (!right) return kStorageOutOfMemory;
   if (!readExactly(left.get(), count * sizeof(float)) || !readExactly(right.get(), count * sizeof(float))) {
     return kStorageFileError;

@@ -44,14 +44,16 @@ float binMagnitude(float re, float im) {
 
 void binMagnitudes(const float* spectrum, float* mag) {
   constexpr int32_t kBins = MorphState::kBinCount;
-  bool overflow = false;
+  // The root is taken of every sum and then selected, so that the loop vectorises.
+  int32_t overflow = 0;
   for (int32_t k = 1; k < kBins; ++k) {
     const float re = spectrum[k], im = spectrum[kBins + k];
     const float sum = re * re + im * im;
-    mag[k] = sum < kTinySquare ? 0.0f : std::sqrt(sum);
-    overflow |= sum > FLT_MAX;
+    const float root = std::sqrt(sum);
+    mag[k] = sum < kTinySquare ? 0.0f : root;
+    overflow |= sum > FLT_MAX ? 1 : 0;
   }
-  if (!overflow) return;
+  if (overflow == 0) return;
   for (int32_t k = 1; k < kBins; ++k) mag[k] = binMagnitude(spectrum[k], spectrum[kBins + k]);
 }
 

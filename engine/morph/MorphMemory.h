@@ -11,23 +11,26 @@ namespace tarnwick {
 
 namespace morphdetail {
 
-constexpr float kPi = 3.1415925f;
-constexpr float kTwoPi = 2.0f * kPi;
 constexpr float kLoud = 1.0f;          // a bin is loud above this magnitude
 constexpr float kTinySquare = 1e-36f;  // squared magnitudes below this give magnitude 0
 
 // The region pairs of a note: the pairing depends only on the two region lists and the algorithm,
 // and every position's values and grain-independent rotations are prepared once for all its grains.
 struct PairPlan {
-  static constexpr int32_t kMaxJobs = MorphState::kBinCount;  // a region list has at most this many
+  // Regions are at least 3 bins wide apart from the first, and neighbours share one bin, so a list of
+  // bins 1..2046 holds at most 1023 of them; the pairs of two lists are no more than the longer list.
+  static constexpr int32_t kMaxJobs = 1024;
   static constexpr int32_t kKeyWidths = 64;  // pairs of narrower regions share the lane turns of their widths
+  // Lane turns kept for the note. Pairs of the same widths share them; a note has a few dozen width
+  // pairs (tones plus noise: about 35), and a pair beyond these computes its own where it is prepared.
+  static constexpr int32_t kMaxTurns = 64;
 
   PairJob jobs[kMaxJobs];
   int32_t jobCount = 0;
   int64_t positionTotal = 0;  // sum of the pairs' lengths
-  LaneTurns turns[kMaxJobs];
+  LaneTurns turns[kMaxTurns];
   int32_t turnCount = 0;
-  int32_t keyTurns[kKeyWidths * kKeyWidths];  // index + 1 of the lane turns of widths (wA, wB); 0 none yet
+  uint8_t keyTurns[kKeyWidths * kKeyWidths];  // index + 1 of the lane turns of widths (wA, wB); 0 none yet
 
   // What the pairs were made from; regions left over after pairing (for the unpaired rest).
   bool valid = false;
@@ -44,9 +47,12 @@ struct PairPlan {
 
   PairPositions positions;
   // A grain's shares by target bin T: for T itself and for T + 1, real and imaginary parts together.
-  // Empty between grains.
-  alignas(64) float shares[4 * MorphState::kBinCount];
+  // They lie in the transform's scratch (of the same size), which is idle while a grain is blended and
+  // collected, so every blend starts by clearing them.
+  float* shares = nullptr;
 };
+static_assert(sizeof(RealFft4096::Scratch) == 4 * MorphState::kBinCount * sizeof(float),
+              "the shares fill the transform's scratch");
 
 // Forgets the pairs, to add those of a new analysis.
 void beginPairs(PairPlan& plan);
@@ -57,11 +63,9 @@ void finishPairs(PairPlan& plan);
 // Blends every pair for middle grain `step` of a span of `count` grains (weights d = step / (count - 1)
 // toward b and e = 1 - d toward a) into bins 1..2047 of out, a packed spectrum (written, not added
 // to; bin 0 and the Nyquist value are left alone).
-void blendPairs(PairPlan& plan, const float* spectrumA, const BetweenBins& betweenA, const float* spectrumB,
-                const BetweenBins& betweenB, const PairKernelSet& kernels, int32_t step, int32_t count, float e,
-                float d, float* out);
-// The interpolation tables of an endpoint from its packed spectrum and magnitudes.
-void buildBetweenBins(const float* spectrum, const float* mag, BetweenBins& between);
+void blendPairs(PairPlan& plan, const float* spectrumA, const float* magnitudesA, const float* spectrumB,
+                const float* magnitudesB, const PairKernelSet& kernels, int32_t step, int32_t count, float e, float d,
+                float* out);
 
 // sinCos (declared with the kernels): within about one unit in the last place for |angle| below 1000.
 
@@ -84,11 +88,10 @@ struct MorphState::Memory {
   RealFft4096::Scratch scratch;  // this instance's own: never shared between instances
   alignas(64) float spectrum[2][kSpectrumSize + morphdetail::kTablePad];  // padded for the kernels' runs
   alignas(64) float spectrumOut[kSpectrumSize];
-  alignas(64) float magnitude[2][kBinCount];
+  alignas(64) float magnitude[2][kBinCount + morphdetail::kTablePad];  // padded the same way
   PeakRegionList regions[2];
   alignas(64) float grains[kGrainCount][kGrainLength + 1];
   alignas(64) float spare[kGrainLength + 1];
-  morphdetail::BetweenBins between[2];
   morphdetail::PairPlan pairs;
   uint32_t analysis = 0;  // counts region analyses, so that the pairs know when they are stale
   const morphdetail::PairKernelSet* kernels = &morphdetail::activePairKernels();

@@ -75,7 +75,7 @@ void MorphState::synthesiseGrain(int32_t g, int32_t algorithm, float morphGrainC
       plan.restA = ra;
       plan.restB = rb;
     }
-    morphdetail::blendPairs(plan, specA, mem.between[0], specB, mem.between[1], *mem.kernels, t, c, e, d, out);
+    morphdetail::blendPairs(plan, specA, mem.magnitude[0], specB, mem.magnitude[1], *mem.kernels, t, c, e, d, out);
     const int32_t ra = plan.restA, rb = plan.restB;
 
     // Regions left without a partner once one list has run out.

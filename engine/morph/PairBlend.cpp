@@ -14,16 +14,29 @@ namespace {
 constexpr int32_t kBins = MorphState::kBinCount;
 constexpr double kExactPi = 3.141592653589793238462643383279;
 constexpr double kExactTwoPi = 2.0 * kExactPi;
-// The shift of a position toward its target turns it by kTwoPi / 4096 per bin.
-constexpr double kShiftRate = static_cast<double>(kTwoPi) / 4096.0;
 constexpr int32_t kAnchorGrains = 7;  // grains advanced by the phasor before it is recomputed
 
 // Angle in [-pi, pi] as float: the float keeps its full relative precision there.
 float reduced(double angle) { return static_cast<float>(angle - kExactTwoPi * std::nearbyint(angle / kExactTwoPi)); }
 
-// Lane turns of a pair with the given stretches. Along a pair a stretched side turns by pi per bin
-// of its position (its half-bin turn); b's distance to a grows by stretchB - stretchA per position,
-// and b's value carries minus that distance as a shift (the grain adds d times the distance to both).
+int32_t laneTurnsFor(PairPlan& plan, int32_t wA, int32_t wB, float stretchA, float stretchB) {
+  uint8_t* cached = nullptr;
+  if (wA <= PairPlan::kKeyWidths && wB <= PairPlan::kKeyWidths) {
+    cached = &plan.keyTurns[(wA - 1) * PairPlan::kKeyWidths + (wB - 1)];
+    if (*cached > 0) return *cached - 1;
+  }
+  if (plan.turnCount >= PairPlan::kMaxTurns) return kOwnTurns;
+  const int32_t index = plan.turnCount++;
+  fillLaneTurns(stretchA, stretchB, plan.turns[index]);
+  if (cached) *cached = static_cast<uint8_t>(index + 1);
+  return index;
+}
+
+}  // namespace
+
+// Along a pair a stretched side turns by pi per bin of its position (its half-bin turn); b's distance
+// to a grows by stretchB - stretchA per position, and b's value carries minus that distance as a shift
+// (the grain adds d times the distance to both).
 void fillLaneTurns(float stretchA, float stretchB, LaneTurns& turns) {
   const double rA = stretchA, rB = stretchB;
   turns.step[0] = stretchA < 1.0f ? kExactPi * rA : 0.0;
@@ -44,20 +57,6 @@ void fillLaneTurns(float stretchA, float stretchB, LaneTurns& turns) {
   }
 }
 
-int32_t laneTurnsFor(PairPlan& plan, int32_t wA, int32_t wB, float stretchA, float stretchB) {
-  int32_t* cached = nullptr;
-  if (wA <= PairPlan::kKeyWidths && wB <= PairPlan::kKeyWidths) {
-    cached = &plan.keyTurns[(wA - 1) * PairPlan::kKeyWidths + (wB - 1)];
-    if (*cached > 0) return *cached - 1;
-  }
-  const int32_t index = plan.turnCount++;
-  fillLaneTurns(stretchA, stretchB, plan.turns[index]);
-  if (cached) *cached = index + 1;
-  return index;
-}
-
-}  // namespace
-
 void beginPairs(PairPlan& plan) {
   plan.valid = false;
   plan.prepared = false;
@@ -75,13 +74,12 @@ void addPair(PairPlan& plan, int32_t sA, int32_t wA, int32_t sB, int32_t wB) {
   float stretchA = 1.0f, stretchB = 1.0f;
   if (wA < wB) stretchA = wA == 1 ? 0.0f : static_cast<float>(wA - 1) / static_cast<float>(wB - 1);
   if (wA > wB) stretchB = wB == 1 ? 0.0f : static_cast<float>(wB - 1) / static_cast<float>(wA - 1);
-  job.startA = sA;
-  job.startB = sB;
-  job.length = std::max(wA, wB);
+  job.startA = static_cast<int16_t>(sA);
+  job.startB = static_cast<int16_t>(sB);
+  job.length = static_cast<int16_t>(std::max(wA, wB));
   job.stretchA = stretchA;
   job.stretchB = stretchB;
-  job.turns = laneTurnsFor(plan, wA, wB, stretchA, stretchB);
-  job.angleB = static_cast<float>(-kShiftRate * (sB - sA));
+  job.turns = static_cast<int16_t>(laneTurnsFor(plan, wA, wB, stretchA, stretchB));
   plan.positionTotal += job.length;
 }
 
@@ -92,7 +90,7 @@ void finishPairs(PairPlan& plan) {
   float angle[kChunk], sine[kChunk], cosine[kChunk];
   for (int32_t first = 0; first < plan.jobCount; first += kChunk) {
     const int32_t n = std::min(kChunk, plan.jobCount - first);
-    for (int32_t k = 0; k < n; ++k) angle[k] = plan.jobs[first + k].angleB;
+    for (int32_t k = 0; k < n; ++k) angle[k] = pairAngleB(plan.jobs[first + k].startA, plan.jobs[first + k].startB);
     sinCos(angle, sine, cosine, n);
     for (int32_t k = 0; k < n; ++k) {
       plan.jobs[first + k].firstB[0] = cosine[k];
@@ -102,13 +100,14 @@ void finishPairs(PairPlan& plan) {
   plan.valid = true;
 }
 
-void blendPairs(PairPlan& plan, const float* spectrumA, const BetweenBins& betweenA, const float* spectrumB,
-                const BetweenBins& betweenB, const PairKernelSet& kernels, int32_t step, int32_t count, float e,
-                float d, float* out) {
+void blendPairs(PairPlan& plan, const float* spectrumA, const float* magnitudesA, const float* spectrumB,
+                const float* magnitudesB, const PairKernelSet& kernels, int32_t step, int32_t count, float e, float d,
+                float* out) {
+  std::memset(plan.shares, 0, sizeof(float) * 4 * kBins);
   BlendInput blend{
       &plan.positions, e,          d, static_cast<float>(kShiftRate * d), static_cast<float>(kShiftRate / (count - 1)),
       kDirectTurns,    plan.shares};
-  PrepareInput prepare{spectrumA, spectrumB, &betweenA, &betweenB, plan.jobs, 0, plan.turns};
+  PrepareInput prepare{spectrumA, spectrumB, magnitudesA, magnitudesB, plan.jobs, 0, plan.turns};
   if (plan.positionTotal <= kPositionCapacity) {
     // The usual case: every position prepared once for all grains of the note.
     if (!plan.prepared) {
@@ -152,23 +151,6 @@ void blendPairs(PairPlan& plan, const float* spectrumA, const BetweenBins& betwe
   }
   // Bin 0 receives nothing (targets start at 1), so its imaginary slot, which is Nyquist, stays.
   kernels.collect(plan.shares, out);
-}
-
-void buildBetweenBins(const float* spectrum, const float* mag, BetweenBins& between) {
-  for (int32_t k = 0; k < kBins + kTablePad; ++k) {
-    between.lowRe[k] = between.lowIm[k] = between.highRe[k] = between.highIm[k] = 0.0f;
-  }
-  // Bins 1..2046 can be the lower bin of a position (regions end at 2046).
-  for (int32_t k = 1; k < kBins - 1; ++k) {
-    const float low = mag[k], high = mag[k + 1];
-    const float re = spectrum[k], im = spectrum[kBins + k];
-    // The direction first (a unit vector), then the length: no intermediate can overflow.
-    const float inverse = low > 0.0f ? 1.0f / low : 0.0f;
-    between.lowRe[k] = low > 0.0f ? re : 0.0f;
-    between.lowIm[k] = low > 0.0f ? im : 0.0f;
-    between.highRe[k] = std::clamp(re * inverse * high, -FLT_MAX, FLT_MAX);
-    between.highIm[k] = std::clamp(im * inverse * high, -FLT_MAX, FLT_MAX);
-  }
 }
 
 }  // namespace tarnwick::morphdetail

@@ -6,21 +6,19 @@
 
 namespace tarnwick::morphdetail {
 
+constexpr float kPi = 3.1415925f;
+constexpr float kTwoPi = 2.0f * kPi;
+// The shift of a position toward its target turns it by kTwoPi / 4096 per bin.
+constexpr double kShiftRate = static_cast<double>(kTwoPi) / 4096.0;
+
 constexpr int32_t kLanes = 8;              // positions handled together
 constexpr int32_t kPairBins = 2048;        // bins of a packed spectrum (re and im halves)
 constexpr int32_t kTablePad = 2 * kLanes;  // the last run of a pair may read this far past bin 2047
 constexpr int32_t kAnchorRuns = 4;         // runs of kLanes positions a rotation is carried before recomputing
-constexpr int32_t kPositionCapacity = 8192;
-
-// Per endpoint, built with its peak regions: the two values that the value between bins i and i+1
-// interpolates, as low + f (high - low). low is the bin's own value, high the same direction scaled to
-// the magnitude of bin i+1; both are 0 when bin i has magnitude 0 (it gives no direction to scale).
-struct BetweenBins {
-  alignas(64) float lowRe[kPairBins + kTablePad];
-  alignas(64) float lowIm[kPairBins + kTablePad];
-  alignas(64) float highRe[kPairBins + kTablePad];
-  alignas(64) float highIm[kPairBins + kTablePad];
-};
+// Positions kept prepared for all grains of a note. Pairs of two region lists cover at most about
+// 4092 positions (each list's regions share their edge bins), so this holds every pairing but an equal
+// distribution that repeats wide regions; those are prepared a run of pairs at a time.
+constexpr int32_t kPositionCapacity = 4096;
 
 // The rotation of a position that does not depend on the grain's weights grows by a constant angle
 // per position along a pair: pi per bin on a stretched side (its half-bin turn), and for b also the
@@ -33,22 +31,28 @@ struct LaneTurns {
   double runRe[2], runIm[2];
 };
 
-// One region pair: position m (0 .. length-1) reads a at startA + m stretchA, b at startB + m stretchB.
-struct PairJob {
-  int32_t startA, startB;
-  int32_t length;
-  int32_t turns;  // index of its LaneTurns
-  float stretchA, stretchB;
-  float angleB;     // b's rotation at the first position (a's is 0)
-  float firstB[2];  // the same as (cos, sin)
-};
+// Fills the lane turns of a pair with these stretches.
+void fillLaneTurns(float stretchA, float stretchB, LaneTurns& turns);
 
-// Every position of a run of pairs, as the grains need them: both source positions, their distance
-// pB - pA, and both endpoint values turned by the grain-independent rotations.
+// One region pair: position m (0 .. length-1) reads a at startA + m stretchA, b at startB + m stretchB.
+// Regions lie in bins 1..2046, so 16 bits hold every start and length.
+struct PairJob {
+  int16_t startA, startB;
+  int16_t length;
+  int16_t turns;  // index of its LaneTurns, or kOwnTurns
+  float stretchA, stretchB;
+  float firstB[2];  // (cos, sin) of b's rotation at the first position (a's is 0), pairAngleB
+};
+constexpr int16_t kOwnTurns = -1;  // the pair's lane turns are computed where it is prepared
+
+// b's rotation at the first position of a pair: minus its distance to a as a shift.
+inline float pairAngleB(int32_t startA, int32_t startB) { return static_cast<float>(-kShiftRate * (startB - startA)); }
+
+// Every position of a run of pairs, as the grains need them: both source positions and both endpoint
+// values turned by the grain-independent rotations.
 struct PairPositions {
   alignas(64) float pA[kPositionCapacity + kLanes];
   alignas(64) float pB[kPositionCapacity + kLanes];
-  alignas(64) float distance[kPositionCapacity + kLanes];
   alignas(64) float aRe[kPositionCapacity + kLanes];
   alignas(64) float aIm[kPositionCapacity + kLanes];
   alignas(64) float bRe[kPositionCapacity + kLanes];
@@ -73,11 +77,11 @@ enum GrainTurns : int32_t {
 struct PrepareInput {
   const float* spectrumA;  // packed, readable kTablePad floats past the end
   const float* spectrumB;
-  const BetweenBins* betweenA;
-  const BetweenBins* betweenB;
+  const float* magnitudesA;  // bins 0..2047, readable kTablePad floats past the end
+  const float* magnitudesB;
   const PairJob* jobs;  // the run of pairs to prepare
   int32_t jobCount;
-  const LaneTurns* turns;
+  const LaneTurns* turns;  // by PairJob::turns
 };
 
 struct BlendInput {
@@ -87,7 +91,7 @@ struct BlendInput {
   float stepRate;   // its growth from one grain to the next (kNewSteps)
   GrainTurns turns;
   // By target bin T, four floats: the shares for bin T (re, im) and for bin T + 1 (re, im) of every
-  // position aiming at T; collect() empties them again.
+  // position aiming at T; zero before the grain's first blend.
   float* shares;
 };
 
@@ -97,9 +101,8 @@ struct PairKernelSet {
   void (*prepare)(const PrepareInput& input, PairPositions& positions);
   // Adds every prepared position of one grain to the shares.
   void (*blend)(const BlendInput& input);
-  // Writes bins 1..2047 of a packed spectrum from the shares (4 floats per bin, see BlendInput) and
-  // empties them.
-  void (*collect)(float* shares, float* out);
+  // Writes bins 1..2047 of a packed spectrum from the shares (4 floats per bin, see BlendInput).
+  void (*collect)(const float* shares, float* out);
 };
 
 extern const PairKernelSet kBaselinePairKernels;

@@ -61,7 +61,6 @@ void MorphState::findPeakRegions(MorphSlot slot) {
   const int s = slot == MorphSlot::kB ? 1 : 0;
   morphdetail::clampNonFinite(m_->spectrum[s], kSpectrumSize);
   morphdetail::scanPeakRegions(m_->spectrum[s], m_->magnitude[s], m_->regions[s]);
-  morphdetail::buildBetweenBins(m_->spectrum[s], m_->magnitude[s], m_->between[s]);
   ++m_->analysis;  // the pairs of the previous analysis are stale
 }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "EngineTestSupport.h"
 
@@ -241,6 +242,26 @@ TEST(RenderBounds, ReadsStayInsideAShorterReplacementRecording) {
   for (int b = 0; b < 400; ++b) {
     e.render(l, r, 512);
     for (int i = 0; i < 512; ++i) ASSERT_TRUE(std::isfinite(l[i]) && std::isfinite(r[i]));
+  }
+}
+
+TEST(RenderBounds, SamplesBeyondTheLimitAreBroughtIntoRangeAndTheRestKeptAsTheyAre) {
+  // Long enough that the range check runs through whole vectors and a tail.
+  ChannelPair recording = makeRecording(1003);
+  const float inf = std::numeric_limits<float>::infinity();
+  const float odd[] = {std::nanf(""), inf, -inf, 3e30f, -2e7f, kSampleLimit, -kSampleLimit};
+  for (int i = 0; i < 7; ++i) recording.right[static_cast<size_t>(500 + i)] = odd[i];
+  FakeHostTime clock;
+  Engine e(&clock);
+  e.replaceBuffer(std::move(recording));
+  const BufferView& b = e.state().buffer;
+  const float want[] = {0.0f, kSampleLimit, -kSampleLimit, kSampleLimit, -kSampleLimit, kSampleLimit, -kSampleLimit};
+  for (int i = 0; i < 7; ++i) EXPECT_EQ(b.right[500 + i], want[i]) << i;
+  for (int32_t i = 0; i < 1003; ++i) {
+    EXPECT_EQ(b.left[i], sampleValue(0, i));
+    if (i < 500 || i >= 507) {
+      EXPECT_EQ(b.right[i], sampleValue(1, i));
+    }
   }
 }
 

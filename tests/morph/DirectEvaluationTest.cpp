@@ -7,6 +7,7 @@
 #include <cmath>
 #include <iostream>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -190,6 +191,45 @@ TEST(MorphDirectEvaluation, PairsBeyondThePreparedCapacityAreBlendedInRuns) {
     m.morphStep = step;
     m.synthesiseGrain(3, 2, 32.0f);
     EXPECT_LT(deviation(m, directGrain(m, 2, 32, step)), kTolerance) << step;
+  }
+}
+
+// Peaks of many widths separated by a quiet bin: a pairing with more
+// pairs of different widths than a note keeps lane turns for.
+void setPeaks(float* s, int widthStep, int widthCount) {
+  clearSpectrum(s);
+  int k = 1;
+  for (int r = 0; k < 1990; ++r) {
+    const int w = 3 + (r * widthStep) % widthCount;
+    for (int i = 0; i < w && k < 2040; ++i, ++k) {
+      const Value v = std::polar(2.0 + std::min(i, w - 1 - i), 0.37 * k);
+      setBin(s, k, static_cast<float>(v.real()), static_cast<float>(v.imag()));
+    }
+    ++k;
+  }
+}
+
+TEST(MorphDirectEvaluation, ManyDifferentWidthPairsStayWithinRoundingOfTheFormulas) {
+  for (const auto* kernels : kernelSets()) {
+    MorphState m;
+    morphdetail::StateAccess::memory(m).kernels = kernels;
+    setPeaks(m.spectrum(MorphSlot::kA), 3, 10);
+    setPeaks(m.spectrum(MorphSlot::kB), 7, 11);
+    m.findPeakRegions(MorphSlot::kA);
+    m.findPeakRegions(MorphSlot::kB);
+    const PeakRegionList& ra = m.regions(MorphSlot::kA);
+    const PeakRegionList& rb = m.regions(MorphSlot::kB);
+    std::set<std::pair<int, int>> widths;
+    for (int r = 0; r < std::min(ra.count, rb.count); ++r) widths.emplace(ra.width[r], rb.width[r]);
+    ASSERT_GT(widths.size(), 100u);
+    for (int algorithm : {0, 1, 2}) {
+      for (int step : {1, 2, 3, 16, 30}) {
+        m.morphStep = step;
+        m.synthesiseGrain(4, algorithm, 32.0f);
+        EXPECT_LT(deviation(m, directGrain(m, algorithm, 32, step)), kTolerance)
+            << kernels->name << " algorithm " << algorithm << " step " << step;
+      }
+    }
   }
 }
 
