@@ -315,7 +315,8 @@ void CFrame::windowWheel(int32_t x, int32_t y, int32_t steps) {
 
 // A modal view (a dialog, the about screen) takes no files. Drops come in window pixels, as the mouse does.
 bool CFrame::windowDragOver(const platform::FileDrag& drag, int32_t x, int32_t y) {
-  return dropTarget_ != nullptr && modalView_ == nullptr && dropTarget_->acceptsDrop(drag, CPoint(fromPixel(x), fromPixel(y)));
+  return dropTarget_ != nullptr && modalView_ == nullptr &&
+         dropTarget_->acceptsDrop(drag, CPoint(fromPixel(x), fromPixel(y)));
 }
 
 void CFrame::windowDrop(const platform::FileDrag& drag, int32_t x, int32_t y) {

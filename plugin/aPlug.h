@@ -58,7 +58,7 @@ class aPlug final : public HostServices {
   AEffect effect_{};
   audioMasterCallback host_;
   std::unique_ptr<Instrument> core_;
-  ERect editorRect_{};                                // what effEditGetRect hands the host
+  ERect editorRect_{};  // what effEditGetRect hands the host
   EditorProbe probe_;
 };
 

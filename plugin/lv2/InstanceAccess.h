@@ -23,9 +23,10 @@ class EditorPort {
 // The instance's editor. [ui-thread]
 class EditorAccess {
  public:
-  // Opens the editor in the host's parent window (an X11 window id); false when it cannot. Its changes
-  // go to port until closeEditor.
-  virtual bool openEditor(uintptr_t parent, EditorPort* port) = 0;
+  // Opens the editor in the host's parent window (an X11 window id) at the host's scale (0: none given);
+  // false, with the open editor left as it is, when it cannot (one is open already). Its changes go to
+  // port until closeEditor.
+  virtual bool openEditor(uintptr_t parent, double scale, EditorPort* port) = 0;
   // The open editor's own window id, 0 while closed.
   virtual uintptr_t editorWindow() = 0;
   virtual void editorSize(int32_t& width, int32_t& height) = 0;
@@ -34,8 +35,11 @@ class EditorAccess {
   virtual void closeEditor() = 0;
   // The host's scale for the editor (1 = 100 %), 0 when the host gives none.
   virtual void setEditorScale(double scale) = 0;
-  // The headless editor probe (the VST plug-in's vendor request): command and record as there.
+  // The headless editor probe (core/EditorProbe.h): command and record as there.
   virtual intptr_t probeEditor(int32_t command, void* record) = 0;
+  // How the last recording load went, for tools: whether one was tried, its storage result (0: loaded)
+  // and that result's text (zero-terminated, cut to capacity).
+  virtual void recordingStatus(int32_t& attempted, int32_t& result, char* message, int32_t capacity) = 0;
 
  protected:
   ~EditorAccess() = default;

@@ -175,11 +175,17 @@ void Lv2Instrument::endEdit(int32_t index) {
   if (port_ != nullptr) port_->touch(index, false);
 }
 
-bool Lv2Instrument::openEditor(uintptr_t parent, EditorPort* port) {
+bool Lv2Instrument::sizeWindow(int32_t width, int32_t height) {
+  if (port_ == nullptr) return false;
+  port_->resized(width, height);
+  return true;
+}
+
+bool Lv2Instrument::openEditor(uintptr_t parent, double scale, EditorPort* port) {
   EditorLink* link = core_->editorLink();
   // One editor per instance: a second UI while one is open is refused.
   if (link == nullptr || parent == 0 || port_ != nullptr || link->editor().isOpen()) return false;
-  probe_.forget();
+  link->editor().setHostScale(scale);
   if (!link->editor().open(reinterpret_cast<void*>(parent))) return false;
   port_ = port;
   return true;
@@ -212,13 +218,25 @@ void Lv2Instrument::closeEditor() {
   if (link != nullptr && link->editor().isOpen()) link->editor().close();
 }
 
-void Lv2Instrument::setEditorScale(double scale) { editorScale_ = scale; }
+void Lv2Instrument::setEditorScale(double scale) {
+  EditorLink* link = core_->editorLink();
+  if (link != nullptr) link->editor().setHostScale(scale);
+}
 
 intptr_t Lv2Instrument::probeEditor(int32_t command, void* record) {
   EditorLink* link = core_->editorLink();
   // The probe's offscreen editor and a UI's window are one editor: neither opens over the other.
   if (link == nullptr || port_ != nullptr) return 0;
   return probe_.run(*link, command, static_cast<EditorProbeRecord*>(record));
+}
+
+void Lv2Instrument::recordingStatus(int32_t& attempted, int32_t& result, char* message, int32_t capacity) {
+  const RecordingStatus status = core_->recordingStatus();
+  attempted = status.attempted ? 1 : 0;
+  result = status.lastResult;
+  if (message == nullptr || capacity < 1) return;
+  const char* text = status.attempted ? storageResultMessage(status.lastResult) : "";
+  std::snprintf(message, static_cast<size_t>(capacity), "%s", text ? text : "");
 }
 
 platform::MessageBoxAnswer Lv2Instrument::notify(const char* title, const char* text,

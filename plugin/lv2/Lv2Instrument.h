@@ -48,16 +48,18 @@ class Lv2Instrument final : public HostServices, public EditorAccess {
   void automate(int32_t index, float value) override;
   void beginEdit(int32_t index) override;
   void endEdit(int32_t index) override;
+  bool sizeWindow(int32_t width, int32_t height) override;
   platform::MessageBoxAnswer notify(const char* title, const char* text, platform::MessageBoxButtons buttons) override;
 
   // EditorAccess [ui-thread]: the UI binary's way to this instance's editor.
-  bool openEditor(uintptr_t parent, EditorPort* port) override;
+  bool openEditor(uintptr_t parent, double scale, EditorPort* port) override;
   uintptr_t editorWindow() override;
   void editorSize(int32_t& width, int32_t& height) override;
   bool idleEditor() override;
   void closeEditor() override;
   void setEditorScale(double scale) override;
   intptr_t probeEditor(int32_t command, void* record) override;
+  void recordingStatus(int32_t& attempted, int32_t& result, char* message, int32_t capacity) override;
 
  private:
   struct Uris {
@@ -79,7 +81,6 @@ class Lv2Instrument final : public HostServices, public EditorAccess {
   float* peak_ = nullptr;
   std::atomic<double> tempo_{0.0};  // 0 until the host reports one
   EditorPort* port_ = nullptr;      // the open UI's; [ui-thread]
-  double editorScale_ = 0.0;        // the host's scale for the editor, 0 for none
   EditorProbe probe_;
   std::unique_ptr<Instrument> core_;
 };

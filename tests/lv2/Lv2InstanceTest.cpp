@@ -22,6 +22,9 @@
 #include "plugin/lv2/PortLayout.h"
 #include "storage/ChunkRecord.h"
 #include "tests/plugin/TestSupport.h"
+#include "tools/host/SessionChunk.h"
+#include "tools/hostlib/HostedInstrument.h"
+#include "tools/hostlib/Lv2Host.h"
 #include "tools/hostlib/PluginHost.h"
 
 namespace tarnwick::lv2 {
@@ -313,3 +316,84 @@ TEST_F(Lv2Instance, StateIsTheSessionRecordWithAMappedPathAndRestoresWhereTheHos
 
 }  // namespace
 }  // namespace tarnwick::lv2
+
+namespace tarnwick::host {
+namespace {
+
+// Renders half a second of key 60 from the start; the largest sample.
+float playNote(HostedInstrument& instrument) {
+  std::vector<float> left(256), right(256);
+  instrument.sendMidi({{0, 0x90, 60, 100}});
+  float largest = 0.0f;
+  for (int block = 0; block < 86; ++block) {
+    instrument.process(left.data(), right.data(), 256);
+    for (float v : left) largest = std::max(largest, std::fabs(v));
+  }
+  return largest;
+}
+
+// The recording as a file property: a patch:Set on the control input is loaded by the worker between
+// blocks, the session then holds it and a note sounds; a path that cannot be read is told in the host's
+// log and the session keeps its recording.
+TEST(Lv2Host, APatchSetOfTheRecordingLoadsItThroughTheWorker) {
+  std::string error;
+  auto lv2 = Lv2Host::load(TARNWICK_LV2_BUNDLE, &error);
+  ASSERT_TRUE(lv2) << error;
+  lv2->setSampleRate(44100.0f);
+  lv2->setBlockSize(256);
+  lv2->resume();
+  const std::string wav = test::writeTestWav("lv2-patch-set.wav", 44100);
+  std::vector<float> left(256), right(256);
+  lv2->setPathProperty(lv2::kStateRecordingUri, wav);
+  lv2->process(left.data(), right.data(), 256);
+  EXPECT_EQ(chunkPath(lv2->getChunk()), wav);
+  EXPECT_GT(playNote(*lv2), 0.01f);
+
+  lv2->setPathProperty(lv2::kStateRecordingUri, "/no/such/take.wav");
+  lv2->process(left.data(), right.data(), 256);
+  EXPECT_EQ(chunkPath(lv2->getChunk()), wav);
+  ASSERT_FALSE(lv2->logLines().empty());
+  EXPECT_NE(lv2->logLines().back().find("/no/such/take.wav"), std::string::npos);
+  bool attempted = false;
+  int32_t result = 0;
+  std::string message;
+  ASSERT_TRUE(lv2->recordingResult(attempted, result, message));
+  EXPECT_TRUE(attempted);
+  EXPECT_NE(result, 0);
+  EXPECT_FALSE(message.empty());
+}
+
+// tarnwick-host's two formats through one interface: the same session record and parameters give the
+// same samples, and the LV2 instance's editor answers the probe at the host's scale.
+TEST(Lv2Host, TheHostsTwoFormatsSoundAlikeAndTheEditorProbeReachesTheInstance) {
+  std::string error;
+  auto vst = loadInstrument(TARNWICK_PLUGIN_PATH, &error);
+  auto lv2 = loadInstrument(TARNWICK_LV2_BUNDLE, &error);
+  ASSERT_TRUE(vst && lv2) << error;
+  const std::string wav = test::writeTestWav("lv2-host-formats.wav", 44100);
+  std::vector<float> sums;
+  for (HostedInstrument* instrument : {vst.get(), lv2.get()}) {
+    instrument->setSampleRate(44100.0f);
+    instrument->setBlockSize(256);
+    instrument->resume();
+    std::vector<uint8_t> record = instrument->getChunk();
+    ASSERT_TRUE(writeChunkPath(record, wav, &error)) << error;
+    ASSERT_TRUE(instrument->setChunk(record));
+    ASSERT_TRUE(recordingLoaded(*instrument, &error)) << error;
+    instrument->setParameter(kMainLevl, 0.3f);
+    sums.push_back(playNote(*instrument));
+  }
+  EXPECT_GT(sums[0], 0.01f);
+  EXPECT_EQ(sums[0], sums[1]);
+
+  ASSERT_TRUE(lv2->setContentScale(2.0));
+  EditorProbeRecord opened;
+  ASSERT_EQ(lv2->probeEditor(kProbeOpen, opened), 1);
+  EXPECT_EQ(opened.width, 1108);
+  EXPECT_EQ(opened.height, 712);
+  EditorProbeRecord closing;
+  EXPECT_EQ(lv2->probeEditor(kProbeClose, closing), 1);
+}
+
+}  // namespace
+}  // namespace tarnwick::host

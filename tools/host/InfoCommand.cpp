@@ -9,7 +9,11 @@
 #include "tools/host/Commands.h"
 #include "tools/host/Help.h"
 #include "tools/host/InstrumentOptions.h"
+#include "tools/hostlib/HostedInstrument.h"
 #include "tools/hostlib/PluginHost.h"
+#if defined(TARNWICK_HOST_LV2)
+#include "tools/hostlib/Lv2Host.h"
+#endif
 
 namespace tarnwick::host {
 
@@ -183,6 +187,40 @@ void printOptions(PluginHost& host) {
 
 constexpr const char* kInfoCommand = "info";
 
+#if defined(TARNWICK_HOST_LV2)
+// An LV2 bundle: what its Turtle declares (through lilv) and what the instance reports.
+int printLv2Info(const std::string& path) {
+  std::string error;
+  auto host = Lv2Host::load(path, &error);
+  if (!host) return commandError("info", kExitPluginFailed, error);
+  host->setSampleRate(kInfoSampleRate);
+  host->setBlockSize(kInfoBlockSize);
+  host->resume();
+  std::printf("Bundle           %s\n", path.c_str());
+  std::printf("Plug-in URI      %s\n", host->uri().c_str());
+  std::printf("Name             %s\n", host->name().c_str());
+  for (const std::string& ui : host->uiUris()) std::printf("UI               %s\n", ui.c_str());
+  std::printf("\nPorts\n");
+  std::printf("  %5s  %-12s %-12s %-16s %-10s %-10s %s\n", "index", "symbol", "kind", "name", "minimum", "maximum",
+              "default");
+  for (const Lv2Host::PortInfo& port : host->ports()) {
+    if (port.kind.find("control") != std::string::npos) {
+      std::printf("  %5u  %-12s %-12s %-16s %-10.6f %-10.6f %.6f\n", port.index, port.symbol.c_str(), port.kind.c_str(),
+                  quoted(port.name.c_str()).c_str(), static_cast<double>(port.minimum),
+                  static_cast<double>(port.maximum), static_cast<double>(port.defaultValue));
+    } else {
+      std::printf("  %5u  %-12s %-12s %s\n", port.index, port.symbol.c_str(), port.kind.c_str(),
+                  quoted(port.name.c_str()).c_str());
+    }
+  }
+  const std::vector<uint8_t> state = host->getChunk();
+  std::printf("\nState            %zu bytes of session record\n", state.size());
+  host->suspend();
+  host->close();
+  return kExitDone;
+}
+#endif
+
 }  // namespace
 
 int runInfo(int argc, char** argv) {
@@ -197,6 +235,9 @@ int runInfo(int argc, char** argv) {
   if (line.positional.size() != 1)
     return usageError(kInfoCommand, line.positional.empty() ? "give the plug-in" : "give one plug-in only");
   const std::string path = line.positional[0];
+#if defined(TARNWICK_HOST_LV2)
+  if (isLv2Bundle(path)) return printLv2Info(path);
+#endif
   auto host = PluginHost::load(path, &error);
   if (!host) return commandError(kInfoCommand, kExitPluginFailed, error);
   host->setSampleRate(kInfoSampleRate);

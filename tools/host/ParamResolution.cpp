@@ -6,7 +6,7 @@
 
 #include "tools/host/CommandLine.h"
 #include "tools/host/InstrumentOptions.h"
-#include "tools/hostlib/PluginHost.h"
+#include "tools/hostlib/HostedInstrument.h"
 
 namespace tarnwick::host {
 namespace {
@@ -29,10 +29,9 @@ bool checkOption(const InstrumentOption& option, const ParamSetting& p, std::str
 
 }  // namespace
 
-bool resolveParams(PluginHost& host, std::vector<ParamSetting>& params, std::string* error) {
-  const AEffect* effect = host.effect();
-  const int32_t count = effect ? effect->numParams : 0;
-  const bool hasOptions = effect && hasInstrumentOptions(effect->uniqueID);
+bool resolveParams(HostedInstrument& host, std::vector<ParamSetting>& params, std::string* error) {
+  const int32_t count = host.parameterCount();
+  const bool hasOptions = hasInstrumentOptions(host.uniqueId());
   std::vector<std::string> names;
   for (int32_t i = 0; i < count; ++i) names.push_back(host.parameterName(i));
   const std::span<const InstrumentOption> options =

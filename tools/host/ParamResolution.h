@@ -9,10 +9,10 @@
 
 namespace tarnwick::host {
 
-class PluginHost;
+class HostedInstrument;
 
 // Fills each setting's index; false with a one-line reason for the first setting that names nothing or
 // carries a value outside its range.
-bool resolveParams(PluginHost& host, std::vector<ParamSetting>& params, std::string* error);
+bool resolveParams(HostedInstrument& host, std::vector<ParamSetting>& params, std::string* error);
 
 }  // namespace tarnwick::host

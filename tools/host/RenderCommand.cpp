@@ -18,7 +18,7 @@
 #include "tools/host/RenderOutput.h"
 #include "tools/host/SessionChunk.h"
 #include "tools/host/SongRenderer.h"
-#include "tools/hostlib/PluginHost.h"
+#include "tools/hostlib/HostedInstrument.h"
 #include "tools/midi/MidiFile.h"
 
 #ifndef TARNWICK_DEFAULT_RECORDING
@@ -38,13 +38,13 @@ int failWith(int code, const std::string& message) { return commandError(kRender
 
 class PluginTarget : public RenderTarget {
  public:
-  explicit PluginTarget(PluginHost& host) : host_(host) {}
+  explicit PluginTarget(HostedInstrument& host) : host_(host) {}
   void setTempo(double bpm) override { host_.setTempo(bpm); }
   void sendMidi(const std::vector<MidiMessage>& messages) override { host_.sendMidi(messages); }
   void process(float* left, float* right, int32_t frames) override { host_.process(left, right, frames); }
 
  private:
-  PluginHost& host_;
+  HostedInstrument& host_;
 };
 
 // The recording to restore: --sample, else (without --chunk) the generated default; empty keeps the chunk's own.
@@ -137,7 +137,7 @@ int runRender(int argc, char** argv) {
   std::string recording;
   if (!resolveRecording(options, recording, &error)) return failWith(kExitBadInput, error);
 
-  std::unique_ptr<PluginHost> host = PluginHost::load(options.pluginPath, &error);
+  std::unique_ptr<HostedInstrument> host = loadInstrument(options.pluginPath, &error);
   if (!host) return failWith(kExitPluginFailed, error);
   host->setSampleRate(kRenderSampleRate);
   host->setBlockSize(options.blockSize);
@@ -145,10 +145,10 @@ int runRender(int argc, char** argv) {
   host->resume();
 
   // Restore the recording as a host restores a session: a chunk that carries the path.
-  std::vector<uint8_t> chunk = options.chunkPath ? savedChunk : host->getChunk(false);
+  std::vector<uint8_t> chunk = options.chunkPath ? savedChunk : host->getChunk();
   if (!recording.empty() && !writeChunkPath(chunk, recording, &error))
     return failWith(options.chunkPath ? kExitBadInput : kExitPluginFailed, error);
-  host->setChunk(chunk, false);
+  host->setChunk(chunk);
   // The plug-in tells why a recording did not load (its message box says the same on standard error).
   if (!recordingLoaded(*host, &error)) return failWith(kExitBadInput, error);
 
@@ -170,7 +170,7 @@ int runRender(int argc, char** argv) {
   host->stopProcess();
   host->suspend();
   std::vector<uint8_t> finalState;
-  if (!options.chunkOutPath.empty()) finalState = host->getChunk(false);
+  if (!options.chunkOutPath.empty()) finalState = host->getChunk();
   host->close();
 
   const LevelStats levels = measureLevels(rendered.left, rendered.right);

@@ -26,7 +26,7 @@
 #include "tools/host/Commands.h"
 #include "tools/host/Help.h"
 #include "tools/host/SessionChunk.h"
-#include "tools/hostlib/PluginHost.h"
+#include "tools/hostlib/HostedInstrument.h"
 #include "vst/EditorProbe.h"
 #include "vst/VstInterface.h"
 
@@ -56,7 +56,7 @@ int failWith(int code, const std::string& message) { return commandError(kScreen
 
 constexpr OptionRule kScreenshotOptions[] = {{"--chunk", true}, {"--sample", true},      {"--click", true},
                                              {"--note", true},  {"--select-file", true}, {"--chunk-out", true},
-                                             {"--drop", true}, {"--scale", true}};
+                                             {"--drop", true},  {"--scale", true}};
 
 // "X,Y" into x and y.
 bool parsePoint(const std::string& text, int32_t& x, int32_t& y) {
@@ -124,17 +124,17 @@ bool parse(int argc, char** argv, ScreenshotOptions& o, std::string& error) {
   return true;
 }
 
-intptr_t probe(PluginHost& host, EditorProbeCommand command, EditorProbeRecord& record) {
-  return host.dispatch(effVendorSpecific, kEditorProbeIndex, command, &record);
+intptr_t probe(HostedInstrument& host, EditorProbeCommand command, EditorProbeRecord& record) {
+  return host.probeEditor(command, record);
 }
 
-bool idle(PluginHost& host, int32_t count) {
+bool idle(HostedInstrument& host, int32_t count) {
   EditorProbeRecord r;
   r.count = count;
   return probe(host, kProbeIdle, r) == 1;
 }
 
-bool mouse(PluginHost& host, int32_t x, int32_t y, int32_t buttons) {
+bool mouse(HostedInstrument& host, int32_t x, int32_t y, int32_t buttons) {
   EditorProbeRecord r;
   r.x = x;
   r.y = y;
@@ -143,7 +143,7 @@ bool mouse(PluginHost& host, int32_t x, int32_t y, int32_t buttons) {
 }
 
 // Queues a drop of the file (made absolute, as a file manager hands it over) at (x, y).
-bool drop(PluginHost& host, const std::string& path, int32_t x, int32_t y) {
+bool drop(HostedInstrument& host, const std::string& path, int32_t x, int32_t y) {
   std::error_code ec;
   const std::string absolute =
       platform::utf8FromPath(std::filesystem::absolute(platform::fileSystemPath(path.c_str()), ec).lexically_normal());
@@ -154,7 +154,7 @@ bool drop(PluginHost& host, const std::string& path, int32_t x, int32_t y) {
   return probe(host, kProbeDrop, r) == 1;
 }
 
-std::string statusLine(PluginHost& host) {
+std::string statusLine(HostedInstrument& host) {
   char text[512] = {};
   EditorProbeRecord r;
   r.text = text;
@@ -189,7 +189,7 @@ int runScreenshot(int argc, char** argv) {
   if (!o.samplePath.empty() && !checkInputFile(o.samplePath, "the recording", &error))
     return failWith(kExitBadInput, error);
 
-  std::unique_ptr<PluginHost> host = PluginHost::load(o.pluginPath, &error);
+  std::unique_ptr<HostedInstrument> host = loadInstrument(o.pluginPath, &error);
   if (!host) return failWith(kExitPluginFailed, error);
   host->setSampleRate(44100.0f);
   host->setBlockSize(kBlock);
@@ -201,16 +201,14 @@ int runScreenshot(int argc, char** argv) {
     std::error_code ec;
     const std::string absolute = platform::utf8FromPath(
         std::filesystem::absolute(platform::fileSystemPath(o.samplePath.c_str()), ec).lexically_normal());
-    if (chunk.empty()) chunk = host->getChunk(false);
+    if (chunk.empty()) chunk = host->getChunk();
     if (ec || !writeChunkPath(chunk, absolute, &error)) return failWith(kExitBadInput, error);
   }
-  if (!chunk.empty() && host->setChunk(chunk, false) == 0)
-    return failWith(kExitBadInput, "the plug-in refused the chunk");
+  if (!chunk.empty() && !host->setChunk(chunk)) return failWith(kExitBadInput, "the plug-in refused the chunk");
   if (!chunk.empty() && !recordingLoaded(*host, &error)) return failWith(kExitBadInput, error);
 
   // As a high-resolution host does: the content scale before the editor opens.
-  if (o.scale > 0.0 && host->dispatch(effVendorSpecific, kContentScaleIndex, kContentScaleValue, nullptr,
-                                      static_cast<float>(o.scale)) != 1)
+  if (o.scale > 0.0 && !host->setContentScale(o.scale))
     return failWith(kExitPluginFailed, "the plug-in does not take a content scale");
   EditorProbeRecord opened;
   if (probe(*host, kProbeOpen, opened) != 1) return failWith(kExitPluginFailed, "the plug-in has no editor probe");
@@ -243,7 +241,7 @@ int runScreenshot(int argc, char** argv) {
     }
   }
   idle(*host, 3);
-  if (!o.chunkOutPath.empty() && !writeOutputFile(o.chunkOutPath, host->getChunk(false), &error))
+  if (!o.chunkOutPath.empty() && !writeOutputFile(o.chunkOutPath, host->getChunk(), &error))
     return failWith(kExitOutputFailed, error);
 
   EditorProbeRecord read;

@@ -4,8 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "tools/hostlib/PluginHost.h"
-#include "vst/RecordingQuery.h"
+#include "tools/hostlib/HostedInstrument.h"
 
 namespace tarnwick::host {
 
@@ -31,12 +30,12 @@ std::string chunkPath(const std::vector<uint8_t>& chunk) {
   return std::string(chunk.begin(), end);
 }
 
-bool recordingLoaded(PluginHost& host, std::string* error) {
-  RecordingQueryRecord record;
-  if (host.dispatch(effVendorSpecific, kRecordingQueryIndex, 0, &record) != 1) return true;
-  if (!record.attempted || record.lastResult == 0) return true;
-  record.message[sizeof record.message - 1] = '\0';
-  if (error) *error = "the recording " + chunkPath(host.getChunk(false)) + " cannot be loaded: " + record.message;
+bool recordingLoaded(HostedInstrument& host, std::string* error) {
+  bool attempted = false;
+  int32_t result = 0;
+  std::string message;
+  if (!host.recordingResult(attempted, result, message) || !attempted || result == 0) return true;
+  if (error) *error = "the recording " + chunkPath(host.getChunk()) + " cannot be loaded: " + message;
   return false;
 }
 

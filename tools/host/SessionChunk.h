@@ -18,10 +18,10 @@ bool writeChunkPath(std::vector<uint8_t>& chunk, const std::string& path, std::s
 // The zero-terminated path at offset 0 (up to the field's end when the terminator is missing).
 std::string chunkPath(const std::vector<uint8_t>& chunk);
 
-class PluginHost;
+class HostedInstrument;
 
-// Asks the plug-in how its last recording load went (a private request that Tarnwick answers); false with
+// Asks the instrument how its last recording load went (a private request that Tarnwick answers); false with
 // "the recording PATH cannot be loaded: REASON" when it failed. Plug-ins that do not answer pass.
-bool recordingLoaded(PluginHost& host, std::string* error);
+bool recordingLoaded(HostedInstrument& host, std::string* error);
 
 }  // namespace tarnwick::host

@@ -117,8 +117,8 @@ void addControlPorts(std::string& out, const std::array<float, kHostParamCount>&
 void addOtherPorts(std::string& out) {
   addPortHead(out, false, "lv2:InputPort , atom:AtomPort", kControlIn, kControlInText);
   addPortLine(out, "atom:bufferType", "atom:Sequence");
-  addPortLine(out, "atom:supports", kDeclaresWorker ? "midi:MidiEvent , time:Position , patch:Message"
-                                                    : "midi:MidiEvent , time:Position");
+  addPortLine(out, "atom:supports",
+              kDeclaresWorker ? "midi:MidiEvent , time:Position , patch:Message" : "midi:MidiEvent , time:Position");
   addPortLine(out, "lv2:designation", "lv2:control");
   out += '\n';
   addPortHead(out, false, "lv2:OutputPort , lv2:AudioPort", kAudioOutLeft, kAudioOutLeftText);

@@ -48,9 +48,13 @@ class Ui final : public EditorPort {
       : editor_(editor), write_(write), controller_(controller), touch_(touch), resize_(resize) {}
   Ui(const Ui&) = delete;
   Ui& operator=(const Ui&) = delete;
-  ~Ui() { editor_.closeEditor(); }
+  // Only the UI that opened the editor closes it: a refused second UI leaves the first one's alone.
+  ~Ui() {
+    if (opened_) editor_.closeEditor();
+  }
 
   EditorAccess& editor() { return editor_; }
+  bool open(uintptr_t parent, double scale) { return opened_ = editor_.openEditor(parent, scale, this); }
 
   void writeParameter(int32_t index, float value) override {
     if (write_ == nullptr || index < 0 || index >= static_cast<int32_t>(kHostParamCount)) return;
@@ -70,6 +74,7 @@ class Ui final : public EditorPort {
   LV2UI_Controller controller_;
   const LV2UI_Touch* touch_;
   const LV2UI_Resize* resize_;
+  bool opened_ = false;
 };
 
 Ui* self(LV2UI_Handle handle) { return static_cast<Ui*>(handle); }
@@ -85,8 +90,7 @@ LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char* pluginUri, const c
       Ui(*editor, write, controller, static_cast<const LV2UI_Touch*>(featureData(features, LV2_UI__touch)),
          static_cast<const LV2UI_Resize*>(featureData(features, LV2_UI__resize)));
   if (ui == nullptr) return nullptr;
-  editor->setEditorScale(hostScale(features));
-  if (!editor->openEditor(reinterpret_cast<uintptr_t>(parent), ui)) {
+  if (!ui->open(reinterpret_cast<uintptr_t>(parent), hostScale(features))) {
     delete ui;
     return nullptr;
   }
