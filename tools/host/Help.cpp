@@ -66,7 +66,8 @@ const char* hostVersion() { return TARNWICK_VERSION; }
 void printGeneralHelp(std::FILE* stream) {
   std::fprintf(stream,
                "Usage: tarnwick-host COMMAND ARGUMENTS...\n"
-               "Runs a VST 2.4 plug-in without a user interface.\n"
+               "Runs a VST 2.4 plug-in (PLUGIN.so) or the instrument's LV2 bundle (a folder such as\n"
+               "build/Tarnwick.lv2, in place of PLUGIN.so) without a user interface.\n"
                "Commands:\n"
                "  info PLUGIN.so           describe the plug-in: identity, record, pins, capabilities, parameters\n"
                "  render PLUGIN.so ...     render a MIDI file through the plug-in to a WAV file\n"
