@@ -4,9 +4,11 @@
 
 #include <cstdlib>
 #include <random>
+#include <thread>
 #include <vector>
 
 #include "plugin/aPlug.h"
+#include "storage/AudioFileReader.h"
 #include "tests/plugin/AudioThread.h"
 #include "tests/plugin/TestSupport.h"
 #include "tests/support/AllocationCounter.h"
@@ -92,6 +94,39 @@ TEST(AudioThread, AllocatesNothingOverALongRun) {
   run(300);
   EXPECT_EQ(totalCount(), 0);
   EXPECT_EQ(plug.core().droppedWrites(), 0u);
+}
+
+// The file browser's preview through the plug-in's output: with nothing else playing, the output is the
+// file's first samples; the audio thread allocates nothing for it, and a stopped preview is silent from
+// the next block on.
+TEST(AudioThread, ThePreviewPlaysTheFilesFirstSamplesAndStops) {
+  const std::string wav = tarnwick::test::writeTestWav("preview-plugin.wav", 44100);
+  tarnwick::ChannelPair expected;
+  ASSERT_EQ(tarnwick::readAudioFile(wav.c_str(), expected), tarnwick::kStorageOk);
+  aPlug plug(&InProcessHost::callback);
+  plug.dispatcher(effMainsChanged, 0, 1, nullptr, 0.0f);
+  plug.core().previewRecording(wav.c_str());
+  const tarnwick::PreviewVoice& voice = plug.core().preview();
+  for (int i = 0; i < 2000000 && voice.framesQueued() < 512 && !voice.readerDone(); ++i) std::this_thread::yield();
+  ASSERT_GE(voice.framesQueued(), 512u);
+
+  std::vector<float> left(512), right(512);
+  float* outs[2] = {left.data(), right.data()};
+  tarnwick::test::resetAllocationCounts();
+  tarnwick::test::AudioThread audio;
+  audio.run([&] {
+    tarnwick::test::countAllocations(true);
+    plug.processReplacing(nullptr, outs, 512);
+    tarnwick::test::countAllocations(false);
+  });
+  EXPECT_EQ(totalCount(), 0);
+  for (int n = 0; n < 512; ++n) {
+    ASSERT_FLOAT_EQ(left[n], expected.left[n]) << n;
+    ASSERT_FLOAT_EQ(right[n], expected.right[n]) << n;
+  }
+  plug.core().previewRecording("");
+  audio.run([&] { plug.processReplacing(nullptr, outs, 512); });
+  for (int n = 0; n < 512; ++n) ASSERT_EQ(left[n], 0.0f) << n;
 }
 
 }  // namespace

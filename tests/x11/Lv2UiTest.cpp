@@ -59,7 +59,7 @@ class Lv2Ui : public X11Test {
     map_.handle = plugin_.get();
     map_.map = [](LV2_URID_Map_Handle h, const char* uri) { return static_cast<host::Lv2Host*>(h)->map(uri); };
     scale_ = scale;
-    options_[0] = {LV2_OPTIONS_INSTANCE, 0, plugin_->map(LV2_UI__scaleFactor), sizeof(float),
+    options_[0] = {LV2_OPTIONS_INSTANCE,          0,      plugin_->map(LV2_UI__scaleFactor), sizeof(float),
                    plugin_->map(LV2_ATOM__Float), &scale_};
     options_[1] = {LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr};
     resize_ = {&uiHost_, [](LV2UI_Feature_Handle h, int w, int hgt) {
@@ -133,8 +133,7 @@ TEST_F(Lv2Ui, EmbedsTheEditorAtTheHostsScaleAndWritesPortsInsideTouches) {
 
 #if defined(TARNWICK_TEST_XTEST)
   // A click on the move switch (logical 330, 46): one port write, inside a touch.
-  XTestFakeMotionEvent(host_, DefaultScreen(host_), kParentX + 2 * 330, kParentY + 2 * 46,
-                       CurrentTime);
+  XTestFakeMotionEvent(host_, DefaultScreen(host_), kParentX + 2 * 330, kParentY + 2 * 46, CurrentTime);
   XTestFakeButtonEvent(host_, 1, True, CurrentTime);
   XTestFakeButtonEvent(host_, 1, False, CurrentTime);
   XSync(host_, False);

@@ -44,9 +44,7 @@ class VstInstrument final : public HostedInstrument {
   void setParameter(int32_t index, float value) override { host_->setParameter(index, value); }
   int32_t uniqueId() override { return host_->effect() ? host_->effect()->uniqueID : 0; }
   void offerFileSelector(std::vector<std::string> answers) override { host_->offerFileSelector(std::move(answers)); }
-  std::vector<PluginHost::FileSelectorRequest> fileSelectorRequests() override {
-    return host_->fileSelectorRequests();
-  }
+  std::vector<PluginHost::FileSelectorRequest> fileSelectorRequests() override { return host_->fileSelectorRequests(); }
   intptr_t probeEditor(EditorProbeCommand command, EditorProbeRecord& record) override {
     return host_->dispatch(effVendorSpecific, kEditorProbeIndex, command, &record);
   }

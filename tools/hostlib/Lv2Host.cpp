@@ -202,7 +202,8 @@ void Lv2Host::ensureInstance() {
   }
   lilv_instance_connect_port(m.instance, lv2::kControlIn, m.sequence.data());
   setBlockSize(static_cast<int32_t>(m.outLeft.size()));
-  m.worker = static_cast<const LV2_Worker_Interface*>(lilv_instance_get_extension_data(m.instance, LV2_WORKER__interface));
+  m.worker =
+      static_cast<const LV2_Worker_Interface*>(lilv_instance_get_extension_data(m.instance, LV2_WORKER__interface));
   m.state = static_cast<const LV2_State_Interface*>(lilv_instance_get_extension_data(m.instance, LV2_STATE__interface));
 }
 
@@ -425,12 +426,11 @@ std::vector<Lv2Host::PortInfo> Lv2Host::ports() const {
   std::vector<float> minimum(count), maximum(count), defaults(count);
   lilv_plugin_get_port_ranges_float(m.plugin, minimum.data(), maximum.data(), defaults.data());
   std::vector<PortInfo> out;
-  const char* const kinds[][2] = {{LV2_CORE__ControlPort, "control"},
-                                  {LV2_CORE__AudioPort, "audio"},
-                                  {LV2_ATOM__AtomPort, "atom"}};
+  const char* const kinds[][2] = {
+      {LV2_CORE__ControlPort, "control"}, {LV2_CORE__AudioPort, "audio"}, {LV2_ATOM__AtomPort, "atom"}};
   for (uint32_t i = 0; i < count; ++i) {
     const LilvPort* port = lilv_plugin_get_port_by_index(m.plugin, i);
-    PortInfo info{i, lilv_node_as_string(lilv_port_get_symbol(m.plugin, port)), "", "", minimum[i], maximum[i],
+    PortInfo info{i,          lilv_node_as_string(lilv_port_get_symbol(m.plugin, port)), "", "", minimum[i], maximum[i],
                   defaults[i]};
     LilvNode* name = lilv_port_get_name(m.plugin, port);
     info.name = name ? lilv_node_as_string(name) : "";
