@@ -106,6 +106,26 @@ void EditorLink::sendToHost(const MidiMessage& message) { core_.host().sendMidi(
 
 StorageResult EditorLink::loadAudioFile(const char* path) { return core_.loadAudioFile(path); }
 
+bool EditorLink::startAudioLoad(const char* path) {
+  core_.startAudioLoad(path);
+  return true;
+}
+
+AudioLoadProgress EditorLink::pollAudioLoad() {
+  const RecordingLoadState state = core_.pollAudioLoad();
+  AudioLoadProgress progress;
+  progress.percent = state.permille / 10;
+  progress.result = state.result;
+  switch (state.phase) {
+    case RecordingLoadState::Phase::kNone: progress.phase = AudioLoadProgress::Phase::kNone; break;
+    case RecordingLoadState::Phase::kRunning: progress.phase = AudioLoadProgress::Phase::kRunning; break;
+    case RecordingLoadState::Phase::kFinished: progress.phase = AudioLoadProgress::Phase::kFinished; break;
+  }
+  return progress;
+}
+
+void EditorLink::endAudioLoads() { core_.endAudioLoads(); }
+
 StorageResult EditorLink::loadBank(const char* path) { return core_.loadBank(path); }
 
 StorageResult EditorLink::saveBank(const char* path) { return core_.saveBank(path); }
