@@ -60,12 +60,12 @@ class RecordingLoader {
   std::mutex mutex_;
   std::condition_variable wake_;
   std::thread thread_;
-  bool stopping_ = false;      // mutex_
-  std::string path_;           // mutex_: the load asked for
-  uint32_t workingRate_ = 0;   // mutex_
-  uint32_t started_ = 0;       // mutex_: the ticket of the load the thread last took up
-  Result finished_;            // mutex_: the result of load ticket_ once it is done
-  bool hasFinished_ = false;   // mutex_
+  bool stopping_ = false;            // mutex_
+  std::string path_;                 // mutex_: the load asked for
+  uint32_t workingRate_ = 0;         // mutex_
+  uint32_t started_ = 0;             // mutex_: the ticket of the load the thread last took up
+  Result finished_;                  // mutex_: the result of load ticket_ once it is done
+  bool hasFinished_ = false;         // mutex_
   std::atomic<uint32_t> ticket_{0};  // the load that counts; a load whose ticket is older is dropped
   std::atomic<bool> busy_{false};
   std::atomic<uint64_t> progress_{0};  // the ticket of the load in the high half, its thousandths in the low
