@@ -170,7 +170,9 @@ class Instrument final : public HostTime {
   // The rate of the conversion band recordings are converted to now.
   uint32_t workingRate() const;
   // Puts a recording read to the side in place (result kStorageOk) and notes the load's result.
-  void installRecording(StorageResult result, ChannelPair&& audio, const char* path);
+  // playable and wave as RecordingLoader::Result gives them.
+  void installRecording(StorageResult result, ChannelPair&& audio, const char* path, bool playable = false,
+                        std::shared_ptr<const WaveSummary> wave = nullptr);
   // After a rate change whose file cannot be read: the recording in memory converted to the new rate.
   bool convertRecordingInMemory();
   // Sets the notice about the recording (an empty path and 0: none); the editor is told through the serial.
@@ -219,6 +221,10 @@ class Instrument final : public HostTime {
   std::string missingRecording_;
   float convertedInMemoryTo_ = 0.0f;
   std::atomic<uint32_t> noticeSerial_{0};
+  // The wave display's peaks of the stored recording of buffer generation waveGeneration_ (not of a
+  // flood): a recording is summarised once, by the loader's thread for the editor's loads. [uiLock_]
+  std::shared_ptr<const WaveSummary> wave_;
+  uint32_t waveGeneration_ = 0;
   std::atomic<uint64_t> lostBlocks_{0};
   std::atomic<uint64_t> droppedWrites_{0};
 

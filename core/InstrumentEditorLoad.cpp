@@ -29,7 +29,7 @@ RecordingLoadState Instrument::pollAudioLoad() {
         // The host changed the rate meanwhile: read again at the new one.
         loader_.start(done.path, workingRate());
       } else {
-        installRecording(done.result, std::move(done.audio), done.path.c_str());
+        installRecording(done.result, std::move(done.audio), done.path.c_str(), done.playable, std::move(done.wave));
         state.phase = RecordingLoadState::Phase::kFinished;
         state.permille = 1000;
         state.result = done.result;

@@ -61,11 +61,16 @@ StorageResult Instrument::loadAudioLocked(const char* path) {
 
 uint32_t Instrument::workingRate() const { return conversionRate(model_.state().sampleRate); }
 
-void Instrument::installRecording(StorageResult result, ChannelPair&& audio, const char* path) {
+void Instrument::installRecording(StorageResult result, ChannelPair&& audio, const char* path, bool playable,
+                                  std::shared_ptr<const WaveSummary> wave) {
   lastRecordingResult_ = result;
   if (result != kStorageOk) return;
   // The arrays change hands whole: the audio thread receives them complete with the next shipment.
-  model_.commitRecording(std::move(audio), path);
+  model_.commitRecording(std::move(audio), path, playable);
+  if (wave) {
+    wave_ = std::move(wave);
+    waveGeneration_ = model_.state().buffer.generation;
+  }
   fileRecordingRate_ = model_.state().sampleRate;
   setRecordingNotice({}, 0.0f);
 }

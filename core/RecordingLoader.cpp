@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "editor/EditorModel.h"
+#include "engine/Engine.h"
 #include "engine/Resampler.h"
 #include "storage/AudioFileReader.h"
 
@@ -157,6 +159,14 @@ void RecordingLoader::run() {
     lock.unlock();
     Progress progress(*this, ticket);
     result.result = readRecordingAt(result.path.c_str(), result.workingRate, result.audio, &progress);
+    if (result.result == kStorageOk && ticket_.load(std::memory_order_relaxed) == ticket) {
+      keepRecordingPlayable(result.audio);
+      result.playable = true;
+      auto wave = std::make_shared<WaveSummary>();
+      const ChannelPair& a = result.audio;
+      summariseWave(a.left.get(), a.right.get(), a.frameCount, float(a.frameCount), *wave);
+      result.wave = std::move(wave);
+    }
     lock.lock();
     if (ticket_.load(std::memory_order_relaxed) == ticket && !stopping_) {
       finished_ = std::move(result);

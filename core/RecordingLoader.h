@@ -7,6 +7,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -16,6 +17,8 @@
 #include "storage/StorageResult.h"
 
 namespace tarnwick {
+
+struct WaveSummary;
 
 // [any-thread] The recording at path, read and converted to workingRate (a rate of the conversion band)
 // into out, which changes only on success. progress, when given, hears the work done in thousandths
@@ -32,6 +35,10 @@ class RecordingLoader {
     ChannelPair audio;
     std::string path;
     uint32_t workingRate = 0;
+    // On success, made on the loader's thread too, so that the thread that installs the recording does
+    // not read all of it: the samples brought into playable range, and the wave display's peaks.
+    bool playable = false;
+    std::shared_ptr<const WaveSummary> wave;
   };
 
   RecordingLoader() = default;

@@ -63,7 +63,8 @@ struct OpenEditor {
 TEST(EditorLoads, RunWhileTheEditorIdlesAndEndWithTheLinesOfBefore) {
   OpenEditor e;
   e.drop(bigRecording());
-  EXPECT_EQ(std::string(e.editor.statusText()).rfind("Loading editor-load-big.wav ... ", 0), 0u) << e.editor.statusText();
+  EXPECT_EQ(std::string(e.editor.statusText()).rfind("Loading editor-load-big.wav ... ", 0), 0u)
+      << e.editor.statusText();
   EXPECT_GE(e.editor.loadingPercent(), 0);
   EXPECT_EQ(e.chunkPath(), "");  // the session names the recording once it is in place
   EXPECT_GT(e.idleUntilLoaded(), 1);
