@@ -68,7 +68,22 @@ void EditorLink::readRow(int32_t row, RowSnapshot& snapshot) {
 void EditorLink::readWave(WaveSummary& summary) {
   UiScope scope(core_);
   const EngineState& s = core_.model_.state();
-  summariseWave(s.buffer.left, s.buffer.right, s.buffer.frameCount, s.buffer.frameCountF, summary);
+  const BufferView& b = s.buffer;
+  // A recording is summarised once (a long one takes a while to read through); a flood each time.
+  const bool stored = b.left == b.storedL && b.right == b.storedR;
+  const WaveSummary* known = core_.wave_.get();
+  if (stored && known && core_.waveGeneration_ == b.generation && known->length == b.frameCountF) {
+    summary.present = known->present;
+    summary.length = known->length;
+    std::copy(std::begin(known->peakLeft), std::end(known->peakLeft), summary.peakLeft);
+    std::copy(std::begin(known->peakRight), std::end(known->peakRight), summary.peakRight);
+  } else {
+    summariseWave(b.left, b.right, b.frameCount, b.frameCountF, summary);
+    if (stored) {
+      core_.wave_ = std::make_shared<const WaveSummary>(summary);
+      core_.waveGeneration_ = b.generation;
+    }
+  }
   summary.keyCount = s.keyCount;
   summary.lowKey = s.lowKey;
   summary.grainLength = s.editRowGrainLength;
@@ -105,6 +120,26 @@ bool EditorLink::playNote(const MidiMessage& message) { return core_.playNote(me
 void EditorLink::sendToHost(const MidiMessage& message) { core_.host().sendMidi(message); }
 
 StorageResult EditorLink::loadAudioFile(const char* path) { return core_.loadAudioFile(path); }
+
+bool EditorLink::startAudioLoad(const char* path) {
+  core_.startAudioLoad(path);
+  return true;
+}
+
+AudioLoadProgress EditorLink::pollAudioLoad() {
+  const RecordingLoadState state = core_.pollAudioLoad();
+  AudioLoadProgress progress;
+  progress.percent = state.permille / 10;
+  progress.result = state.result;
+  switch (state.phase) {
+    case RecordingLoadState::Phase::kNone: progress.phase = AudioLoadProgress::Phase::kNone; break;
+    case RecordingLoadState::Phase::kRunning: progress.phase = AudioLoadProgress::Phase::kRunning; break;
+    case RecordingLoadState::Phase::kFinished: progress.phase = AudioLoadProgress::Phase::kFinished; break;
+  }
+  return progress;
+}
+
+void EditorLink::endAudioLoads() { core_.endAudioLoads(); }
 
 StorageResult EditorLink::loadBank(const char* path) { return core_.loadBank(path); }
 

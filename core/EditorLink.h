@@ -50,6 +50,9 @@ class EditorLink final : public gui::EditorHost, public EditorModel, public Edit
   bool playNote(const MidiMessage& message) override;
   void sendToHost(const MidiMessage& message) override;
   StorageResult loadAudioFile(const char* path) override;
+  bool startAudioLoad(const char* path) override;
+  AudioLoadProgress pollAudioLoad() override;
+  void endAudioLoads() override;
   StorageResult loadBank(const char* path) override;
   StorageResult saveBank(const char* path) override;
   void selectLastKey() override;

@@ -64,6 +64,10 @@ intptr_t EditorProbe::run(EditorLink& link, int32_t command, EditorProbeRecord* 
       std::memcpy(record->text, shown, length + 1);
       return 1;
     }
+    case kProbeLoading:
+      if (!window_) return 0;
+      record->count = editor.loadingPercent();
+      return 1;
     default: return 0;
   }
 }

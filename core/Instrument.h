@@ -22,6 +22,7 @@
 #include "core/ParameterInbox.h"
 #include "core/ParameterMirror.h"
 #include "core/PreviewVoice.h"
+#include "core/RecordingLoader.h"
 #include "core/SpscRing.h"
 #include "core/StateHandoff.h"
 #include "engine/Engine.h"
@@ -39,6 +40,18 @@ struct RecordingStatus {
   bool attempted = false;  // a load from a file or a session was tried
   StorageResult lastResult = kStorageOk;
   int32_t frameCount = 0;
+};
+
+// Where the editor's recording load stands.
+struct RecordingLoadState {
+  enum class Phase {
+    kNone,      // none was started, or it was dropped (a later load, a session, a bank or a host's load)
+    kRunning,   // reading or converting: permille tells how far
+    kFinished,  // ended now with result (the recording is in place on success); told once
+  };
+  Phase phase = Phase::kNone;
+  int32_t permille = 0;
+  StorageResult result = kStorageOk;
 };
 
 class Instrument final : public HostTime {
@@ -69,8 +82,19 @@ class Instrument final : public HostTime {
   // told to the user (HostServices::notify) and the rest of the session still restored. A negative size counts as a
   // record that cannot be read.
   void restoreState(const void* data, int64_t size);
+  // Loads the recording at path and returns when it is in place (or refused). A load the editor started
+  // is dropped first, so this one wins.
   StorageResult loadAudioFile(const char* path);
   RecordingStatus recordingStatus();
+
+  // ---- Main thread: the editor's recording loads (core/InstrumentEditorLoad.cpp), read and converted
+  // on the loader's thread so that the user-interface thread keeps running; the recording is installed
+  // whole, under uiLock_, by the poll that finds the load finished.
+  // Starts loading path and returns at once; a load running before is dropped.
+  void startAudioLoad(const char* path);
+  RecordingLoadState pollAudioLoad();
+  // Drops the editor's load and ends the loader's thread (the editor closes).
+  void endAudioLoads();
 
   // ---- Main thread: bank files (core/InstrumentBank.cpp).
   StorageResult saveBank(const char* path);
@@ -143,7 +167,12 @@ class Instrument final : public HostTime {
   void endUiOperation();
   void takePostedWrites();
   StorageResult loadAudioLocked(const char* path);
-  StorageResult readRecording(const char* path);
+  // The rate of the conversion band recordings are converted to now.
+  uint32_t workingRate() const;
+  // Puts a recording read to the side in place (result kStorageOk) and notes the load's result.
+  // playable and wave as RecordingLoader::Result gives them.
+  void installRecording(StorageResult result, ChannelPair&& audio, const char* path, bool playable = false,
+                        std::shared_ptr<const WaveSummary> wave = nullptr);
   // After a rate change whose file cannot be read: the recording in memory converted to the new rate.
   bool convertRecordingInMemory();
   // Sets the notice about the recording (an empty path and 0: none); the editor is told through the serial.
@@ -192,6 +221,10 @@ class Instrument final : public HostTime {
   std::string missingRecording_;
   float convertedInMemoryTo_ = 0.0f;
   std::atomic<uint32_t> noticeSerial_{0};
+  // The wave display's peaks of the stored recording of buffer generation waveGeneration_ (not of a
+  // flood): a recording is summarised once, by the loader's thread for the editor's loads. [uiLock_]
+  std::shared_ptr<const WaveSummary> wave_;
+  uint32_t waveGeneration_ = 0;
   std::atomic<uint64_t> lostBlocks_{0};
   std::atomic<uint64_t> droppedWrites_{0};
 
@@ -201,6 +234,8 @@ class Instrument final : public HostTime {
   bool liveChanged_ = false;
 
   std::unique_ptr<EditorLink> editorLink_;
+  // The editor's loads; its thread touches nothing of the instrument's.
+  RecordingLoader loader_;
 };
 
 // One operation of the main-thread side: takes uiLock_, brings the model up to the audio side's state

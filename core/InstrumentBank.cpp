@@ -49,6 +49,7 @@ StorageResult Instrument::saveBank(const char* path) {
 StorageResult Instrument::loadBank(const char* path) {
   // The file is read with no lock held; the playing engine keeps the old state until the new one
   // is shipped, complete, at the end.
+  loader_.cancel();  // the bank is the later state: an editor load still running is dropped
   BankReader reader;
   StorageResult result = reader.open(path);
   if (result != kStorageOk) return result;  // header refused: nothing changed
@@ -88,6 +89,7 @@ StorageResult Instrument::loadBank(const char* path) {
 int32_t Instrument::applyChunkRecord(const uint8_t* record, size_t size) {
   std::unique_ptr<ChunkImage> image(new (std::nothrow) ChunkImage);
   if (!image || !parseBankRecord(record, size, *image)) return 0;
+  loader_.cancel();
   UiScope scope(*this);
   restoreSession(*image, false);
   return 1;

@@ -8,7 +8,6 @@
 
 #include "core/Instrument.h"
 #include "engine/Resampler.h"
-#include "storage/AudioFileReader.h"
 
 namespace tarnwick {
 
@@ -27,9 +26,21 @@ const uint8_t* Instrument::saveState(size_t& size) {
   return chunk_.get();
 }
 
+// [main-thread]
 StorageResult Instrument::loadAudioFile(const char* path) {
+  loader_.cancel();
+  // Read and converted with no lock held; installed under it, unless the rate changed meanwhile.
+  uint32_t rate;
+  {
+    UiScope scope(*this);
+    rate = workingRate();
+  }
+  ChannelPair audio;
+  const StorageResult result = readRecordingAt(path, rate, audio, nullptr);
   UiScope scope(*this);
-  return loadAudioLocked(path);
+  if (rate != workingRate()) return loadAudioLocked(path);
+  installRecording(result, std::move(audio), path);
+  return result;
 }
 
 RecordingStatus Instrument::recordingStatus() {
@@ -42,13 +53,26 @@ RecordingStatus Instrument::recordingStatus() {
 }
 
 StorageResult Instrument::loadAudioLocked(const char* path) {
-  const StorageResult result = readRecording(path);
-  lastRecordingResult_ = result;
-  if (result == kStorageOk) {
-    fileRecordingRate_ = model_.state().sampleRate;
-    setRecordingNotice({}, 0.0f);
-  }
+  ChannelPair audio;
+  const StorageResult result = readRecordingAt(path, workingRate(), audio, nullptr);
+  installRecording(result, std::move(audio), path);
   return result;
+}
+
+uint32_t Instrument::workingRate() const { return conversionRate(model_.state().sampleRate); }
+
+void Instrument::installRecording(StorageResult result, ChannelPair&& audio, const char* path, bool playable,
+                                  std::shared_ptr<const WaveSummary> wave) {
+  lastRecordingResult_ = result;
+  if (result != kStorageOk) return;
+  // The arrays change hands whole: the audio thread receives them complete with the next shipment.
+  model_.commitRecording(std::move(audio), path, playable);
+  if (wave) {
+    wave_ = std::move(wave);
+    waveGeneration_ = model_.state().buffer.generation;
+  }
+  fileRecordingRate_ = model_.state().sampleRate;
+  setRecordingNotice({}, 0.0f);
 }
 
 void Instrument::setRecordingNotice(const std::string& missing, float convertedTo) {
@@ -93,28 +117,6 @@ bool Instrument::convertRecordingInMemory() {
   return true;
 }
 
-StorageResult Instrument::readRecording(const char* path) {
-  if (!path) return kStorageCannotOpen;
-  // Read and convert to the side: a refused file changes nothing, and the audio thread receives the
-  // recording only once it is complete at the working rate.
-  ChannelPair audio;
-  AudioFileInfo info;
-  const StorageResult result = readAudioFile(path, audio, &info);
-  if (result != kStorageOk) return result;
-  // Converted between rates of the conversion band: an absurd host rate (1 Hz, 997 Hz) counts as the
-  // nearest rate of the band, which keeps the filter small and the conversion short.
-  const uint32_t fileRate = conversionRate(info.sampleRate);
-  const uint32_t workingRate = conversionRate(model_.state().sampleRate);
-  if (fileRate != workingRate) {
-    ChannelPair converted;
-    const Resampler resampler(fileRate, workingRate);
-    if (!resampler.convert(audio, converted)) return kStorageOutOfMemory;
-    audio = std::move(converted);
-  }
-  model_.commitRecording(std::move(audio), path);
-  return kStorageOk;
-}
-
 void Instrument::restoreState(const void* data, int64_t size) {
   if (size == 0) return;  // a record of zero length means "no state"
   auto image = std::make_unique<ChunkImage>();
@@ -123,6 +125,7 @@ void Instrument::restoreState(const void* data, int64_t size) {
     return;
   }
   std::string message;
+  loader_.cancel();  // the session is the later state: an editor load still running is dropped
   {
     UiScope scope(*this);
     message = restoreSession(*image, true);

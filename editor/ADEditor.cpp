@@ -1,6 +1,7 @@
 // The editor's life: construction, opening on a window, closing.
 #include "editor/ADEditor.h"
 
+#include "editor/EditorActions.h"
 #include "editor/FileSelection.h"
 #include "editor/Layout.h"
 #include "editor/ScalePreference.h"
@@ -94,6 +95,9 @@ void ADEditor::close() {
   selection_.reset();
   dialog_ = Dialog::kNone;
   saveAgainAt_.clear();
+  // A recording still loading is dropped with the window, and the loader's thread ends.
+  if (actions_ != nullptr) actions_->endAudioLoads();
+  loadingAudio_ = false;
   releaseAllBitmaps();
   // Destroys the frame and with it every control it holds.
   AEffGUIEditor::close();

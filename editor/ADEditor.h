@@ -7,6 +7,7 @@
 // else is [ui-thread].
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -21,6 +22,7 @@
 #include "gui/CControl.h"
 #include "gui/FileDropTarget.h"
 #include "storage/FileKind.h"
+#include "storage/StorageResult.h"
 
 namespace tarnwick {
 
@@ -161,6 +163,9 @@ class ADEditor : public gui::AEffGUIEditor,
   void setMeterClock(double (*clock)()) { meterClock_ = clock; }
   EditorActions* actions() const { return actions_; }
   bool dialogOpen() const { return dialog_ != Dialog::kNone; }
+  // The percent a recording loading without the editor waiting has come, as the status line showed it
+  // last; -1 when none loads.
+  int32_t loadingPercent() const { return loadingAudio_ ? std::max(shownLoadPercent_, 0) : -1; }
 
  private:
   static constexpr int32_t kBitmapBase = 128;
@@ -195,6 +200,11 @@ class ADEditor : public gui::AEffGUIEditor,
   void startDialog(Dialog kind, const std::string* proposed = nullptr);
   void pollDialog();
   void finishLoadAudio(bool chosen, const std::string& path);
+  // The recording load's end, however it ran: the last played key's values, then the result's line.
+  void endLoadAudio(StorageResult result);
+  // A load the editor does not wait for (ADEditorLoad.cpp): its progress in the status line, its end.
+  void pollAudioLoad();
+  void showLoadProgress(int32_t percent);
   void finishSaveBank(bool chosen, std::string path);
   void loadBankFromMenu(float value);
   void finishLoadBank(const std::string& path, bool fromDialog);
@@ -251,6 +261,11 @@ class ADEditor : public gui::AEffGUIEditor,
   Dialog dialog_ = Dialog::kNone;
   std::unique_ptr<FileSelection> selection_;
   std::string saveAgainAt_;  // the save dialog opens again at the next idle, proposing this path
+  // The recording loading while the window runs: its path, the percent and the line last shown.
+  bool loadingAudio_ = false;
+  std::string loadingPath_;
+  int32_t shownLoadPercent_ = -1;
+  std::string loadingLine_;
   std::unique_ptr<WaveSummary> waveScratch_;
   std::string dropKindPath_;  // the file a drag carries, read once per drag
   FileKind dropKind_ = FileKind::kOther;

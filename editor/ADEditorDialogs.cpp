@@ -130,7 +130,18 @@ void ADEditor::finishLoadAudio(bool chosen, const std::string& path) {
     showCancelled();
     return;
   }
-  const StorageResult result = actions_->loadAudioFile(path.c_str());
+  // Read and converted on the instrument's loader while the window keeps running; idle shows how far
+  // it has come and ends it. A load running still is dropped.
+  if (actions_->startAudioLoad(path.c_str())) {
+    loadingAudio_ = true;
+    loadingPath_ = path;
+    showLoadProgress(0);
+    return;
+  }
+  endLoadAudio(actions_->loadAudioFile(path.c_str()));
+}
+
+void ADEditor::endLoadAudio(StorageResult result) {
   // The window shows the last played key's values again, whatever the load gave.
   actions_->selectLastKey();
   if (result != kStorageOk) {

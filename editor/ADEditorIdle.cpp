@@ -25,6 +25,7 @@ void ADEditor::idle() {
   if (scalePending_) applyScale();  // outside the click that chose it: the frame's pixels are made anew
   pollDialog();                     // a file selection that ended carries on here
   if (!frame) return;
+  pollAudioLoad();
   showRecordingNotice();
   LiveState live;
   model_->readLive(live);

@@ -11,6 +11,18 @@
 
 namespace tarnwick {
 
+// Where a recording load that runs without the editor waiting stands.
+struct AudioLoadProgress {
+  enum class Phase {
+    kNone,      // none runs: none was started, or the instrument dropped it (a later session or bank)
+    kRunning,   // percent (0..100) done
+    kFinished,  // ended now with result; told once
+  };
+  Phase phase = Phase::kNone;
+  int32_t percent = 0;
+  StorageResult result = kStorageOk;
+};
+
 class EditorActions {
  public:
   virtual ~EditorActions() = default;
@@ -21,6 +33,13 @@ class EditorActions {
   virtual void sendToHost(const MidiMessage& message) = 0;
 
   virtual StorageResult loadAudioFile(const char* path) = 0;
+  // A load the editor does not wait for: false when the instrument offers none (loadAudioFile then).
+  // A load started while another runs drops the other.
+  virtual bool startAudioLoad(const char* /*path*/) { return false; }
+  // Where the load started last stands; asked at every idle while it runs.
+  virtual AudioLoadProgress pollAudioLoad() { return {}; }
+  // The editor closes: a load still running is dropped and the instrument's loader ends.
+  virtual void endAudioLoads() {}
   virtual StorageResult loadBank(const char* path) = 0;
   virtual StorageResult saveBank(const char* path) = 0;
   // Makes the last selected or played key the edit row again (after a recording was loaded).

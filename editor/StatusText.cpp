@@ -1,4 +1,4 @@
-// Status-line texts: float2string, the bank line and the audio line.
+// Status-line texts: float2string, the bank line, the audio line and the loading line.
 #include "editor/StatusText.h"
 
 #include <algorithm>
@@ -102,6 +102,16 @@ std::string audioLine(const StorageSummary& s) {
   std::string line = namePart(s.audioFileName, 40, 37) + " [" + shortNumber(seconds, 3) + " sec audio] ";
   if (!s.saved) line += "[not saved]";
   return line;
+}
+
+std::string loadingLine(const std::string& path, int32_t percent) {
+#if defined(_WIN32)
+  const size_t slash = path.find_last_of("/\\");
+#else
+  const size_t slash = path.find_last_of('/');
+#endif
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  return "Loading " + namePart(name, 40, 37) + " ... " + std::to_string(std::clamp(percent, 0, 100)) + "%";
 }
 
 }  // namespace tarnwick

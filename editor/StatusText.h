@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "editor/EditorModel.h"
@@ -18,5 +19,8 @@ void float2string(float value, char* text, size_t maxLen);
 std::string bankLine(const StorageSummary& summary);
 // "name [length sec audio] " and "[not saved]" when the buffer is not saved.
 std::string audioLine(const StorageSummary& summary);
+// "Loading name ... 42%" while the recording at path loads: its file name, "..." and its last 37
+// characters when it has more than 40.
+std::string loadingLine(const std::string& path, int32_t percent);
 
 }  // namespace tarnwick

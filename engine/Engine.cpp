@@ -186,12 +186,15 @@ void keepPlayable(float* samples, int32_t count) {
 
 }  // namespace
 
-void Engine::replaceBuffer(ChannelPair&& fresh) {
+void keepRecordingPlayable(ChannelPair& arrays) {
+  if (arrays.empty()) return;
+  keepPlayable(arrays.left.get(), arrays.frameCount + 1);  // with the guard sample
+  keepPlayable(arrays.right.get(), arrays.frameCount + 1);
+}
+
+void Engine::replaceBuffer(ChannelPair&& fresh, bool playable) {
   EngineState& s = *s_;
-  if (!fresh.empty()) {
-    keepPlayable(fresh.left.get(), fresh.frameCount + 1);  // with the guard sample
-    keepPlayable(fresh.right.get(), fresh.frameCount + 1);
-  }
+  if (!playable) keepRecordingPlayable(fresh);
   if (s.buffer.floodOn()) setParameter(kFlood, 0.0f);
   store_.retire(std::move(store_.stored()));
   store_.stored() = std::move(fresh);
@@ -204,11 +207,11 @@ void Engine::replaceBuffer(ChannelPair&& fresh) {
   ++b.generation;
 }
 
-void Engine::commitRecording(ChannelPair&& arrays, const char* path) {
+void Engine::commitRecording(ChannelPair&& arrays, const char* path, bool playable) {
   EngineState& s = *s_;
   silenceAll();
   if (s.buffer.floodOn()) setParameter(kFlood, 0.0f);
-  replaceBuffer(std::move(arrays));
+  replaceBuffer(std::move(arrays), playable);
   s.buffer.saved = true;
   if (path) copyText(s.program.audioFileName, path, kPathCapacity);
   reapplyRows();

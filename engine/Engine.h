@@ -18,6 +18,10 @@
 
 namespace tarnwick {
 
+// [any-thread] Brings what the render cannot sum (NaN, infinities, absurd magnitudes) into range in both
+// channels, guard samples included; only reads them when all are in range.
+void keepRecordingPlayable(ChannelPair& arrays);
+
 class Engine {
  public:
   enum class Role {
@@ -64,10 +68,11 @@ class Engine {
 
   // The recording: fresh arrays replace the stored ones (the previous ones are retired, see
   // AudioStore); flood is switched off first.
-  void replaceBuffer(ChannelPair&& fresh);
+  // playable: keepRecordingPlayable has been applied to fresh already (by the thread that read it).
+  void replaceBuffer(ChannelPair&& fresh, bool playable = false);
   // A load's commit: silences every key, switches flood off, swaps the arrays in, marks the buffer
   // saved, stores the path (when one is given), re-derives every row and tells the editor.
-  void commitRecording(ChannelPair&& arrays, const char* path);
+  void commitRecording(ChannelPair&& arrays, const char* path, bool playable = false);
   AudioStore& store() { return store_; }
 
   // MIDI and sound (Role::kPlays only).

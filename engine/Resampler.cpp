@@ -162,11 +162,18 @@ void Resampler::process(const float* inL, const float* inR, int64_t frames, floa
 
 void Resampler::processWith(const resamplekernels::KernelSet& kernels, const float* inL, const float* inR,
                             int64_t frames, float* outL, float* outR) const {
+  processRange(kernels, inL, inR, frames, 0, outputFrames(frames), outL, outR);
+}
+
+void Resampler::processRange(const resamplekernels::KernelSet& kernels, const float* inL, const float* inR,
+                             int64_t frames, int64_t begin, int64_t end, float* outL, float* outR) const {
   const int64_t total = outputFrames(frames);
-  if (total == 0) return;
+  begin = std::max<int64_t>(begin, 0);
+  end = std::min(end, total);
+  if (begin >= end) return;
   if (!table_) {
-    std::copy(inL, inL + total, outL);
-    std::copy(inR, inR + total, outR);
+    std::copy(inL + begin, inL + end, outL + begin);
+    std::copy(inR + begin, inR + end, outR + begin);
     return;
   }
   const PolyphaseTable& t = *table_;
@@ -178,10 +185,13 @@ void Resampler::processWith(const resamplekernels::KernelSet& kernels, const flo
   const resamplekernels::RunFn kernel = t.phases < t.up ? kernels.interpolated : kernels.exact;
 
   std::vector<float> padded;
-  const auto runSegment = [&](int64_t first, int64_t end) {
-    if (first >= end) return;
+  const auto runSegment = [&](int64_t first, int64_t last) {
+    // Only the frames of the range asked for; every output frame depends on the input alone.
+    first = std::max(first, begin);
+    last = std::min(last, end);
+    if (first >= last) return;
     const int64_t lo = whole(first) - half + 1;
-    const int64_t hi = whole(end - 1) + half + 1;
+    const int64_t hi = whole(last - 1) + half + 1;
     const float* srcL = nullptr;
     const float* srcR = nullptr;
     if (lo >= 0 && hi <= frames) {
@@ -212,7 +222,7 @@ void Resampler::processWith(const resamplekernels::KernelSet& kernels, const flo
     run.srcR = srcR;
     run.outL = outL + first;
     run.outR = outR + first;
-    run.count = end - first;
+    run.count = last - first;
     kernel(run);
   };
 
@@ -226,7 +236,7 @@ void Resampler::processWith(const resamplekernels::KernelSet& kernels, const flo
   runSegment(tailStart, total);
 }
 
-bool Resampler::convert(const ChannelPair& in, ChannelPair& out) const noexcept {
+bool Resampler::convert(const ChannelPair& in, ChannelPair& out, WorkProgress* progress) const noexcept {
   if (!valid_ || in.empty() || in.frameCount <= 0) return false;
   const int64_t total = outputFrames(in.frameCount);
   if (total >= INT32_MAX) return false;
@@ -236,7 +246,18 @@ bool Resampler::convert(const ChannelPair& in, ChannelPair& out) const noexcept 
   fresh.right = newSampleArray(entries);
   if (!fresh.left || !fresh.right) return false;
   try {
-    process(in.left.get(), in.right.get(), in.frameCount, fresh.left.get(), fresh.right.get());
+    if (progress == nullptr) {
+      process(in.left.get(), in.right.get(), in.frameCount, fresh.left.get(), fresh.right.get());
+    } else {
+      const resamplekernels::KernelSet& kernels = resamplekernels::activeKernels();
+      for (int64_t done = 0; done < total;) {
+        const int64_t next = std::min(total, done + kResampleProgressFrames);
+        processRange(kernels, in.left.get(), in.right.get(), in.frameCount, done, next, fresh.left.get(),
+                     fresh.right.get());
+        done = next;
+        if (done < total && !progress->advance(uint64_t(done), uint64_t(total))) return false;
+      }
+    }
   } catch (...) {
     return false;
   }

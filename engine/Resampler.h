@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "engine/AudioBuffer.h"
+#include "engine/WorkProgress.h"
 
 namespace tarnwick {
 
@@ -30,6 +31,9 @@ inline constexpr size_t kResampleMaxCoefficients = size_t(kResampleMaxPhases + 1
 
 // Recordings are converted between rates of this band; a rate outside it (a host's absurd rate, a
 // file's) counts as the nearest rate of the band.
+// Output frames a conversion with progress writes between two reports (a few milliseconds' work).
+inline constexpr int64_t kResampleProgressFrames = 1 << 16;
+
 inline constexpr uint32_t kConversionRateLowest = 8000;
 inline constexpr uint32_t kConversionRateHighest = 384000;
 // The rate of the band that stands for a rate in frames per second (rounded; a fraction is off by less
@@ -70,12 +74,18 @@ class Resampler {
   void processWith(const resamplekernels::KernelSet& kernels, const float* inL, const float* inR, int64_t frames,
                    float* outL, float* outR) const;
 
-  // [ui-thread] The whole recording into fresh arrays with the zero guard sample; an equal pair is
+  // [any-thread] The whole recording into fresh arrays with the zero guard sample; an equal pair is
   // copied as it is. False (out untouched) when memory fails or the result is too long for a
-  // recording.
-  bool convert(const ChannelPair& in, ChannelPair& out) const noexcept;
+  // recording. progress, when given, hears the output frames written after every
+  // kResampleProgressFrames of them and may stop the conversion there (false); the samples are the
+  // same either way.
+  bool convert(const ChannelPair& in, ChannelPair& out, WorkProgress* progress = nullptr) const noexcept;
 
  private:
+  // Output frames begin .. end - 1 of process (clipped to outputFrames(frames)).
+  void processRange(const resamplekernels::KernelSet& kernels, const float* inL, const float* inR, int64_t frames,
+                    int64_t begin, int64_t end, float* outL, float* outR) const;
+
   uint32_t inRate_;
   uint32_t outRate_;
   bool valid_ = false;

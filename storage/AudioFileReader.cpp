@@ -85,7 +85,8 @@ AudioFileInfo infoOf(const AudioLayout& layout) {
   return {layout.sampleRate, layout.channels, layout.bits, isFloatEncoding(layout.encoding)};
 }
 
-StorageResult decode(ByteSource& source, ChannelPair& out, size_t blockBytes, AudioFileInfo* info) {
+StorageResult decode(ByteSource& source, ChannelPair& out, size_t blockBytes, AudioFileInfo* info,
+                     WorkProgress* progress) {
   AudioLayout layout;
   const StorageResult header = parseAudioHeader(source, layout);
   if (header != kStorageOk) return header;
@@ -116,6 +117,7 @@ StorageResult decode(ByteSource& source, ChannelPair& out, size_t blockBytes, Au
     convertSamples(layout.encoding, layout.channels, scratch.get() + 1, count, fresh.left.get() + done,
                    fresh.right.get() + done);
     done += count;
+    if (progress && done < frames && !progress->advance(done, frames)) return kStorageCancelled;
   }
   out = std::move(fresh);
   if (info) *info = infoOf(layout);
@@ -126,15 +128,15 @@ StorageResult decode(ByteSource& source, ChannelPair& out, size_t blockBytes, Au
 
 StorageResult decodeAudioFile(const uint8_t* data, size_t size, ChannelPair& out, AudioFileInfo* info) noexcept {
   MemorySource source(data, size);
-  return decode(source, out, 0, info);
+  return decode(source, out, 0, info, nullptr);
 }
 
-StorageResult readAudioFile(const char* path, ChannelPair& out, AudioFileInfo* info) noexcept {
-  return readAudioFileInBlocks(path, out, kAudioReadBlockBytes, info);
+StorageResult readAudioFile(const char* path, ChannelPair& out, AudioFileInfo* info, WorkProgress* progress) noexcept {
+  return readAudioFileInBlocks(path, out, kAudioReadBlockBytes, info, progress);
 }
 
-StorageResult readAudioFileInBlocks(const char* path, ChannelPair& out, size_t blockBytes,
-                                    AudioFileInfo* info) noexcept {
+StorageResult readAudioFileInBlocks(const char* path, ChannelPair& out, size_t blockBytes, AudioFileInfo* info,
+                                    WorkProgress* progress) noexcept {
   if (!path) return kStorageCannotOpen;
   try {
     std::error_code error;
@@ -145,7 +147,7 @@ StorageResult readAudioFileInBlocks(const char* path, ChannelPair& out, size_t b
     std::unique_ptr<std::FILE, FileCloser> file(platform::openFile(name, "rb"));
     if (!file) return kStorageCannotOpen;
     FileSource source(file.get(), size);
-    return decode(source, out, blockBytes, info);
+    return decode(source, out, blockBytes, info, progress);
   } catch (const std::bad_alloc&) {
     return kStorageOutOfMemory;
   } catch (...) {

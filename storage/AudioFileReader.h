@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "engine/AudioBuffer.h"
+#include "engine/WorkProgress.h"
 #include "storage/StorageResult.h"
 
 namespace tarnwick {
@@ -31,8 +32,10 @@ StorageResult decodeAudioFile(const uint8_t* data, size_t size, ChannelPair& out
 // [ui-thread] Reads the file at path: the headers with small reads, then the sample data in blocks
 // that are converted as they arrive. Sample data that the file does not hold fails with 26 before
 // anything large is allocated. On success out holds the new arrays and info (when given) describes
-// the file; on any failure out and info are left as they were.
-StorageResult readAudioFile(const char* path, ChannelPair& out, AudioFileInfo* info = nullptr) noexcept;
+// the file; on any failure out and info are left as they were. progress, when given, hears the frames
+// read after each block but the last and may stop the read there (kStorageCancelled).
+StorageResult readAudioFile(const char* path, ChannelPair& out, AudioFileInfo* info = nullptr,
+                            WorkProgress* progress = nullptr) noexcept;
 
 // [any-thread] The headers alone: what a read of the file would find (the same checks, the same codes),
 // without reading its samples. frames: whole frames of sample data.
@@ -45,6 +48,6 @@ inline constexpr size_t kAudioReadBlockBytes = 256 * 1024;
 // [ui-thread] readAudioFile with another block size; SIZE_MAX reads all sample data in one call.
 // For tests and benchmarks.
 StorageResult readAudioFileInBlocks(const char* path, ChannelPair& out, size_t blockBytes,
-                                    AudioFileInfo* info = nullptr) noexcept;
+                                    AudioFileInfo* info = nullptr, WorkProgress* progress = nullptr) noexcept;
 
 }  // namespace tarnwick

@@ -30,6 +30,8 @@ inline constexpr StorageResult kStorageCannotOpen = 23;
 inline constexpr StorageResult kStorageNameTooLong = 24;  // produced by the editor, not by storage
 inline constexpr StorageResult kStorageFileError = 26;
 inline constexpr StorageResult kStorageOutOfMemory = 40;
+// A load stopped through its progress (another load or a session took its place); never shown.
+inline constexpr StorageResult kStorageCancelled = 50;
 
 // [any-thread] The exact status-line text for a code; "" for success and for unknown codes.
 const char* storageResultMessage(StorageResult result);

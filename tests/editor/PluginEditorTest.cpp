@@ -2,6 +2,7 @@
 // display, the headless probe and the screenshot command.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -9,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "storage/AudioFileReader.h"
@@ -111,6 +113,61 @@ TEST(PluginEditor, ProbeOpensClicksAndReadsTheWindow) {
   EXPECT_EQ(probe(*host, kProbeClose, close), 1);
   EXPECT_EQ(probe(*host, kProbeRead, read), 0);
   EXPECT_EQ(probe(*host, kProbeMouse, close), 0);
+  host->close();
+}
+
+std::string probeStatus(PluginHost& host) {
+  char text[512] = {};
+  EditorProbeRecord r;
+  r.text = text;
+  r.textCapacity = static_cast<int32_t>(sizeof text);
+  return probe(host, kProbeStatus, r) == 1 ? std::string(text) : std::string();
+}
+
+int32_t probeLoading(PluginHost& host) {
+  EditorProbeRecord r;
+  return probe(host, kProbeLoading, r) == 1 ? r.count : -2;
+}
+
+// A recording dropped on the wave display loads while the host keeps calling the editor's idle: the
+// status line tells how far it has come, the state names it once it is in place and the line is the
+// audio line. A session the host restores while one loads keeps its own recording.
+TEST(PluginEditor, ADroppedRecordingLoadsWhileTheEditorIdles) {
+  const std::string big = tarnwick::test::writeTestWav("probe-load-big.wav", 96000 * 20, 220.0, 330.0, 96000);
+  auto host = loadPlugin();
+  ASSERT_TRUE(host);
+  host->resume();
+  const std::vector<uint8_t> empty = host->getChunk(false);
+  EditorProbeRecord open, idle;
+  ASSERT_EQ(probe(*host, kProbeOpen, open), 1);
+  idle.count = 1;
+  const auto dropBig = [&] {
+    EditorProbeRecord drop;
+    drop.x = 278;
+    drop.y = 90;
+    drop.path = big.c_str();
+    ASSERT_EQ(probe(*host, kProbeDrop, drop), 1);
+    ASSERT_EQ(probe(*host, kProbeIdle, idle), 1);
+  };
+  dropBig();
+  EXPECT_EQ(probeStatus(*host).rfind("Loading probe-load-big.wav ... ", 0), 0u) << probeStatus(*host);
+  int idles = 0;
+  while (probeLoading(*host) >= 0 && idles < 100000) {
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(host->getChunk(false).data())), "");
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_EQ(probe(*host, kProbeIdle, idle), 1);
+    ++idles;
+  }
+  EXPECT_GT(idles, 1);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(host->getChunk(false).data())), big);
+  EXPECT_NE(probeStatus(*host).find("probe-load-big.wav [20.00 sec audio] "), std::string::npos) << probeStatus(*host);
+
+  ASSERT_EQ(host->setChunk(empty, false), 1);
+  dropBig();
+  ASSERT_EQ(host->setChunk(empty, false), 1);  // the host restores its session meanwhile
+  ASSERT_EQ(probe(*host, kProbeIdle, idle), 1);
+  EXPECT_EQ(probeLoading(*host), -1);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(host->getChunk(false).data())), "");
   host->close();
 }
 

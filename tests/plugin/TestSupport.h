@@ -12,8 +12,10 @@
 
 namespace tarnwick::test {
 
-// Writes a 16-bit stereo 44.1 kHz PCM WAV: a sine on the left, a different one on the right.
-inline std::string writeTestWav(const std::string& name, int32_t frames, double freqL = 220.0, double freqR = 330.0) {
+// Writes a 16-bit stereo PCM WAV (44.1 kHz unless rate says otherwise): a sine on the left, a different
+// one on the right.
+inline std::string writeTestWav(const std::string& name, int32_t frames, double freqL = 220.0, double freqR = 330.0,
+                                uint32_t rate = 44100) {
   const std::string path = std::string(::testing::TempDir()) + name;
   std::vector<uint8_t> bytes;
   auto u32 = [&](uint32_t v) {
@@ -27,6 +29,7 @@ inline std::string writeTestWav(const std::string& name, int32_t frames, double 
     for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<uint8_t>(t[i]));
   };
   const uint32_t dataSize = static_cast<uint32_t>(frames) * 4;
+  bytes.reserve(44 + dataSize);
   tag("RIFF");
   u32(36 + dataSize);
   tag("WAVE");
@@ -34,15 +37,15 @@ inline std::string writeTestWav(const std::string& name, int32_t frames, double 
   u32(16);
   u16(1);
   u16(2);
-  u32(44100);
-  u32(44100 * 4);
+  u32(rate);
+  u32(rate * 4);
   u16(4);
   u16(16);
   tag("data");
   u32(dataSize);
   for (int32_t i = 0; i < frames; ++i) {
-    u16(static_cast<uint16_t>(static_cast<int16_t>(std::lround(16000.0 * std::sin(2 * M_PI * freqL * i / 44100.0)))));
-    u16(static_cast<uint16_t>(static_cast<int16_t>(std::lround(12000.0 * std::sin(2 * M_PI * freqR * i / 44100.0)))));
+    u16(static_cast<uint16_t>(static_cast<int16_t>(std::lround(16000.0 * std::sin(2 * M_PI * freqL * i / rate)))));
+    u16(static_cast<uint16_t>(static_cast<int16_t>(std::lround(12000.0 * std::sin(2 * M_PI * freqR * i / rate)))));
   }
   FILE* f = std::fopen(path.c_str(), "wb");
   if (f) {

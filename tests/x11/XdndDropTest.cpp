@@ -4,10 +4,12 @@
 
 #include <X11/Xatom.h>
 
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "editor/Layout.h"
@@ -229,6 +231,11 @@ TEST_F(XdndDrop, ARecordingDroppedOnTheWaveDisplayLoadsAndElsewhereIsRefused) {
   EXPECT_EQ(over.statusAction, source_->atom("XdndActionCopy"));
   EXPECT_TRUE(over.finishedSeen);
   EXPECT_TRUE(over.finishedAccepted);
+  // The recording loads on the instrument's loader; the host's idle calls install it.
+  for (int pass = 0; pass < 10000 && chunkPath() != wav.string(); ++pass) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    plugin_->dispatch(effEditIdle);
+  }
   EXPECT_EQ(chunkPath(), wav.string());
 }
 

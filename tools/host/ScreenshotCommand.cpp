@@ -1,9 +1,11 @@
 // tarnwick-host screenshot: opens the plug-in's editor without a display (the editor probe), optionally
 // after restoring a session and playing a note, clicks where asked, and writes the window as a PNG.
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #if defined(__GNUC__)
@@ -154,6 +156,17 @@ bool drop(HostedInstrument& host, const std::string& path, int32_t x, int32_t y)
   return probe(host, kProbeDrop, r) == 1;
 }
 
+// Runs the editor's idle until a recording loading from the editor (a dialog's, a drop's) has ended,
+// as a host's event loop would; bounded, for a plug-in that never ends it.
+void idleWhileLoading(HostedInstrument& host) {
+  for (int32_t i = 0; i < 100000; ++i) {
+    EditorProbeRecord r;
+    if (probe(host, kProbeLoading, r) != 1 || r.count < 0) return;
+    idle(host, 1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+}
+
 std::string statusLine(HostedInstrument& host) {
   char text[512] = {};
   EditorProbeRecord r;
@@ -226,11 +239,13 @@ int runScreenshot(int argc, char** argv) {
     if (!drop(*host, action.path, action.x, action.y)) return failWith(kExitPluginFailed, "the editor took no drop");
     mouse(*host, action.x, action.y, 0);  // the pointer is where the file was let go
     idle(*host, 2);
+    idleWhileLoading(*host);
     std::printf("dropped %s at %d,%d: %s\n", action.path.c_str(), action.x, action.y, statusLine(*host).c_str());
   }
   // The mouse then leaves the window, so no highlight stays on the last click's control.
   mouse(*host, -10, -10, 0);
   idle(*host, 2);
+  idleWhileLoading(*host);
   if (o.note >= 0) {
     std::vector<float> left(kBlock), right(kBlock);
     host->startProcess();
