@@ -62,6 +62,9 @@ void Instrument::takePostedWrites() {
     const EngineState before = model_.state();
     inbox_.drain(ParameterInbox::kUserInterfaceSide,
                  [&](int32_t index, float value) { model_.setParameter(index, value); });
+    // A write that stops every voice (a layout switch) stops the audio side's voices where it applies the
+    // same write: the model's count of silence requests stays, or the two sides would count apart.
+    model_.state().silenceRequests = before.silenceRequests;
     const auto* was = reinterpret_cast<const uint32_t*>(&before);
     const auto* now = reinterpret_cast<const uint32_t*>(&model_.state());
     auto* shipped = reinterpret_cast<uint32_t*>(shippedModel_.get());

@@ -27,7 +27,9 @@ constexpr int64_t kFrames = int64_t(kFileRate) * 600;
 std::string benchFile;
 
 using Clock = std::chrono::steady_clock;
-double msSince(Clock::time_point start) { return std::chrono::duration<double, std::milli>(Clock::now() - start).count(); }
+double msSince(Clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
 
 bool writeBenchFile(const std::string& path) {
   std::FILE* f = std::fopen(path.c_str(), "wb");

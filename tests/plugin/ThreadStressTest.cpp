@@ -118,6 +118,22 @@ TEST(ThreadStress, NoBlockIsLostUnderParameterLoadAndRestoreTraffic) {
   tarnwick::platform::setMessageBoxHandler(nullptr);
 }
 
+// A host's layout switch reaches both sides through the inbox, and each stops its own voices for it: the
+// model, taking the write after the audio side, must not count a silence request the audio side never
+// sees (the two states would differ for good).
+TEST(ThreadStress, ALayoutSwitchTakenByBothSidesLeavesThemAlike) {
+  aPlug plug(&InProcessHost::callback);
+  tarnwick::test::AudioThread audio;
+  audio.play(plug, {});
+  plug.setParameter(tarnwick::kTrigmode, 1.0f);
+  audio.play(plug, {});                                           // the audio side takes it first
+  const tarnwick::EngineState& model = plug.core().modelState();  // then the model
+  const tarnwick::EngineState& playing = plug.core().playingEngineForTesting().state();
+  EXPECT_EQ(model.trigmode, 1.0f);
+  EXPECT_EQ(model.silenceRequests, playing.silenceRequests);
+  EXPECT_EQ(0, std::memcmp(&model, &playing, sizeof model));
+}
+
 // The one way a block can still be lost: a host that calls the audio side again while a block is
 // being rendered (here from inside the render's own time request). The second call touches nothing.
 aPlug* gReentered = nullptr;
