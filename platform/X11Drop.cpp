@@ -70,6 +70,9 @@ XdndTarget::Result XdndTarget::handle(Session& s, const XEvent& event, EditorWin
   if (e.message_type == enter_) {
     reset();
     source_ = from;
+    // The window the source addressed: ours, or the host's window whose XdndProxy names ours. Answers
+    // name it, or the source takes them for someone else's.
+    addressed_ = e.window;
     version_ = static_cast<int>((static_cast<unsigned long>(e.data.l[1]) >> 24) & 0xFFu);
     uriListOffered_ = offersUriList(s, e);
     return Result::handled;
@@ -167,7 +170,7 @@ void XdndTarget::send(Session& s, Atom type, long l1, long l2, long l3, long l4)
   m.window = source_;
   m.message_type = type;
   m.format = 32;
-  m.data.l[0] = static_cast<long>(s.window);
+  m.data.l[0] = static_cast<long>(addressed_ != 0 ? addressed_ : s.window);
   m.data.l[1] = l1;
   m.data.l[2] = l2;
   m.data.l[3] = l3;

@@ -48,7 +48,8 @@ class XdndTarget {
   Atom selection_ = 0, typeList_ = 0, uriList_ = 0, actionCopy_ = 0, property_ = 0;
   std::string localHost_;
 
-  ::Window source_ = 0;  // the drag under way; 0 for none
+  ::Window source_ = 0;     // the drag under way; 0 for none
+  ::Window addressed_ = 0;  // the window its messages name (a proxy's owner, or ours)
   int version_ = 0;
   bool uriListOffered_ = false;
   bool requested_ = false;  // the conversion was asked for

@@ -24,6 +24,7 @@ namespace fs = std::filesystem;
 struct DragAnswers {
   bool statusSeen = false, statusAccepted = false;
   Atom statusAction = 0;
+  ::Window answeredFor = 0;  // the window the status names
   bool finishedSeen = false, finishedAccepted = false;
   int selectionRequests = 0;
 };
@@ -67,7 +68,9 @@ class DragSource {
     return 0;
   }
 
-  void send(::Window target, const char* type, long l1, long l2, long l3, long l4) {
+  // To target, or (a proxy) to deliverTo while naming target, as sources do for a window with XdndProxy.
+  void send(::Window target, const char* type, long l1, long l2, long l3, long l4, ::Window deliverTo = 0) {
+    if (deliverTo == 0) deliverTo = target;
     XEvent e{};
     e.xclient.type = ClientMessage;
     e.xclient.window = target;
@@ -78,7 +81,7 @@ class DragSource {
     e.xclient.data.l[2] = l2;
     e.xclient.data.l[3] = l3;
     e.xclient.data.l[4] = l4;
-    XSendEvent(d_, target, False, NoEventMask, &e);
+    XSendEvent(d_, deliverTo, False, NoEventMask, &e);
     XFlush(d_);
   }
 
@@ -108,6 +111,7 @@ class DragSource {
         answers.statusSeen = true;
         answers.statusAccepted = (e.xclient.data.l[1] & 1) != 0;
         answers.statusAction = static_cast<Atom>(e.xclient.data.l[4]);
+        answers.answeredFor = static_cast<::Window>(e.xclient.data.l[0]);
       } else if (e.type == ClientMessage && e.xclient.message_type == atom("XdndFinished")) {
         answers.finishedSeen = true;
         answers.finishedAccepted = (e.xclient.data.l[1] & 1) != 0;
@@ -150,23 +154,34 @@ class XdndDrop : public X11Test {
 
   // Drags uriList to window pixel (x, y) and lets go there when `drop` (else leaves); the editor's idle
   // runs between the messages, a bounded number of passes.
-  DragAnswers drag(const std::string& uriList, int x, int y, bool drop) {
+  // With viaProxy the source addresses the host's window (the parent), whose XdndProxy names the editor's,
+  // as a toolkit's source does that looks only at top-level windows.
+  DragAnswers drag(const std::string& uriList, int x, int y, bool drop, bool viaProxy = false) {
     DragAnswers answers;
     long version = 0;
-    const ::Window target = source_->targetAt(kParentX + x, kParentY + y, version);
+    ::Window target = source_->targetAt(kParentX + x, kParentY + y, version);
     EXPECT_EQ(target, editorWindowIn(parent_));
     EXPECT_EQ(version, 5);
     if (target == 0) return answers;
-    source_->send(target, "XdndEnter", 5L << 24, static_cast<long>(source_->atom("text/uri-list")), 0, 0);
+    ::Window deliverTo = target;
+    if (viaProxy) {
+      const long proxy = static_cast<long>(target);
+      for (::Window w : {parent_, target}) {
+        XChangeProperty(host_, w, source_->atom("XdndProxy"), XA_WINDOW, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(&proxy), 1);
+      }
+      target = parent_;
+    }
+    source_->send(target, "XdndEnter", 5L << 24, static_cast<long>(source_->atom("text/uri-list")), 0, 0, deliverTo);
     source_->send(target, "XdndPosition", 0, ((kParentX + x) << 16) | (kParentY + y), CurrentTime,
-                  static_cast<long>(source_->atom("XdndActionCopy")));
+                  static_cast<long>(source_->atom("XdndActionCopy")), deliverTo);
     for (int pass = 0; pass < 400 && !answers.statusSeen; ++pass) pump(uriList, answers);
     if (!drop) {
-      source_->send(target, "XdndLeave", 0, 0, 0, 0);
+      source_->send(target, "XdndLeave", 0, 0, 0, 0, deliverTo);
       pump(uriList, answers);
       return answers;
     }
-    source_->send(target, "XdndDrop", 0, CurrentTime, 0, 0);
+    source_->send(target, "XdndDrop", 0, CurrentTime, 0, 0, deliverTo);
     for (int pass = 0; pass < 400 && !answers.finishedSeen; ++pass) pump(uriList, answers);
     pump(uriList, answers);
     return answers;
@@ -175,6 +190,14 @@ class XdndDrop : public X11Test {
     sync();
     plugin_->dispatch(effEditIdle);
     source_->serve(uriList, answers);
+  }
+  // The recording loads on the instrument's loader; the host's idle calls install it.
+  void waitForRecording(const fs::path& wav) {
+    for (int pass = 0; pass < 10000 && chunkPath() != wav.string(); ++pass) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      plugin_->dispatch(effEditIdle);
+    }
+    EXPECT_EQ(chunkPath(), wav.string());
   }
   std::string chunkPath() {
     const std::vector<uint8_t> chunk = plugin_->getChunk(false);
@@ -229,14 +252,21 @@ TEST_F(XdndDrop, ARecordingDroppedOnTheWaveDisplayLoadsAndElsewhereIsRefused) {
   DragAnswers over = drag("file://localhost" + escaped + "\r\n", kWaveX, kWaveY, true);
   EXPECT_TRUE(over.statusAccepted);
   EXPECT_EQ(over.statusAction, source_->atom("XdndActionCopy"));
+  EXPECT_EQ(over.answeredFor, editorWindowIn(parent_));
   EXPECT_TRUE(over.finishedSeen);
   EXPECT_TRUE(over.finishedAccepted);
-  // The recording loads on the instrument's loader; the host's idle calls install it.
-  for (int pass = 0; pass < 10000 && chunkPath() != wav.string(); ++pass) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    plugin_->dispatch(effEditIdle);
-  }
-  EXPECT_EQ(chunkPath(), wav.string());
+  waitForRecording(wav);
+}
+
+// A source that addresses the host's window (its XdndProxy names the editor's, as an LV2 host's wrapper
+// sets it) takes only answers that name the window it addressed.
+TEST_F(XdndDrop, AnswersNameTheWindowTheSourceAddressedThroughAProxy) {
+  const fs::path wav = writeWav("proxied.wav");
+  DragAnswers over = drag("file://" + wav.string() + "\r\n", kWaveX, kWaveY, true, true);
+  EXPECT_TRUE(over.statusAccepted);
+  EXPECT_EQ(over.answeredFor, parent_);
+  EXPECT_TRUE(over.finishedAccepted);
+  waitForRecording(wav);
 }
 
 TEST_F(XdndDrop, ABankIsTakenAnywhereAndATextFileNowhere) {
