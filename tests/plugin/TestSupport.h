@@ -2,10 +2,14 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "vst/VstInterface.h"
@@ -47,10 +51,20 @@ inline std::string writeTestWav(const std::string& name, int32_t frames, double 
     u16(static_cast<uint16_t>(static_cast<int16_t>(std::lround(16000.0 * std::sin(2 * M_PI * freqL * i / rate)))));
     u16(static_cast<uint16_t>(static_cast<int16_t>(std::lround(12000.0 * std::sin(2 * M_PI * freqR * i / rate)))));
   }
-  FILE* f = std::fopen(path.c_str(), "wb");
+  // Tests of several processes write the same fixture at once: each writes a file of its own and renames it
+  // into place, so no reader ever meets a half-written file.
+  const std::string own =
+      path + "." +
+      std::to_string(std::hash<std::thread::id>()(std::this_thread::get_id()) ^
+                     static_cast<size_t>(std::chrono::steady_clock::now().time_since_epoch().count())) +
+      ".part";
+  FILE* f = std::fopen(own.c_str(), "wb");
   if (f) {
     std::fwrite(bytes.data(), 1, bytes.size(), f);
     std::fclose(f);
+    std::error_code ec;
+    std::filesystem::rename(own, path, ec);
+    if (ec) std::filesystem::remove(own, ec);  // a platform that keeps the file in place: it is whole already
   }
   return path;
 }
