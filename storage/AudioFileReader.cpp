@@ -131,12 +131,12 @@ StorageResult decodeAudioFile(const uint8_t* data, size_t size, ChannelPair& out
   return decode(source, out, 0, info, nullptr);
 }
 
-StorageResult readAudioFile(const char* path, ChannelPair& out, AudioFileInfo* info, WorkProgress* progress) noexcept {
-  return readAudioFileInBlocks(path, out, kAudioReadBlockBytes, info, progress);
-}
+namespace {
 
-StorageResult readAudioFileInBlocks(const char* path, ChannelPair& out, size_t blockBytes, AudioFileInfo* info,
-                                    WorkProgress* progress) noexcept {
+// Opens the file at path as a byte source for use; a path that names no readable regular file is
+// kStorageCannotOpen, and no exception leaves.
+template <typename Use>
+StorageResult withFileSource(const char* path, Use use) noexcept {
   if (!path) return kStorageCannotOpen;
   try {
     std::error_code error;
@@ -147,7 +147,7 @@ StorageResult readAudioFileInBlocks(const char* path, ChannelPair& out, size_t b
     std::unique_ptr<std::FILE, FileCloser> file(platform::openFile(name, "rb"));
     if (!file) return kStorageCannotOpen;
     FileSource source(file.get(), size);
-    return decode(source, out, blockBytes, info, progress);
+    return use(source);
   } catch (const std::bad_alloc&) {
     return kStorageOutOfMemory;
   } catch (...) {
@@ -155,17 +155,19 @@ StorageResult readAudioFileInBlocks(const char* path, ChannelPair& out, size_t b
   }
 }
 
+}  // namespace
+
+StorageResult readAudioFile(const char* path, ChannelPair& out, AudioFileInfo* info, WorkProgress* progress) noexcept {
+  return readAudioFileInBlocks(path, out, kAudioReadBlockBytes, info, progress);
+}
+
+StorageResult readAudioFileInBlocks(const char* path, ChannelPair& out, size_t blockBytes, AudioFileInfo* info,
+                                    WorkProgress* progress) noexcept {
+  return withFileSource(path, [&](FileSource& source) { return decode(source, out, blockBytes, info, progress); });
+}
+
 StorageResult probeAudioFile(const char* path, AudioFileInfo& info, uint64_t& frames) noexcept {
-  if (!path) return kStorageCannotOpen;
-  try {
-    std::error_code error;
-    const std::filesystem::path name = platform::fileSystemPath(path);
-    if (!std::filesystem::is_regular_file(name, error)) return kStorageCannotOpen;
-    const uint64_t size = std::filesystem::file_size(name, error);
-    if (error) return kStorageCannotOpen;
-    std::unique_ptr<std::FILE, FileCloser> file(platform::openFile(name, "rb"));
-    if (!file) return kStorageCannotOpen;
-    FileSource source(file.get(), size);
+  return withFileSource(path, [&](FileSource& source) {
     AudioLayout layout;
     const StorageResult result = parseAudioHeader(source, layout);
     if (result != kStorageOk) return result;
@@ -175,9 +177,7 @@ StorageResult probeAudioFile(const char* path, AudioFileInfo& info, uint64_t& fr
     info.floatingPoint = isFloatEncoding(layout.encoding);
     frames = layout.frameCount;
     return kStorageOk;
-  } catch (...) {
-    return kStorageFileError;
-  }
+  });
 }
 
 }  // namespace tarnwick
