@@ -79,8 +79,13 @@ void clampNonFinite(float* x, int32_t n);
 // Replaces every non-finite value by 0 (for sample data).
 void zeroNonFinite(float* x, int32_t n);
 
-// Fills mag (2048 entries) and regions from a packed 4096-float spectrum.
-void scanPeakRegions(const float* spectrum, float* mag, PeakRegionList& regions);
+// Fills mag (2048 entries) and regions from a packed 4096-float spectrum; returns a bound on the
+// spectrum's values: its largest magnitude (of bins 1..2047, DC and Nyquist).
+float scanPeakRegions(const float* spectrum, float* mag, PeakRegionList& regions);
+
+// Below this bound on both endpoints' values no blend of them and no inverse transform of the blend
+// can overflow: a middle grain then needs no check for values that are not finite.
+constexpr float kSafeSpectrumBound = 1e30f;
 
 }  // namespace morphdetail
 
@@ -94,6 +99,9 @@ struct MorphState::Memory {
   alignas(64) float spare[kGrainLength + 1];
   morphdetail::PairPlan pairs;
   uint32_t analysis = 0;  // counts region analyses, so that the pairs know when they are stale
+  // Per slot, a bound on every value of its spectrum taken by the last analysis (its largest bin
+  // magnitude, DC and Nyquist included).
+  float largest[2] = {};
   const morphdetail::PairKernelSet* kernels = &morphdetail::activePairKernels();
 };
 

@@ -89,7 +89,9 @@ void MorphState::synthesiseGrain(int32_t g, int32_t algorithm, float morphGrainC
 
   float* grain = mem.grains[g];
   RealFft4096::inverse(out, grain, mem.scratch);
-  morphdetail::zeroNonFinite(grain, kGrainLength);
+  // Spectra this small cannot blend or transform into values that are not finite.
+  if (!(std::max(mem.largest[0], mem.largest[1]) <= morphdetail::kSafeSpectrumBound))
+    morphdetail::zeroNonFinite(grain, kGrainLength);
   grain[kGrainLength] = 0.0f;
   morphStep = t >= c - 2 ? 1 : t + 1;
 }

@@ -1,11 +1,16 @@
 // Magnitudes of an endpoint spectrum and its split into peak regions.
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+
 #include "engine/morph/MorphMemory.h"
 
 namespace tarnwick {
 
 namespace morphdetail {
 
-void scanPeakRegions(const float* spectrum, float* mag, PeakRegionList& regions) {
+float scanPeakRegions(const float* spectrum, float* mag, PeakRegionList& regions) {
   constexpr int32_t kBins = MorphState::kBinCount;
   int16_t* start = regions.start;
   int16_t* width = regions.width;
@@ -18,6 +23,12 @@ void scanPeakRegions(const float* spectrum, float* mag, PeakRegionList& regions)
   // Every bin's magnitude is needed by the scan below, so they are all computed up front.
   mag[0] = spectrum[0];
   binMagnitudes(spectrum, mag);
+  // Magnitudes are never negative, so their bit patterns order as they do: an integer maximum, which
+  // vectorises.
+  uint32_t largestBits = 0;
+  for (int32_t k = 1; k < kBins; ++k) largestBits = std::max(largestBits, std::bit_cast<uint32_t>(mag[k]));
+  const float largest =
+      std::max({std::bit_cast<float>(largestBits), std::fabs(spectrum[0]), std::fabs(spectrum[kBins])});
 
   int32_t last = 0;
   for (int32_t i = 1; i < kBins - 1; ++i) {
@@ -30,7 +41,7 @@ void scanPeakRegions(const float* spectrum, float* mag, PeakRegionList& regions)
   }
   // No loud bin, no region: mag[0] is the signed DC value, not a magnitude, and would otherwise
   // open a region of two quiet bins whenever the DC value exceeds 1.
-  if (last == 0) return;
+  if (last == 0) return largest;
 
   // While a region is open its start holds the last bin added; closing turns it into the first.
   int32_t count = 0;
@@ -53,6 +64,7 @@ void scanPeakRegions(const float* spectrum, float* mag, PeakRegionList& regions)
     }
   }
   regions.count = count;  // a region still open at the end is not counted
+  return largest;
 }
 
 }  // namespace morphdetail
@@ -60,7 +72,7 @@ void scanPeakRegions(const float* spectrum, float* mag, PeakRegionList& regions)
 void MorphState::findPeakRegions(MorphSlot slot) {
   const int s = slot == MorphSlot::kB ? 1 : 0;
   morphdetail::clampNonFinite(m_->spectrum[s], kSpectrumSize);
-  morphdetail::scanPeakRegions(m_->spectrum[s], m_->magnitude[s], m_->regions[s]);
+  m_->largest[s] = morphdetail::scanPeakRegions(m_->spectrum[s], m_->magnitude[s], m_->regions[s]);
   ++m_->analysis;  // the pairs of the previous analysis are stale
 }
 

@@ -4,6 +4,7 @@
 #include <cfloat>
 #include <cmath>
 #include <limits>
+#include <random>
 #include <utility>
 #include <vector>
 
@@ -152,6 +153,48 @@ TEST_F(MorphPeakRegions, EverySecondBinLoudGivesChainedRegionsSharingValleys) {
   for (size_t i = 1; i < r.size(); ++i) {
     EXPECT_EQ(r[i].first, 2 * static_cast<int>(i)) << i;
     EXPECT_EQ(r[i].second, 3) << i;
+  }
+}
+
+// The scan as its rules read, bin by bin, with the open region's entry rewritten as it grows.
+PeakRegionList scanByTheRules(const float* mag) {
+  PeakRegionList r;
+  for (int k = 0; k < kBins; ++k) r.start[k] = r.width[k] = 1;
+  r.count = 0;
+  int last = 0;
+  for (int i = 1; i <= 2046 && last == 0; ++i)
+    if (mag[i] > 1.0f) r.start[0] = static_cast<int16_t>(last = i);
+  if (last == 0) return r;
+  for (int j = last + 1; j < 2047 && r.count < kBins; ++j) {
+    const int c = r.count;
+    if (mag[j - 1] <= mag[j]) {
+      if (mag[j] > 1.0f) r.start[c] = static_cast<int16_t>(j), ++r.width[c];
+    } else if (mag[j - 1] > 1.0f) {
+      if (mag[j] <= mag[j + 1] || mag[j] <= 1.0f)
+        r.start[c] = static_cast<int16_t>(r.start[c] - (r.width[c] - 1)), ++r.width[c], r.count = c + 1;
+      else
+        r.start[c] = static_cast<int16_t>(j), ++r.width[c];
+    }
+  }
+  return r;
+}
+
+TEST_F(MorphPeakRegions, RandomSpectraSplitAsTheRulesSplitThemEntryForEntry) {
+  // Noise around the loudness threshold, with level stretches, at several densities of loud bins.
+  std::mt19937 rng(11);
+  for (int round = 0; round < 200; ++round) {
+    const float level = 0.4f + 0.02f * static_cast<float>(round % 60);
+    std::uniform_real_distribution<float> value(0.0f, 2.0f * level);
+    for (int k = 1; k < kBins; ++k)
+      setBin(spectrum(), k, rng() % 7 == 0 && k > 1 ? std::fabs(spectrum()[k - 1]) : value(rng));
+    morph.findPeakRegions(MorphSlot::kA);
+    const PeakRegionList expected = scanByTheRules(morph.magnitudes(MorphSlot::kA));
+    const PeakRegionList& got = morph.regions(MorphSlot::kA);
+    ASSERT_EQ(got.count, expected.count) << round;
+    for (int k = 0; k < kBins; ++k) {
+      ASSERT_EQ(got.start[k], expected.start[k]) << round << " entry " << k;
+      ASSERT_EQ(got.width[k], expected.width[k]) << round << " entry " << k;
+    }
   }
 }
 
