@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "editor/Layout.h"
+#include "tests/plugin/TestSupport.h"
 #include "tools/hostlib/PluginHost.h"
 
 namespace tarnwick::test {
@@ -205,27 +206,7 @@ class XdndDrop : public X11Test {
                        strnlen(reinterpret_cast<const char*>(chunk.data()), chunk.size()));
   }
   fs::path writeWav(const char* name) {
-    const fs::path path = folder_ / name;
-    std::vector<int16_t> samples(4410);
-    for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<int16_t>((i % 100) * 300 - 15000);
-    const uint32_t dataBytes = static_cast<uint32_t>(samples.size() * 2);
-    std::ofstream out(path, std::ios::binary);
-    auto u32 = [&](uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
-    auto u16 = [&](uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
-    out.write("RIFF", 4);
-    u32(36 + dataBytes);
-    out.write("WAVEfmt ", 8);
-    u32(16);
-    u16(1);
-    u16(1);
-    u32(44100);
-    u32(88200);
-    u16(2);
-    u16(16);
-    out.write("data", 4);
-    u32(dataBytes);
-    out.write(reinterpret_cast<const char*>(samples.data()), dataBytes);
-    return path;
+    return writeTestWav((folder_.filename() / name).string(), 4410);  // inside folder_, which SetUp made
   }
 
   std::unique_ptr<host::PluginHost> plugin_;
