@@ -61,7 +61,8 @@ class MorphState {
   // 1-based number of the next middle grain.
   int32_t morphStep = 1;
 
-  // Working data, for inspection (and for constructing spectra in tests).
+  // Working data, for inspection (and for constructing spectra in tests: a spectrum written here is
+  // taken up by the next findPeakRegions of its slot, which also bounds its values for the synthesis).
   float* spectrum(MorphSlot slot);
   const float* spectrum(MorphSlot slot) const;
   const float* magnitudes(MorphSlot slot) const;  // kBinCount entries; [0] holds the raw DC value
